@@ -1,0 +1,54 @@
+#pragma once
+#include "platform/Clock.h"
+#include "platform/Dialogs.h"
+#include "platform/EventPump.h"
+#include "platform/SerialPort.h"
+#include "shell/AppState.h"
+#include <QByteArray>
+#include <cstdint>
+
+namespace comlink {
+
+// The one request/response primitive between the tool and a device. It writes one request frame,
+// collects the answer in AppState::RxBuffer and hands back a byte string whose first byte is a
+// status (see Status), followed by the reply data.
+//
+// The exchange holds the interface thread: window events are handled once, right after the
+// request went out, and never during the wait. The wait blocks on the port for the time left to
+// the deadline, so a reply is seen the moment it arrives and an idle wait costs no processor time.
+class CommandExchange {
+public:
+    // timeOut is the window's public deadline field (seconds since midnight); the exchange owns its
+    // value while it runs.
+    CommandExchange(platform::SerialPort& port, platform::Clock& clock, platform::EventPump& pump,
+                    platform::Dialogs& dialogs, shell::AppState& state, float& timeOut);
+
+    QByteArray SendCommand(std::uint8_t command, const QByteArray& payload);
+
+    // True while an exchange is waiting for its reply (a timer tick handled during the exchange's
+    // event pass sees it and stays away from the port).
+    bool busy() const { return busy_; }
+    // True when the last exchange ended because the port failed under it (unplugged adapter).
+    bool lastExchangePortFailed() const { return portFailed_; }
+
+private:
+    enum class Verdict { Continue, Return };
+
+    // Waits for input until the deadline, appends it to RxBuffer. False when the wait is over:
+    // deadline reached, the midnight wrap, or a failed port.
+    bool receiveMore();
+    Verdict standardReply(std::uint8_t command, QByteArray& result);
+    void longReply(QByteArray& result);
+    void acknowledgement(std::uint8_t command, QByteArray& result);
+
+    platform::SerialPort& port_;
+    platform::Clock& clock_;
+    platform::EventPump& pump_;
+    platform::Dialogs& dialogs_;
+    shell::AppState& state_;
+    float& timeOut_;
+    bool busy_ = false;
+    bool portFailed_ = false;
+};
+
+} // namespace comlink

@@ -1,0 +1,33 @@
+#pragma once
+#include <cstdint>
+
+namespace comlink {
+
+// The devices' command bytes. A reply's marker is the command byte + 1.
+enum Command : std::uint8_t {
+    kReadReadings = 64,   // '@' meter readings
+    kWriteSettings = 66,  // 'B' settings record, acknowledged with "*U#"
+    kReadDebugLog = 68,   // 'D' debug log, long reply with a two-byte length
+    kIdentify = 86,       // 'V' version, settings and serial number
+    kSetInput1 = 133,     // preset pulse counter 1
+    kSetInput2 = 134,     // preset pulse counter 2
+    kFirmwareBlock = 208, // one 128-byte image block, acknowledged
+    kFirmwareClose = 210, // closing frame of an upgrade, acknowledged
+};
+
+// Status byte in front of every result of SendCommand.
+enum Status : std::uint8_t {
+    kOk = 0,
+    kLengthOverflow = 250,  // a debug log announced more than 1535 bytes
+    kWrongEnd = 251,        // a complete frame that did not end in '#'
+    kTimedOut = 252,        // nothing complete before the deadline (also: the port failed)
+    kNotAcknowledged = 255, // bytes came back, but not "*U#"
+};
+
+inline constexpr char kFrameStart = '*';
+inline constexpr char kFrameEnd = '#';
+inline constexpr float kReplySeconds = 0.8f;       // the device answers within 0.8 s
+inline constexpr float kLongReplySeconds = 0.5f;   // after the debug log header: 0.5 s for the rest
+inline constexpr int kLongReplyMaxHigh = 5;        // 5 * 256 + 255 = 1535 bytes at most
+
+} // namespace comlink

@@ -1,0 +1,26 @@
+#pragma once
+#include <QByteArray>
+#include <QString>
+#include <array>
+#include <cstdint>
+
+namespace shell {
+
+// The tool's own version is 4.0.0.4; captions show major "." revision, i.e. "4.4".
+inline constexpr int kVersionMajor = 4;
+inline constexpr int kVersionMinor = 0;
+inline constexpr int kVersionRevision = 4;
+inline constexpr char kApplicationTitle[] = "QMR51 Visualisation";
+
+// "QMR51-TIKA V4.4": the caption of a freshly started window.
+QString startCaption();
+// "QMR51-TIKA V4.4 ----": no device connected (after a close or a failed connect).
+QString closedCaption();
+// "Visualizer V4.4 s/n:<serial> Listening to COM<port> <kind> FW V<a>.<b>.<c>.<d>". The serial
+// is shown byte for byte as the device sent it.
+QString connectedCaption(const QByteArray& serial, int port, const QString& deviceType,
+                         const std::array<std::uint8_t, 4>& firmware);
+// "a.b.c.d", each byte as a plain decimal number.
+QString versionText(const std::array<std::uint8_t, 4>& version);
+
+} // namespace shell

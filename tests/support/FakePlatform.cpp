@@ -1,0 +1,39 @@
+#include "FakePlatform.h"
+#include <QFile>
+
+namespace fakes {
+
+std::shared_ptr<platform::TransferJob> FakeFileTransfer::deliver(const QString& key, const QString& localPath)
+{
+    requests.append(key);
+    auto job = std::make_shared<FakeTransferJob>();
+    if (!files.contains(key)) {
+        job->ok = false;
+        job->why = QStringLiteral("550 not found");
+        return job;
+    }
+    QFile out(localPath);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        job->ok = false;
+        job->why = out.errorString();
+        return job;
+    }
+    out.write(files.value(key));
+    job->bytes = files.value(key).size();
+    job->expected = job->bytes;
+    return job;
+}
+
+std::shared_ptr<platform::TransferJob> FakeFileTransfer::ftpGet(const platform::FtpAccount& account,
+                                                                 const QString& remotePath, const QString& localPath)
+{
+    lastAccount = account;
+    return deliver(remotePath, localPath);
+}
+
+std::shared_ptr<platform::TransferJob> FakeFileTransfer::httpGet(const QString& url, const QString& localPath)
+{
+    return deliver(url, localPath);
+}
+
+} // namespace fakes

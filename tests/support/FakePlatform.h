@@ -1,0 +1,99 @@
+#pragma once
+#include "FakeClock.h"
+#include "FakeDialogs.h"
+#include "FakeEventPump.h"
+#include "FakeSerialPort.h"
+#include "platform/Services.h"
+#include <QMap>
+#include <QTemporaryDir>
+
+namespace fakes {
+
+class FakePortListing : public platform::PortListing {
+public:
+    QStringList deviceNames() override { return names; }
+    QString devicePath(int portNumber) override { return paths.value(portNumber); }
+    QStringList names;
+    QMap<int, QString> paths;
+};
+
+class FakeRunningProgram : public platform::RunningProgram {
+public:
+    bool finished() const override { return done; }
+    bool failedToStart() const override { return notStarted; }
+    int exitCode() const override { return code; }
+    QByteArray takeOutput() override { return std::exchange(output, QByteArray()); }
+    void kill() override { killed = true; done = true; }
+    bool done = true;
+    bool notStarted = false;
+    int code = 0;
+    bool killed = false;
+    QByteArray output;
+};
+
+class FakePrograms : public platform::Programs {
+public:
+    bool openDocument(const QString& path) override { opened.append(path); return openSucceeds; }
+    std::unique_ptr<platform::RunningProgram> start(const QString& program, const QStringList& arguments,
+                                                    const QString& workingFolder) override
+    {
+        started.append({program, arguments, workingFolder});
+        return std::make_unique<FakeRunningProgram>(nextRun);
+    }
+    struct Start {
+        QString program;
+        QStringList arguments;
+        QString workingFolder;
+    };
+    QStringList opened;
+    bool openSucceeds = true;
+    QList<Start> started;
+    FakeRunningProgram nextRun;
+};
+
+class FakeTransferJob : public platform::TransferJob {
+public:
+    bool finished() const override { return done; }
+    bool succeeded() const override { return ok; }
+    qint64 bytesReceived() const override { return bytes; }
+    qint64 expectedBytes() const override { return expected; }
+    QString error() const override { return why; }
+    void cancel() override { cancelled = true; done = true; }
+    bool done = true;
+    bool ok = true;
+    qint64 bytes = 0;
+    qint64 expected = -1;
+    QString why;
+    bool cancelled = false;
+};
+
+// Writes the file the test prepared for a remote path, or fails the transfer when there is none.
+class FakeFileTransfer : public platform::FileTransfer {
+public:
+    std::shared_ptr<platform::TransferJob> ftpGet(const platform::FtpAccount& account, const QString& remotePath,
+                                                  const QString& localPath) override;
+    std::shared_ptr<platform::TransferJob> httpGet(const QString& url, const QString& localPath) override;
+    QMap<QString, QByteArray> files; // remote path or URL -> content
+    QStringList requests;
+    platform::FtpAccount lastAccount;
+
+private:
+    std::shared_ptr<platform::TransferJob> deliver(const QString& key, const QString& localPath);
+};
+
+// A whole fake platform, ready to hand to the window or to a handler under test.
+struct FakePlatform {
+    FakeClock clock;
+    FakeEventPump pump{clock};
+    FakeSerialPort port{clock};
+    FakePortListing ports;
+    FakeDialogs dialogs;
+    FakeFileTransfer transfer;
+    FakePrograms programs;
+    QTemporaryDir folder;
+    platform::Services services{port, ports, clock, pump, dialogs, transfer, programs, folder.path(),
+                                {{QStringLiteral("127.0.0.1"), QStringLiteral("tester"), QStringLiteral("Tq4wZn7KbP")},
+                                 QStringLiteral("http://127.0.0.1:1")}};
+};
+
+} // namespace fakes
