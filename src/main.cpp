@@ -1,1 +1,57 @@
-int main() { return 0; }
+#include "platform/CurlTransfer.h"
+#include "platform/ProgramFolder.h"
+#include "platform/QtClock.h"
+#include "platform/QtDialogs.h"
+#include "platform/QtEventPump.h"
+#include "platform/QtPrograms.h"
+#include "platform/QtSerialPort.h"
+#include "platform/SystemPortListing.h"
+#include "shell/Captions.h"
+#include "shell/CommandLine.h"
+#include "shell/ui/Tool.h"
+#include <QApplication>
+#include <cstdio>
+
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QString::fromLatin1(shell::kApplicationTitle));
+    QApplication::setApplicationVersion(QStringLiteral("4.0.0.4"));
+
+    QStringList arguments = QApplication::arguments();
+    arguments.removeFirst();
+    if (arguments.contains(QStringLiteral("--help"))) {
+        std::fputs(qPrintable(shell::commandLineHelp()), stdout);
+        return 0;
+    }
+    const shell::CommandLine options = shell::parseCommandLine(arguments);
+    if (!options.error.isEmpty()) {
+        std::fprintf(stderr, "%s\n%s", qPrintable(options.error), qPrintable(shell::commandLineHelp()));
+        return 2;
+    }
+
+    const QString folder = platform::resolveProgramFolder(QApplication::applicationDirPath(), options.programFolder);
+    platform::ServerConfig servers = platform::defaultServers();
+    if (!options.ftpHost.isEmpty())
+        servers.firmwareServer.host = options.ftpHost;
+    if (!options.ftpUser.isEmpty())
+        servers.firmwareServer.user = options.ftpUser;
+    if (!options.imageUrl.isEmpty())
+        servers.moduleImageBaseUrl = options.imageUrl;
+
+    platform::SystemPortListing ports(folder);
+    platform::QtSerialPort port(ports);
+    platform::QtClock clock;
+    platform::QtEventPump pump;
+    platform::QtDialogs dialogs;
+    platform::CurlTransfer transfer;
+    platform::QtPrograms programs;
+    platform::Services services{port, ports, clock, pump, dialogs, transfer, programs, folder, servers};
+
+    shell::Tool tool(services);
+    dialogs.setParentWindow(&tool.frm);
+    tool.Form_Load();
+    tool.frm.show();
+    return QApplication::exec();
+}

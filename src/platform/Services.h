@@ -16,6 +16,9 @@ struct ServerConfig {
     QString moduleImageBaseUrl;  // TIKA module images, e.g. "http://host" (no trailing slash)
 };
 
+// The servers this build was made for.
+ServerConfig defaultServers();
+
 // Everything the tool does outside its own memory, handed to the window at start-up. Tests hand
 // in fakes. The window owns none of these.
 struct Services {

@@ -1,0 +1,27 @@
+#pragma once
+
+namespace shell {
+class Tool;
+}
+
+namespace comlink {
+
+// The port list and its buttons: closing a connection, picking another port, and the search for
+// the port on which a device answers.
+class PortHandlers {
+public:
+    explicit PortHandlers(shell::Tool& tool);
+
+    // Ends the connection: ComPort 0, refresh and settings timers off, port closed, caption and
+    // buttons back to "not connected". Harmless when nothing is open.
+    void cmdCloseCom_Click();
+    // A new choice in the port list always starts from a closed connection.
+    void cmbComPort_Click();
+    // Lists the machine's serial ports and connects to one after the other until a device answers.
+    void cmdScanCom_Click();
+
+private:
+    shell::Tool& tool_;
+};
+
+} // namespace comlink

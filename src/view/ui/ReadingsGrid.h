@@ -1,0 +1,55 @@
+#pragma once
+#include "view/GridColumns.h"
+#include "view/ReadingsTable.h"
+#include <QTableView>
+#include <array>
+
+namespace view {
+
+// The readings grid grdInterfaces: headings in row 0, one row per poll below, column widths in
+// twips as designed (converted with the screen's resolution), hidden columns at width 0.
+class ReadingsGrid : public QTableView {
+    Q_OBJECT
+public:
+    enum class DeviceLayout { Qmr51, TikaV1, TikaV2 };
+
+    explicit ReadingsGrid(QWidget* parent = nullptr);
+
+    // Sets the grid up as the window loads: 22 columns, headings centred, design widths, no readings.
+    void InitGrid();
+    // The columns a device kind shows. A TIKA V2 renames the input columns; no other kind names them
+    // back, so the names stay until the next TIKA V2 or a restart.
+    void applyDeviceLayout(DeviceLayout layout);
+
+    void setColumnWidthTwips(int column, int twips);
+    int columnWidthTwips(int column) const { return widthTwips_.at(static_cast<size_t>(column)); }
+
+    ReadingsTable& table() { return table_; }
+    // Grid rows including the heading row.
+    int gridRowCount() const { return table_.rowCount() + 1; }
+    // Removes every reading row (the heading row stays).
+    void cutToHeadingRow() { table_.clear(); }
+
+    // Appends a reading and scrolls so the new row can be seen when it fell below the view.
+    void appendReading(const ReadingRow& row);
+
+    // The smallest grid row (0 = headings) that is not fully in view; gridRowCount() when all are.
+    int firstHiddenGridRow() const;
+    // The grid row shown first below the headings.
+    int topGridRow() const;
+
+    double dotsPerInch() const;
+
+private:
+    void scrollTowardsNewRow();
+
+    ReadingsTable table_;
+    std::array<int, kGridColumns> widthTwips_{};
+};
+
+// Where the newest row must be scrolled to: n rows in all (headings included), k the first row not
+// in view. Returns the grid row to show first, or 0 when nothing has to move. The newest row ends
+// at the bottom of the view, fully visible.
+int topRowAfterAppend(int rowCount, int firstHiddenRow);
+
+} // namespace view

@@ -1,0 +1,92 @@
+#pragma once
+// Real servers on 127.0.0.1 for the transfer tests: the Python scripts in tests/data/net/ run
+// under Debian's /usr/bin/python3 (pyftpdlib comes from the python3-pyftpdlib package). Every
+// server binds 127.0.0.1 on a port the system picks, and stops by itself after its lifetime or
+// as soon as its standard input closes, so a crashed test program leaves nothing behind.
+#include <QCoreApplication>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace testsupport {
+
+inline const QString python = QStringLiteral("/usr/bin/python3");
+// Long enough for the slowest test, short enough that a forgotten server goes soon.
+inline const QString serverLifetimeSeconds = QStringLiteral("120");
+
+inline QString netScript(const QString& name)
+{
+    return QStringLiteral(QMR_TEST_DATA "/net/") + name;
+}
+
+// True when /usr/bin/python3 can import the module (python3-pyftpdlib for the FTP server).
+inline bool pythonHasModule(const QString& module)
+{
+    QProcess probe;
+    probe.start(python, {QStringLiteral("-c"), QStringLiteral("import ") + module});
+    return probe.waitForFinished(30000) && probe.exitStatus() == QProcess::NormalExit && probe.exitCode() == 0;
+}
+
+// A port on 127.0.0.1 where nothing listens: bound once by us and given back at once.
+inline quint16 closedLoopbackPort()
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    quint16 port = 0;
+    if (fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+        port = ntohs(address.sin_port);
+    if (fd >= 0)
+        ::close(fd);
+    return port;
+}
+
+// One running server script. port() is 0 when it did not come up; problem() then says why.
+class LocalServer {
+public:
+    LocalServer(const QString& script, const QStringList& arguments)
+    {
+        process_.start(python, QStringList{netScript(script), QStringLiteral("--lifetime"), serverLifetimeSeconds} +
+                                   arguments);
+        if (!process_.waitForStarted(30000)) {
+            problem_ = process_.errorString();
+            return;
+        }
+        QByteArray line;
+        while (!line.endsWith('\n') && process_.waitForReadyRead(30000))
+            line += process_.readLine();
+        if (!line.startsWith("PORT ")) {
+            problem_ = QString::fromLocal8Bit(line + process_.readAllStandardError());
+            return;
+        }
+        port_ = quint16(line.mid(5).trimmed().toUInt());
+    }
+    ~LocalServer()
+    {
+        process_.closeWriteChannel(); // the script's signal to stop
+        if (!process_.waitForFinished(10000)) {
+            process_.kill();
+            process_.waitForFinished(10000);
+        }
+    }
+    LocalServer(const LocalServer&) = delete;
+    LocalServer& operator=(const LocalServer&) = delete;
+
+    quint16 port() const { return port_; }
+    QString problem() const { return problem_; }
+    QString address() const { return QStringLiteral("127.0.0.1:%1").arg(port_); }
+
+private:
+    QProcess process_;
+    quint16 port_ = 0;
+    QString problem_;
+};
+
+} // namespace testsupport
