@@ -1,5 +1,6 @@
 #pragma once
 #include "FakeClock.h"
+#include "QtPrinters.h"
 #include "FakeDialogs.h"
 #include "FakeEventPump.h"
 #include "FakeSerialPort.h"

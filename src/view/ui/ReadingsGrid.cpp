@@ -5,13 +5,12 @@
 
 namespace view {
 
-int topRowAfterAppend(int rowCount, int firstHiddenRow)
+int topRowAfterAppend(int rowCount, int firstHiddenRow, int rowsThatFit)
 {
     const int newest = rowCount - 1;
-    if (firstHiddenRow >= rowCount || newest < firstHiddenRow)
+    if (firstHiddenRow > newest)
         return 0;
-    // Rows 1 .. k-1 fit below the headings; show the k-1 newest ones.
-    return std::max(1, rowCount - (firstHiddenRow - 1));
+    return std::max(1, rowCount - std::max(1, rowsThatFit));
 }
 
 ReadingsGrid::ReadingsGrid(QWidget* parent) : QTableView(parent)
@@ -93,13 +92,16 @@ int ReadingsGrid::firstHiddenGridRow() const
     const int rows = table_.rowCount();
     if (rows == 0)
         return 1;
-    const int top = rowAt(0);
-    if (top > 0)
+    if (rowAt(0) > 0)
         return 1; // the user scrolled away from the first readings
-    const int height = viewport()->height();
+    return std::min(rows, rowsThatFit()) + 1;
+}
+
+int ReadingsGrid::rowsThatFit() const
+{
+    // Rows all have one height, so this is a division, whatever the number of rows.
     const int rowHeight = verticalHeader()->defaultSectionSize();
-    const int fullyVisible = rowHeight > 0 ? height / rowHeight : rows;
-    return std::min(rows, fullyVisible) + 1 > rows ? rows + 1 : fullyVisible + 1;
+    return rowHeight > 0 ? viewport()->height() / rowHeight : 1;
 }
 
 void ReadingsGrid::appendReading(const ReadingRow& row)
@@ -110,10 +112,12 @@ void ReadingsGrid::appendReading(const ReadingRow& row)
 
 void ReadingsGrid::scrollTowardsNewRow()
 {
-    const int top = topRowAfterAppend(gridRowCount(), firstHiddenGridRow());
+    const int top = topRowAfterAppend(gridRowCount(), firstHiddenGridRow(), rowsThatFit());
     if (top < 1)
         return;
-    // Scrolling is per row: the scroll bar's value is the first model row shown.
+    // Scrolling is per row: the scroll bar's value is the first model row shown. The range follows
+    // the rows only after a layout pass, so bring it up to date first.
+    updateGeometries();
     verticalScrollBar()->setValue(top - 1);
 }
 

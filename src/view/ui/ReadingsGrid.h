@@ -35,6 +35,8 @@ public:
 
     // The smallest grid row (0 = headings) that is not fully in view; gridRowCount() when all are.
     int firstHiddenGridRow() const;
+    // How many reading rows the view shows at once, fully.
+    int rowsThatFit() const;
     // The grid row shown first below the headings.
     int topGridRow() const;
 
@@ -47,9 +49,11 @@ private:
     std::array<int, kGridColumns> widthTwips_{};
 };
 
-// Where the newest row must be scrolled to: n rows in all (headings included), k the first row not
-// in view. Returns the grid row to show first, or 0 when nothing has to move. The newest row ends
-// at the bottom of the view, fully visible.
-int topRowAfterAppend(int rowCount, int firstHiddenRow);
+// Where the view must scroll after a row was appended: rowCount rows in all (headings included),
+// firstHiddenRow the smallest grid row not in view (1 when the user scrolled away from the first
+// readings), rowsThatFit the reading rows the view shows at once. Returns the grid row to show
+// first, or 0 when the newest row is in view and nothing has to move. The newest row ends at the
+// bottom of the view, fully visible.
+int topRowAfterAppend(int rowCount, int firstHiddenRow, int rowsThatFit);
 
 } // namespace view

@@ -1,0 +1,186 @@
+#include "ToolHarness.h"
+#include "view/ui/ReadingsGrid.h"
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+using fakes::bytes;
+using fakes::ToolHarness;
+
+namespace {
+
+struct IdentifyCase {
+    const char* name;
+    QByteArray data; // the device's answer data bytes (N = size)
+    const char* deviceType;
+    const char* caption;
+};
+
+class Identify : public ::testing::TestWithParam<IdentifyCase> {};
+
+TEST_P(Identify, DecidesTheKindOnTheReplyLengthAndShowsItInTheCaption)
+{
+    const IdentifyCase& c = GetParam();
+    ToolHarness h;
+    h.connect(7, c.data);
+    EXPECT_EQ(h.tool.state.DeviceType, QString::fromLatin1(c.deviceType));
+    EXPECT_EQ(h.tool.frm.windowTitle(), QString::fromLatin1(c.caption));
+    EXPECT_EQ(h.tool.state.ComPort, 7);
+    EXPECT_EQ(h.p.port.writes.value(0), bytes({42, 86, 35}));
+}
+
+QByteArray tikaData(const QByteArray& serial, int extra = 0)
+{
+    QByteArray d = fakes::tikaIdentity({24, 2, 0, 1}, serial);
+    d = d.left(18) + serial; // the serial exactly as given, possibly short
+    return d + QByteArray(extra, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ReplyLength, Identify,
+    ::testing::Values(
+        // result length = data + 2 (status byte and '#')
+        IdentifyCase{"result_12_is_a_qmr51_without_serial", bytes({4, 1, 0, 9, 10, 1, 5, 4, 7, 7}), "QMR51",
+                     "Visualizer V4.4 s/n: Listening to COM7 QMR51 FW V4.1.0.9"},
+        IdentifyCase{"result_13_takes_the_serial_as_far_as_the_reply_reaches",
+                     bytes({4, 1, 0, 9, 10, 1, 5, 4, 'A'}) + "BC", "QMR51",
+                     "Visualizer V4.4 s/n:ABC# Listening to COM7 QMR51 FW V4.1.0.9"},
+        IdentifyCase{"result_18_is_a_qmr51_with_full_serial", bytes({4, 1, 0, 9, 10, 1, 5, 4}) + "Q5100042", "QMR51",
+                     "Visualizer V4.4 s/n:Q5100042 Listening to COM7 QMR51 FW V4.1.0.9"},
+        IdentifyCase{"result_25_is_still_a_qmr51", bytes({4, 1, 0, 9, 10, 1, 5, 4}) + "Q5100042" + QByteArray(7, 'x'),
+                     "QMR51", "Visualizer V4.4 s/n:Q5100042 Listening to COM7 QMR51 FW V4.1.0.9"},
+        IdentifyCase{"result_26_is_a_tika_with_a_seven_character_serial", tikaData("22M0123"), "TIKA V2",
+                     "Visualizer V4.4 s/n:22M0123# Listening to COM7 TIKA V2 FW V24.2.0.1"},
+        IdentifyCase{"result_28_tika_v2", tikaData("22M01234"), "TIKA V2",
+                     "Visualizer V4.4 s/n:22M01234 Listening to COM7 TIKA V2 FW V24.2.0.1"},
+        IdentifyCase{"lower_case_m_is_a_v1", tikaData("22m01234"), "TIKA V1",
+                     "Visualizer V4.4 s/n:22m01234 Listening to COM7 TIKA V1 FW V24.2.0.1"},
+        IdentifyCase{"another_year_is_a_v1", tikaData("21M01234"), "TIKA V1",
+                     "Visualizer V4.4 s/n:21M01234 Listening to COM7 TIKA V1 FW V24.2.0.1"},
+        IdentifyCase{"result_34_tika_with_delays", tikaData("22M01234", 6), "TIKA V2",
+                     "Visualizer V4.4 s/n:22M01234 Listening to COM7 TIKA V2 FW V24.2.0.1"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Connect, KindLayoutsAndWhatALaterConnectKeeps)
+{
+    ToolHarness h;
+    auto& f = h.tool.frm;
+    f.show();
+    h.connect(3, fakes::tikaIdentity({24, 2, 0, 1}, "22M01234"));
+    EXPECT_TRUE(f.labInput->isHidden());
+    EXPECT_EQ(f.cmbProtocol->count(), 6);
+    EXPECT_EQ(f.cmbProtocol->itemText(4), "DK");
+    EXPECT_EQ(f.cmbProtocol->itemText(5), "A1");
+    EXPECT_FALSE(f.fraOut[0]->isHidden());
+    EXPECT_FALSE(f.fraOut[1]->isHidden());
+    EXPECT_EQ(f.interval->spin()->value(), 5);
+    EXPECT_FALSE(f.interval->isEnabled());
+    EXPECT_EQ(f.grdInterfaces->table().heading(20), "Input 1");
+    EXPECT_EQ(f.timScan.interval(), 5000);
+    EXPECT_TRUE(f.timScan.isActive());
+    EXPECT_FALSE(f.timTXSettings.isActive()) << "the values just read are not sent back";
+
+    h.tool.ports().cmdCloseCom_Click();
+    h.connect(3, fakes::qmr51Identity({1, 2, 3, 4}, 10, 1, 4, 4, "Q5100042"));
+    EXPECT_FALSE(f.labInput->isHidden());
+    EXPECT_EQ(f.cmbProtocol->count(), 4);
+    EXPECT_EQ(f.cmbProtocol->currentText(), "4.0 (NL)");
+    EXPECT_TRUE(f.fraOut[0]->isHidden());
+    EXPECT_TRUE(f.interval->isEnabled());
+    EXPECT_EQ(f.interval->spin()->value(), 10);
+    EXPECT_EQ(f.timScan.interval(), 10000);
+    EXPECT_EQ(f.grdInterfaces->columnWidthTwips(6), 700);
+    EXPECT_EQ(f.grdInterfaces->table().heading(20), "Input 1") << "kept from the TIKA V2";
+}
+
+TEST(Connect, ASuccessfulConnectShowsTheConnectedButtonsAndEmptiesTheGrid)
+{
+    ToolHarness h;
+    auto& f = h.tool.frm;
+    f.show();
+    f.grdInterfaces->appendReading(view::ReadingRow{});
+    f.cmdForceUpgrade->show();
+    h.connect(3, fakes::qmr51Identity({1, 2, 3, 4}, 10, 1, 4, 4, "Q5100042"));
+    EXPECT_TRUE(f.cmdOpenCom->isHidden());
+    for (QWidget* w : std::initializer_list<QWidget*>{f.cmdCloseCom, f.fraSettings, f.cmdUpgrade, f.cmdDebug, f.imgRefresh})
+        EXPECT_FALSE(w->isHidden()) << w->objectName().toStdString();
+    EXPECT_TRUE(f.cmdForceUpgrade->isHidden());
+    EXPECT_EQ(f.grdInterfaces->gridRowCount(), 1);
+}
+
+TEST(Connect, APortThatCannotBeOpenedTakesTheNotOpenedPath)
+{
+    ToolHarness h;
+    auto& f = h.tool.frm;
+    h.p.port.existingPorts = {1};
+    h.selectPort(5);
+    h.tool.connection().cmdOpenCom_Click();
+    EXPECT_EQ(h.tool.state.ComPort, 99);
+    EXPECT_EQ(h.tool.state.DeviceType, "");
+    EXPECT_EQ(f.windowTitle(), "QMR51-TIKA V4.4 ----");
+    EXPECT_TRUE(h.p.port.writes.isEmpty());
+    EXPECT_TRUE(h.p.dialogs.messages.isEmpty());
+}
+
+TEST(Connect, ASilentDeviceLeavesThePortOpenAndASecondOpenFindsItBusy)
+{
+    ToolHarness h;
+    auto& f = h.tool.frm;
+    h.tool.state.FwVersion = {9, 9, 9, 9};
+    h.selectPort(4);
+    h.tool.connection().cmdOpenCom_Click();
+    EXPECT_EQ(h.tool.state.ComPort, 99);
+    EXPECT_TRUE(h.p.port.isOpen());
+    EXPECT_TRUE(f.cmdUpgrade->isHidden());
+    EXPECT_TRUE(f.cmdDebug->isHidden());
+    EXPECT_EQ(f.windowTitle(), "QMR51-TIKA V4.4 ----");
+    EXPECT_EQ(h.tool.state.FwVersion[0], 9) << "a failed connect keeps the earlier version";
+
+    h.answerIdentify(fakes::qmr51Identity({1, 2, 3, 4}, 10, 1, 4, 4, "Q5100042"));
+    h.tool.connection().cmdOpenCom_Click();
+    EXPECT_EQ(h.tool.state.ComPort, 99);
+    EXPECT_EQ(h.p.port.writes.size(), 1) << "the second open fails before anything is sent";
+    EXPECT_TRUE(h.p.dialogs.messages.isEmpty());
+}
+
+TEST(Connect, RepliesTooShortForTheirFieldsMeanNoDevice)
+{
+    for (const QByteArray& data : {bytes({1, 2, 3}), bytes({1, 2, 3, 4}), bytes({1, 2, 3, 4, 5, 6, 7})}) {
+        ToolHarness h;
+        h.connect(2, data);
+        EXPECT_EQ(h.tool.state.ComPort, 99) << data.size();
+        EXPECT_EQ(h.tool.state.DeviceType, "");
+    }
+}
+
+TEST(Connect, APortNumberAbove255IsRefusedNotWrapped)
+{
+    ToolHarness h;
+    h.tool.frm.cmbComPort->addItem("COM259:");
+    h.tool.frm.cmbComPort->setCurrentIndex(0);
+    h.tool.connection().cmdOpenCom_Click();
+    EXPECT_EQ(h.tool.state.ComPort, 99);
+    EXPECT_TRUE(h.p.port.opened.isEmpty()) << "COM3 must not be opened in its place";
+}
+
+TEST(Connect, CloseResetsCaptionButtonsAndDisarmsTheSettingsTimer)
+{
+    ToolHarness h;
+    auto& f = h.tool.frm;
+    f.show();
+    h.connect(3, fakes::qmr51Identity({1, 2, 3, 4}, 10, 1, 4, 4, "Q5100042"));
+    f.timTXSettings.start(1000);
+    f.cmbComPort->activated(0); // the user picks an entry: same as Close
+    EXPECT_EQ(h.tool.state.ComPort, 0);
+    EXPECT_FALSE(f.timScan.isActive());
+    EXPECT_FALSE(f.timTXSettings.isActive());
+    EXPECT_FALSE(h.p.port.isOpen());
+    EXPECT_EQ(f.windowTitle(), "QMR51-TIKA V4.4 ----");
+    EXPECT_FALSE(f.cmdOpenCom->isHidden());
+    for (QWidget* w : std::initializer_list<QWidget*>{f.imgRefresh, f.fraSettings, f.cmdCloseCom})
+        EXPECT_TRUE(w->isHidden());
+}
+
+} // namespace
