@@ -1,0 +1,51 @@
+#include "diagnostics/DebugLogText.h"
+#include "link/Commands.h"
+
+namespace diagnostics {
+
+namespace {
+
+// The module answers with a single status byte instead of a log when it cannot read the meter.
+QString deviceStatusMessage(std::uint8_t status)
+{
+    switch (status) {
+    case 1: return QStringLiteral("P1 busy. Please retry");
+    case 2: return QStringLiteral("Buffer (1200bytes) overflow");
+    case 3: return QStringLiteral("P1 not connected or protocol not set correctly");
+    default: return {};
+    }
+}
+
+} // namespace
+
+DebugLogReadOutcome interpretDebugLogResult(const QByteArray& result)
+{
+    if (result.isEmpty())
+        return {};
+    switch (static_cast<std::uint8_t>(result.at(0))) {
+    case comlink::kOk:
+        if (result.size() == 2)
+            return {deviceStatusMessage(static_cast<std::uint8_t>(result.at(1))), {}};
+        return {{}, result.mid(1)};
+    case comlink::kLengthOverflow: return {QStringLiteral("RX Length Overflow"), {}};
+    case comlink::kWrongEnd: return {QStringLiteral("Wrong end character received"), {}};
+    case comlink::kTimedOut: return {QStringLiteral("RX timed out"), {}};
+    default: return {};
+    }
+}
+
+QString logBytesToText(const QByteArray& bytes) { return QString::fromLatin1(bytes); }
+
+QByteArray logTextToBytes(const QString& text) { return text.toLatin1(); }
+
+QByteArray debugLogFileBytes(const QString& text) { return logTextToBytes(text) + "\r\n"; }
+
+QString proposedDebugLogFileName(const QString& caption, const QString& dateText, const QString& timeText)
+{
+    QString name = caption + QStringLiteral("-debuglog-") + dateText + u'-' + timeText + QStringLiteral(".txt");
+    name.remove(u'/');
+    name.remove(u':');
+    return name;
+}
+
+} // namespace diagnostics

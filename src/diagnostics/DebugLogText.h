@@ -1,0 +1,42 @@
+#pragma once
+#include <QByteArray>
+#include <QString>
+
+namespace diagnostics {
+
+// What the "Read" button does with the result of the debug-log command 68.
+struct DebugLogReadOutcome {
+    // Text for a message box (OK button only); empty when there is nothing to say.
+    QString message;
+    // Log bytes to append to the log box, behind the text already there with nothing between.
+    // Empty when nothing is appended.
+    QByteArray appendBytes;
+};
+
+// Interprets the SendCommand result of command 68 (status byte first, then the data):
+// - status 0 with exactly one data byte: the module reports why it has no log: 1 "P1 busy. Please
+//   retry", 2 "Buffer (1200bytes) overflow", 3 "P1 not connected or protocol not set correctly";
+//   any other single byte: nothing at all;
+// - status 0 otherwise: the data is log text, appended as it is;
+// - 250 "RX Length Overflow", 251 "Wrong end character received", 252 "RX timed out";
+// - any other status (or an empty result): nothing.
+DebugLogReadOutcome interpretDebugLogResult(const QByteArray& result);
+
+// The log is a byte string from the device, not text in any particular character set. The log box
+// shows byte n as the character U+00nn (Latin-1), so that every byte 0 ... 255 keeps its value when
+// it is shown and when it is saved again: logBytesToText and logTextToBytes are exact inverses for
+// every byte string. A character the user types beyond U+00FF cannot be saved as one byte and is
+// written as '?'.
+QString logBytesToText(const QByteArray& bytes);
+QByteArray logTextToBytes(const QString& text);
+
+// Contents of the saved log file: the box's text as its original bytes, then CR LF.
+QByteArray debugLogFileBytes(const QString& text);
+
+// The file name proposed in the save dialog:
+// caption + "-debuglog-" + date + "-" + time + ".txt", with every '/' and ':' removed (file systems
+// refuse them; the caption holds "s/n:" and the time its colons). dateText and timeText are the
+// current date and time in the user's short date and long time formats.
+QString proposedDebugLogFileName(const QString& caption, const QString& dateText, const QString& timeText);
+
+} // namespace diagnostics

@@ -1,0 +1,27 @@
+#pragma once
+#include "view/ReadingRow.h"
+#include <QByteArray>
+#include <QString>
+
+namespace view {
+
+// Decodes the result of the readings command 64 into a grid row.
+//
+// result: the SendCommand result: status byte, then thirteen 4-byte fields, most significant byte
+// first (a QMR51 sends no status of its own; the exchange puts a 0 in front of its data). A status
+// other than 0 gives a row with no values. A valid reply shorter than 53 bytes keeps the fields it
+// holds in full; nothing is read beyond the result.
+// deviceType: "TIKA V2" selects whole-number fields, any other kind single-precision fields.
+// nederlandSelected, belgieSelected: the country option buttons, which name the tariff.
+// takenAtMsecs: when the reply arrived (milliseconds since the epoch).
+ReadingRow decodeReadings(const QByteArray& result, const QString& deviceType, bool nederlandSelected,
+                          bool belgieSelected, qint64 takenAtMsecs);
+
+// The single-precision number whose IEEE bit pattern is `bits`.
+float floatFromBits(quint32 bits);
+
+// Tariff name for the indicator's bit pattern: 1.0 is the low tariff in the Netherlands and the high
+// tariff in Belgium, any other value the reverse; with no country chosen every tariff is "High".
+Tariff tariffFor(quint32 indicatorBits, bool nederlandSelected, bool belgieSelected);
+
+} // namespace view
