@@ -1,0 +1,81 @@
+#pragma once
+#include "sim/DeviceModel.h"
+#include "sim/PtyEndpoint.h"
+#include <QList>
+#include <QString>
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+namespace sim {
+
+// One simulated device on a pseudo-terminal, served by a thread of its own. The tool (or a test)
+// opens devicePath() as its serial port. Every frame received is recorded; every setter may be
+// called from any thread while the device serves.
+class Simulator {
+public:
+    explicit Simulator(DeviceProfile profile);
+    Simulator(const Simulator&) = delete;
+    Simulator& operator=(const Simulator&) = delete;
+    ~Simulator(); // stops serving and closes the pseudo-terminal
+
+    // Creates the pseudo-terminal and starts serving. False (error() says why) when the system
+    // has no pseudo-terminal to give.
+    bool start();
+    // Also reachable as linkPath (a symbolic link, e.g. <program folder>/ports/COM7). Call after
+    // start(); the link goes when the simulator stops.
+    bool linkAs(const QString& linkPath);
+    void stop();
+
+    QString devicePath() const { return devicePath_; }
+    QString error() const;
+
+    void setMisbehaviour(const Misbehaviour& misbehaviour);
+    // Changes the device's profile under the lock, e.g. [](DeviceProfile& p) { p.readingsStatus = 1; }.
+    void changeProfile(const std::function<void(DeviceProfile&)>& change);
+    DeviceProfile profile() const;
+    // Readings move slowly from the current ones on (see liveReadings).
+    void setLive(bool live);
+
+    // Every frame received so far, in order (including those answered with silence).
+    QList<RequestFrame> receivedFrames() const;
+    void clearReceivedFrames();
+    // Blocks until at least count frames were received or maxWait has passed; true when they were.
+    bool waitForFrames(int count, std::chrono::milliseconds maxWait) const;
+
+    // When the last byte of the latest answer went into the pseudo-terminal.
+    std::chrono::steady_clock::time_point lastAnswerWrittenAt() const;
+    // True once the pseudo-terminal was closed mid-answer on request (the device is gone).
+    bool hungUp() const;
+
+private:
+    enum class Delivery { Done, Stop };
+
+    void serve();
+    Delivery handleInput(const QByteArray& received);
+    Delivery deliver(const QByteArray& bytes, const Misbehaviour& how);
+    bool writeAll(const char* data, qsizetype size);
+    // Sleeps, but returns false at once when stop() is called meanwhile.
+    bool pause(std::chrono::milliseconds duration);
+
+    PtyEndpoint pty_;
+    QString devicePath_;
+    int wakeRead_ = -1; // stop() writes to wakeWrite_ so the serving thread's poll() returns
+    int wakeWrite_ = -1;
+    std::thread thread_;
+
+    mutable std::mutex mutex_;
+    mutable std::condition_variable framesArrived_;
+    DeviceModel model_;
+    bool live_ = false;
+    std::array<double, 13> liveStart_{};
+    std::chrono::steady_clock::time_point liveSince_;
+    QList<RequestFrame> frames_;
+    std::chrono::steady_clock::time_point lastAnswerAt_;
+    bool hungUp_ = false;
+    QString error_;
+};
+
+} // namespace sim

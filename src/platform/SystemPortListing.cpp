@@ -1,0 +1,70 @@
+#include "platform/SystemPortListing.h"
+#include <QDir>
+#include <QFileInfo>
+#include <QSerialPortInfo>
+#include <sys/stat.h>
+
+namespace platform {
+
+namespace {
+
+bool isCharacterDevice(const QString& path)
+{
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISCHR(info.st_mode);
+}
+
+QString canonical(const QString& path)
+{
+    const QString resolved = QFileInfo(path).canonicalFilePath();
+    return resolved.isEmpty() ? path : resolved;
+}
+
+QList<SystemSerialDevice> systemDevices()
+{
+    QList<SystemSerialDevice> devices;
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
+        devices.append({canonical(info.systemLocation()), info.description()});
+    return devices;
+}
+
+} // namespace
+
+SystemPortListing::SystemPortListing(QString programFolder) : programFolder_(std::move(programFolder)) {}
+
+QList<PortLink> SystemPortListing::readLinks() const
+{
+    QList<PortLink> links;
+    const QDir folder(QDir(programFolder_).filePath(QStringLiteral("ports")));
+    // System: links to device nodes and links that lead nowhere are listed only with it.
+    const QStringList names = folder.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString& name : names) {
+        const int number = portNumberOfLinkName(name);
+        if (number == 0)
+            continue;
+        const QString target = QFileInfo(folder.filePath(name)).canonicalFilePath();
+        links.append({number, target, !target.isEmpty() && isCharacterDevice(target)});
+    }
+    return links;
+}
+
+QList<NumberedPort> SystemPortListing::currentPorts() const { return numberPorts(readLinks(), systemDevices()); }
+
+QStringList SystemPortListing::deviceNames()
+{
+    QStringList names;
+    for (const NumberedPort& port : currentPorts())
+        names.append(port.displayName);
+    return names;
+}
+
+QString SystemPortListing::devicePath(int portNumber)
+{
+    for (const NumberedPort& port : currentPorts()) {
+        if (port.portNumber == portNumber)
+            return port.devicePath;
+    }
+    return {};
+}
+
+} // namespace platform
