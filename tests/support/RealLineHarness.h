@@ -1,0 +1,74 @@
+#pragma once
+// The whole tool on its real line (QtSerialPort, the system's port listing, the real clock and event
+// pump) with fakes for the dialogs, transfers and programs, so a test sees every message. The
+// program folder is a temporary one; simulated devices are offered to it as ports/COM<n> links.
+#include "FakePlatform.h"
+#include "device/ui/ConnectHandler.h"
+#include "link/ui/PortHandlers.h"
+#include "platform/QtClock.h"
+#include "platform/QtEventPump.h"
+#include "platform/QtSerialPort.h"
+#include "platform/SystemPortListing.h"
+#include "shell/ui/Tool.h"
+#include "sim/Simulator.h"
+#include <QDir>
+#include <QTemporaryDir>
+#include <memory>
+
+namespace fakes {
+
+// Lists only the devices behind ports/ links: the machine's own serial ports (a VM's ttyS0..3)
+// would make a search slow and its result depend on the machine.
+class LinkedPortsOnly : public platform::PortListing {
+public:
+    explicit LinkedPortsOnly(const QString& folder) : system_(folder) {}
+    QStringList deviceNames() override
+    {
+        QStringList names = system_.deviceNames();
+        names.erase(std::remove_if(names.begin(), names.end(),
+                                   [](const QString& n) { return !n.contains(QLatin1String("/dev/pts/")); }),
+                    names.end());
+        return names;
+    }
+    QString devicePath(int portNumber) override { return system_.devicePath(portNumber); }
+
+private:
+    platform::SystemPortListing system_;
+};
+
+struct RealLineHarness {
+    QTemporaryDir folder;
+    LinkedPortsOnly ports{folder.path()};
+    platform::QtSerialPort port{ports};
+    platform::QtClock clock;
+    platform::QtEventPump pump;
+    FakeDialogs dialogs;
+    FakeFileTransfer transfer;
+    FakePrograms programs;
+    platform::Services services{port, ports, clock, pump, dialogs, transfer, programs, folder.path(),
+                                {{QStringLiteral("127.0.0.1"), QStringLiteral("tester"), QStringLiteral("Tq4wZn7KbP")},
+                                 QStringLiteral("http://127.0.0.1:1")}};
+    std::unique_ptr<shell::Tool> tool;
+    std::vector<std::unique_ptr<sim::Simulator>> devices;
+
+    RealLineHarness() { QDir(folder.path()).mkpath(QStringLiteral("ports")); }
+
+    // A simulated device reachable as COM<n>; nullptr when no pseudo-terminal could be had.
+    sim::Simulator* addDevice(int comNumber, sim::DeviceProfile profile, sim::Misbehaviour how = {})
+    {
+        auto device = std::make_unique<sim::Simulator>(std::move(profile));
+        if (!device->start() || !device->linkAs(folder.path() + QStringLiteral("/ports/COM%1").arg(comNumber)))
+            return nullptr;
+        device->setMisbehaviour(how);
+        devices.push_back(std::move(device));
+        return devices.back().get();
+    }
+    shell::Tool& start()
+    {
+        tool = std::make_unique<shell::Tool>(services);
+        tool->Form_Load();
+        return *tool;
+    }
+};
+
+} // namespace fakes
