@@ -83,8 +83,9 @@ void ReadingsGrid::applyDeviceLayout(DeviceLayout layout)
 
 int ReadingsGrid::topGridRow() const
 {
-    const int modelRow = rowAt(0);
-    return modelRow < 0 ? 1 : modelRow + 1;
+    // Scrolling is per row with one row height, so the scroll bar's value is the first model row
+    // shown. Asking the view (rowAt) would make it measure its rows again after every insert.
+    return verticalScrollBar()->value() + 1;
 }
 
 int ReadingsGrid::firstHiddenGridRow() const
@@ -92,7 +93,7 @@ int ReadingsGrid::firstHiddenGridRow() const
     const int rows = table_.rowCount();
     if (rows == 0)
         return 1;
-    if (rowAt(0) > 0)
+    if (topGridRow() > 1)
         return 1; // the user scrolled away from the first readings
     return std::min(rows, rowsThatFit()) + 1;
 }

@@ -8,6 +8,8 @@
 #include <QRegularExpressionValidator>
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <memory>
 
 namespace view {
 
@@ -33,6 +35,28 @@ int adoptedValue(double typed, const shell::SpinButton& spin)
                                        static_cast<double>(std::max(spin.minimum(), spin.maximum()))));
 }
 
+// Calls `chosen` whenever the list position is set, by the user or by the program, but not when it
+// moves only because the list is being filled or emptied: the lists are filled at start-up and at
+// every connect, and that changes no setting of the device. (The list's own reaction to the new
+// rows runs first, inside the bracket of the model's about-to/done signals connected here.)
+void onItemChosen(QComboBox* list, QObject* context, std::function<void()> chosen)
+{
+    auto filling = std::make_shared<int>(0);
+    auto begin = [filling] { ++*filling; };
+    auto end = [filling] { --*filling; };
+    const QAbstractItemModel* model = list->model();
+    QObject::connect(model, &QAbstractItemModel::rowsAboutToBeInserted, context, begin);
+    QObject::connect(model, &QAbstractItemModel::rowsInserted, context, end);
+    QObject::connect(model, &QAbstractItemModel::rowsAboutToBeRemoved, context, begin);
+    QObject::connect(model, &QAbstractItemModel::rowsRemoved, context, end);
+    QObject::connect(model, &QAbstractItemModel::modelAboutToBeReset, context, begin);
+    QObject::connect(model, &QAbstractItemModel::modelReset, context, end);
+    QObject::connect(list, &QComboBox::currentIndexChanged, context, [filling, chosen = std::move(chosen)] {
+        if (*filling == 0)
+            chosen();
+    });
+}
+
 } // namespace
 
 SettingsEditor::SettingsEditor(shell::Tool& tool) : tool_(tool)
@@ -51,8 +75,7 @@ SettingsEditor::SettingsEditor(shell::Tool& tool) : tool_(tool)
         for (shell::SpinText* box : {f.powerLevel[i], f.powerDiff[i]})
             box->text()->setValidator(
                 new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), box->text()));
-        QObject::connect(f.cmbOutSelector[i], &QComboBox::currentIndexChanged, &connections_,
-                         [this, i] { cmbOutSelector_Click(i); });
+        onItemChosen(f.cmbOutSelector[i], &connections_, [this, i] { cmbOutSelector_Click(i); });
         QObject::connect(f.optNLofB[i], &QRadioButton::clicked, &connections_, [this, i] { optNLofB_Click(i); });
     }
     for (int j = 0; j < 4; ++j) {
@@ -65,7 +88,7 @@ SettingsEditor::SettingsEditor(shell::Tool& tool) : tool_(tool)
     QObject::connect(f.modbusAddress->text(), &QLineEdit::textChanged, &connections_,
                      [this] { txtModbusAddress_Change(); });
     QObject::connect(f.interval->spin(), &shell::SpinButton::changed, &connections_, [this] { updInterval_Change(); });
-    QObject::connect(f.cmbProtocol, &QComboBox::currentIndexChanged, &connections_, [this] { cmbProtocol_Click(); });
+    onItemChosen(f.cmbProtocol, &connections_, [this] { cmbProtocol_Click(); });
 }
 
 void SettingsEditor::connectSpinText(shell::SpinText& box, void (SettingsEditor::*spinChanged)(int),
@@ -202,11 +225,17 @@ void SettingsEditor::txtModbusAddress_Change()
 void SettingsEditor::cmbOutSelector_Click(int i)
 {
     auto& f = tool_.frm;
-    arm();
     const QComboBox& function = *f.cmbOutSelector[i];
-    // Level, difference and delays only mean something for the two power functions.
     const int index = function.currentIndex();
-    f.fraPowerPar[i]->setVisible(index >= 0 && index >= function.count() - 2);
+    if (index < 0) {
+        // No function shown (the window as it starts): nothing of the output is in use, and no
+        // setting has changed.
+        f.fraPowerPar[i]->hide();
+        return;
+    }
+    arm();
+    // Level, difference and delays only mean something for the two power functions.
+    f.fraPowerPar[i]->setVisible(index >= function.count() - 2);
     differenceMaximumRule(i);
 }
 

@@ -49,9 +49,10 @@ public:
     void txtDivider_Change(int i);
     void txtModbusAddress_Change();
 
-    // List position of an output function changed (by the user or the program): arm; the power
-    // frame is shown for the two power functions only (hidden with no function chosen); the
-    // difference maximum rule.
+    // List position of an output function set (by the user or the program): arm; the power frame
+    // is shown for the two power functions only; the difference maximum rule. With no function
+    // chosen (position -1) the power frame is hidden and nothing else happens. Filling or emptying
+    // a list is no choice and raises nothing, here nor for the protocol list.
     void cmbOutSelector_Click(int i);
     void cmbProtocol_Click();
     // The country only names the tariff in the grid, but a click arms the timer like any setting.

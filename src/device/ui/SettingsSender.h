@@ -1,0 +1,41 @@
+#pragma once
+#include "device/SettingsRecord.h"
+#include <QObject>
+
+namespace shell {
+class Tool;
+}
+
+namespace device {
+
+// Sends the settings shown in the window to the device, a second after the last change: the
+// handler of the settings timer timTXSettings, which every settings control restarts. The record
+// always carries the state of all controls at the moment it goes out, so changes made while a
+// send is running go out with the next one.
+class SettingsSender {
+public:
+    explicit SettingsSender(shell::Tool& tool);
+
+    // Stops the readings refresh, sends the settings record (command 66: 4 bytes for a QMR51, 14
+    // or 18 for a TIKA module depending on its firmware), restarts the refresh with the interval
+    // now shown (updInterval seconds) and disarms the settings timer. The device acknowledges with
+    // "*U#"; the exchange always waits its full 0.8 s and itself tells the user "Settings error"
+    // about a wrong answer. Nothing is retried.
+    //
+    // With no device connected (ComPort 0 or 99) or the port not open, nothing is sent: the timer
+    // is only disarmed (a change made just before a close, or the lists filled at start-up). While
+    // another exchange is waiting for its reply the tick is left for the next one, a second later.
+    // While the debug log is shown the refresh gets its new interval but stays off until the user
+    // leaves the log.
+    void timTXSettings_Timer();
+
+    // The settings record as the controls show it now.
+    SettingsRecord shownSettings() const;
+
+private:
+    shell::Tool& tool_;
+    // Context of the control connections: they end with this handler.
+    QObject connections_;
+};
+
+} // namespace device
