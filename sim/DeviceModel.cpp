@@ -80,20 +80,28 @@ QByteArray DeviceModel::answer(const RequestFrame& request)
     case kInput2:
         return standardReply(request.command + 1, request.payload.left(4), endByte());
     case kFirmwareBlock:
-        return acknowledgement(!refuse && firmware_.takeBlock(request.payload));
-    case kFirmwareClose: {
-        const bool taken = !refuse && firmware_.takeClosingFrame(request.payload);
-        if (taken) {
-            // After its restart the module runs, and reports, the version it was sent.
-            const QByteArray version = *firmware_.announcedVersion();
-            for (int i = 0; i < 4; ++i)
-                profile_.firmware[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(version.at(i));
-        }
-        return acknowledgement(taken);
-    }
+    case kFirmwareClose:
+        return refuse ? acknowledgement(false) : firmwareAnswer(request);
     default:
         return {};
     }
+}
+
+QByteArray DeviceModel::firmwareAnswer(const RequestFrame& request)
+{
+    const FirmwareReceiver::Verdict verdict = request.command == kFirmwareBlock
+        ? firmware_.takeBlock(request.payload)
+        : firmware_.takeClosingFrame(request.payload);
+    if (verdict == FirmwareReceiver::Verdict::Ignore)
+        return {};
+    const bool accepted = verdict == FirmwareReceiver::Verdict::Acknowledge;
+    if (accepted && request.command == kFirmwareClose) {
+        // After its restart the device runs, and reports, the version it was sent.
+        const QByteArray version = *firmware_.announcedVersion();
+        for (int i = 0; i < 4; ++i)
+            profile_.firmware[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(version.at(i));
+    }
+    return acknowledgement(accepted);
 }
 
 QByteArray DeviceModel::debugLogAnswer() const

@@ -11,7 +11,9 @@ namespace sim {
 //   86 identification, 64 readings (standard replies, markers 87 and 65),
 //   66 settings (takes them, "*U#"), 68 debug log (long reply "*E"),
 //   133/134 input counter presets (standard reply, markers 134/135, the four value bytes),
-//   208/210 firmware blocks and closing frame ("*U#").
+//   208/210 firmware blocks and closing frame, checked like the QMR51's boot loader does
+//   (see FirmwareReceiver): "*U#" for a good frame, "*X#" for a refused one, nothing for a
+//   damaged one. After an accepted closing frame it reports the new version.
 // The misbehaviours that change what is sent (silence, wrong end byte, stray bytes, refusal,
 // over-long log) are applied here; the ones that change how it is sent belong to the line.
 // Not thread-safe: the Simulator guards it.
@@ -34,11 +36,13 @@ public:
     const DeviceProfile& profile() const { return profile_; }
     Misbehaviour& misbehaviour() { return misbehaviour_; }
     const FirmwareReceiver& firmware() const { return firmware_; }
+    FirmwareReceiver& firmware() { return firmware_; }
 
 private:
     int payloadLength(std::uint8_t command) const;
     QByteArray answer(const RequestFrame& request);
     QByteArray debugLogAnswer() const;
+    QByteArray firmwareAnswer(const RequestFrame& request);
     void takeSettings(const QByteArray& payload);
     char endByte() const { return misbehaviour_.wrongEndByte ? '$' : '#'; }
 

@@ -107,6 +107,30 @@ void Simulator::setLive(bool live)
     liveSince_ = std::chrono::steady_clock::now();
 }
 
+void Simulator::setFirmwareFaults(const FirmwareFaults& faults)
+{
+    std::lock_guard lock(mutex_);
+    model_.firmware().setFaults(faults);
+}
+
+void Simulator::setRestartDuration(std::chrono::milliseconds duration)
+{
+    std::lock_guard lock(mutex_);
+    restartDuration_ = duration;
+}
+
+QByteArray Simulator::installedImage() const
+{
+    std::lock_guard lock(mutex_);
+    return model_.firmware().installedImage();
+}
+
+bool Simulator::restarting() const
+{
+    std::lock_guard lock(mutex_);
+    return std::chrono::steady_clock::now() < silentUntil_;
+}
+
 QList<RequestFrame> Simulator::receivedFrames() const
 {
     std::lock_guard lock(mutex_);
@@ -181,13 +205,20 @@ Simulator::Delivery Simulator::handleInput(const QByteArray& received)
 {
     QList<DeviceModel::Answer> answers;
     Misbehaviour how;
+    bool restart = false;
     {
         std::lock_guard lock(mutex_);
+        if (std::chrono::steady_clock::now() < silentUntil_) {
+            // Restarting: the device's receiver is not running yet, the bytes are lost.
+            model_.discardPartialRequest();
+            return Delivery::Done;
+        }
         if (live_) {
             const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - liveSince_;
             model_.profile().readings = liveReadings(liveStart_, elapsed.count());
         }
         answers = model_.receive(received);
+        restart = model_.firmware().takeRestartRequest();
         how = model_.misbehaviour();
         for (const DeviceModel::Answer& answer : answers)
             frames_.append(answer.request);
@@ -197,6 +228,12 @@ Simulator::Delivery Simulator::handleInput(const QByteArray& received)
     for (const DeviceModel::Answer& answer : answers) {
         if (!answer.bytes.isEmpty() && deliver(answer.bytes, how) == Delivery::Stop)
             return Delivery::Stop;
+    }
+    if (restart) {
+        // The acknowledgement of the closing frame is out; now the device boots its new image.
+        std::lock_guard lock(mutex_);
+        silentUntil_ = std::chrono::steady_clock::now() + restartDuration_;
+        model_.discardPartialRequest();
     }
     return Delivery::Done;
 }

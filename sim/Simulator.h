@@ -39,6 +39,16 @@ public:
     // Readings move slowly from the current ones on (see liveReadings).
     void setLive(bool live);
 
+    // Damage to firmware frames on the line (see FirmwareFaults); replaces the earlier choice.
+    void setFirmwareFaults(const FirmwareFaults& faults);
+    // How long a QMR51 stays silent while it restarts into an accepted image (3 s unless set);
+    // whatever arrives meanwhile is lost.
+    void setRestartDuration(std::chrono::milliseconds duration);
+    // The image installed by the last accepted upgrade (empty before one).
+    QByteArray installedImage() const;
+    // True while the device restarts after an upgrade.
+    bool restarting() const;
+
     // Every frame received so far, in order (including those answered with silence).
     QList<RequestFrame> receivedFrames() const;
     void clearReceivedFrames();
@@ -75,6 +85,8 @@ private:
     QList<RequestFrame> frames_;
     std::chrono::steady_clock::time_point lastAnswerAt_;
     bool hungUp_ = false;
+    std::chrono::milliseconds restartDuration_{3000};
+    std::chrono::steady_clock::time_point silentUntil_{};
     QString error_;
 };
 

@@ -120,7 +120,7 @@ TEST_F(LinkOverPty, SettingsAreTakenAndTheirAcknowledgementKeepsTheTimeOutStatus
 
 TEST_F(LinkOverPty, FirmwareBlockAcknowledgedOrRefused)
 {
-    const QByteArray block = bytes({0, 0, 0, 0x80}) + QByteArray(128, 'i') + bytes({0x55, 0xAA});
+    const QByteArray block = bytes({0, 0, 0, 0x80}) + QByteArray(128, 'i') + bytes({0xF7, 0xBD});
     EXPECT_EQ(qmr.send(208, block), bytes({0}));
     sim::Misbehaviour refuse;
     refuse.refuseAcknowledgement = true;

@@ -166,13 +166,14 @@ TEST(Counters, PresetIsAnsweredWithItsValueBytes)
 TEST(Firmware, BlocksAndClosingFrameAreAcknowledgedAndTheNewVersionRuns)
 {
     DeviceModel device(DeviceProfile::defaults(DeviceKind::Qmr51));
-    const QByteArray block = bytes({0, 3, 0, 0x80}) + QByteArray(128, char(0xA5)) + bytes({0x12, 0x34});
+    // One block of 0xA5 with its frame CRC, then the closing frame for a one-block image.
+    const QByteArray block = bytes({0, 0, 0, 0x80}) + QByteArray(128, char(0xA5)) + bytes({0x9B, 0x06});
     EXPECT_EQ(ask(device, "*" + bytes({208}) + block + "#"), "*U#");
-    EXPECT_EQ(device.firmware().blocks().value(3), QByteArray(128, char(0xA5)));
+    EXPECT_EQ(device.firmware().blocks().value(0), QByteArray(128, char(0xA5)));
 
-    const QByteArray closing = bytes({0, 40, 0, 6, 1, 2, 3, 4, 0xAB, 0xCD, 0x01, 0x02});
+    const QByteArray closing = bytes({0, 1, 0, 6, 1, 2, 3, 4, 0xE2, 0xB8, 0xAD, 0xC1});
     EXPECT_EQ(ask(device, "*" + bytes({210}) + closing + "#"), "*U#");
-    EXPECT_EQ(device.firmware().announcedBlockCount(), 40);
+    EXPECT_EQ(device.firmware().announcedBlockCount(), 1);
     EXPECT_EQ(ask(device, "*V#").mid(3, 4), bytes({1, 2, 3, 4}));
 }
 

@@ -33,6 +33,7 @@ FrmProgress::FrmProgress(QWidget* parent) : QDialog(parent)
 
 void FrmProgress::closeEvent(QCloseEvent* event)
 {
+    emit closedByUser();
     emit cancelled();
     hide();
     event->ignore();

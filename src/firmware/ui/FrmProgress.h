@@ -24,6 +24,9 @@ public:
 signals:
     // Cancel was pressed, or the window was closed by the user.
     void cancelled();
+    // The user closed the window with its own close control (also announced as cancelled()). A
+    // TIKA flash, which Cancel does not stop, is stopped by this.
+    void closedByUser();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

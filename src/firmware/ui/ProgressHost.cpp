@@ -9,6 +9,8 @@ FrmProgress& ProgressHost::get()
 {
     if (window_.isNull()) {
         window_ = new FrmProgress(mainWindow_);
+        closedByUser_ = false;
+        QObject::connect(window_, &FrmProgress::closedByUser, window_, [this] { closedByUser_ = true; });
         QObject::connect(window_, &FrmProgress::cancelled, window_, [this] { state_.UpgradeCancelled = -1; });
     }
     return *window_;
@@ -27,6 +29,7 @@ void ProgressHost::setValue(int percent) { get().pgb1->setValue(std::clamp(perce
 void ProgressHost::makeVisible()
 {
     FrmProgress& w = get();
+    closedByUser_ = false;
     w.show();
     w.raise();
 }

@@ -22,11 +22,15 @@ public:
     void setStatus(const QString& text);
     void setValue(int percent);
     void makeVisible();
+    // True when the user closed the window with its own close control since it was last made
+    // visible (or created).
+    bool closedByUser() const { return closedByUser_; }
 
 private:
     shell::AppState& state_;
     QWidget* mainWindow_;
     QPointer<FrmProgress> window_;
+    bool closedByUser_ = false;
 };
 
 } // namespace firmware

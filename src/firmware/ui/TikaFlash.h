@@ -1,0 +1,80 @@
+#pragma once
+#include "firmware/ui/FlashScript.h"
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+namespace platform {
+class RunningProgram;
+}
+namespace shell {
+class Tool;
+}
+
+namespace firmware {
+
+class EsptoolOutput;
+class ProgressHost;
+
+// The TIKA side of an upgrade. The tool does not flash a module itself: esptool does, through a
+// script written into the program folder (see FlashScript). esptool resets the module into its
+// ROM boot loader over the serial line, writes boot_app0, the boot loader, the partition table and
+// the application image, verifies what it wrote ("Hash of data verified.") and resets the module
+// into the new firmware.
+//
+// esptool needs the serial port for itself, so the tool closes it first and connects again only
+// after esptool has ended: at 115200 baud a 1 MB image takes about a minute.
+class TikaFlash {
+public:
+    // How a flash ended. Only Flashed means the module runs the new image: esptool exited 0 after
+    // verifying every byte it wrote.
+    enum class Outcome {
+        Flashed,
+        NotRun,     // no script, no esptool or no port: nothing was started, the module is untouched
+        Failed,     // esptool ended with a non-zero exit status or could not be started
+        TimedOut,   // esptool was still running after kLimitSeconds and was stopped
+        Stopped,    // the user closed the progress window; esptool was stopped
+    };
+
+    // The progress window shows at least this long: the module boots its new firmware after
+    // esptool's hard reset before the tool connects again.
+    static constexpr float kMinimumSeconds = 20.0f;
+    // A flash that takes longer than this has hung (a 4 MB image at 115200 baud takes about 4
+    // minutes with compression; the TIKA images are far smaller).
+    static constexpr double kLimitSeconds = 300.0;
+
+    TikaFlash(shell::Tool& tool, ProgressHost& progress);
+
+    // The TIKA branch of an upgrade, for the module kind in DeviceType on COM<ComPort>: when the
+    // module image DATA/TIKAv1.bin (TIKAv2.bin) is in the program folder, the port is closed, the
+    // progress window and the caption ("TIKA V1 V4.4 ----") show the flash, FlashModule runs and
+    // the connect runs again afterwards. Without the image nothing happens (the status line says
+    // which file is missing).
+    void run();
+
+    // Writes the script for COM<PortNumber> and ImagePath (relative to the program folder), runs
+    // it with the main window disabled, shows esptool's progress and its last line, and waits
+    // until it has ended (at least kMinimumSeconds, at most kLimitSeconds). Every failure is
+    // told to the user with esptool's exit status and its "A fatal error occurred" line (or its
+    // last lines). The progress window is unloaded and the main window enabled again, whatever
+    // happens. The serial port must be closed.
+    Outcome FlashModule(std::uint8_t PortNumber, const QString& ImagePath);
+
+private:
+    struct Report {
+        Outcome outcome = Outcome::NotRun;
+        QString message; // for the user; empty after a good flash
+    };
+
+    // The script for this system, or nothing with the reason in `problem`.
+    std::optional<FlashScript> prepareScript(std::uint8_t port, const QString& imagePath, QString& problem);
+    // Empty when the script is on disk, else why not.
+    QString writeScript(const FlashScript& script);
+    Report runScript(const FlashScript& script);
+    Outcome watch(platform::RunningProgram& program, EsptoolOutput& output);
+
+    shell::Tool& tool_;
+    ProgressHost& progress_;
+};
+
+} // namespace firmware

@@ -1,0 +1,259 @@
+// The QMR51 upgrade end to end: the tool with its real line, clock, event pump and FTP client,
+// a pyftpdlib firmware server on 127.0.0.1 and the simulated QMR51 on a pseudo-terminal as COM7.
+#include "FakeDialogs.h"
+#include "FakePlatform.h"
+#include "LocalServers.h"
+#include "device/ui/ConnectHandler.h"
+#include "firmware/ui/ProgressHost.h"
+#include "firmware/ui/UpgradeHandlers.h"
+#include "platform/CurlTransfer.h"
+#include "platform/QtClock.h"
+#include "platform/QtEventPump.h"
+#include "platform/QtSerialPort.h"
+#include "shell/ui/Tool.h"
+#include "sim/Simulator.h"
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kUser = QStringLiteral("qmrtest");
+const QString kPassword = QStringLiteral("Tq4wZn7KbP");
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeFile(const QString& path, const QByteArray& content)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) == content.size();
+}
+
+QByteArray testData(const char* name) { return readFile(QStringLiteral(QMR_TEST_DATA "/upgrade/") + QLatin1String(name)); }
+
+QByteArray upgradeList(std::array<int, 4> version, int length = 92)
+{
+    QByteArray list(length, '\x11');
+    for (int i = 0; i < 4; ++i)
+        list[40 + i] = static_cast<char>(version[static_cast<std::size_t>(i)]);
+    return list;
+}
+
+QList<sim::RequestFrame> framesOf(const sim::Simulator& device, int command)
+{
+    QList<sim::RequestFrame> frames;
+    for (const sim::RequestFrame& frame : device.receivedFrames())
+        if (frame.command == command)
+            frames.append(frame);
+    return frames;
+}
+
+class UpgradeQmr51 : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        if (!testsupport::pythonHasModule(QStringLiteral("pyftpdlib")))
+            return;
+        root = new QTemporaryDir;
+        server = new testsupport::LocalServer(QStringLiteral("ftp_server.py"),
+                                              {QStringLiteral("--root"), root->path(), QStringLiteral("--user"), kUser,
+                                               QStringLiteral("--password"), kPassword});
+    }
+    static void TearDownTestSuite()
+    {
+        delete server;
+        server = nullptr;
+        delete root;
+        root = nullptr;
+    }
+
+    void SetUp() override
+    {
+        if (!server)
+            GTEST_SKIP() << "python3-pyftpdlib is not installed";
+        ASSERT_NE(server->port(), 0) << server->problem().toStdString();
+        ASSERT_TRUE(device.start()) << device.error().toStdString();
+        listing.paths.insert(7, device.devicePath());
+        for (const QString& name : QDir(root->path()).entryList(QDir::Files))
+            QFile::remove(root->filePath(name));
+        tool.Form_Load();
+        tool.frm.cmbComPort->addItem(QStringLiteral("COM7:"));
+        tool.frm.cmbComPort->setCurrentIndex(0);
+    }
+
+    // The server offers the list (version a.b.c.d) and a HEX file; the tool connects to COM7.
+    void serve(const QByteArray& list, const QByteArray& hex)
+    {
+        ASSERT_TRUE(writeFile(root->filePath(QStringLiteral("DENA_UPGlist.bin")), list));
+        ASSERT_TRUE(writeFile(root->filePath(QStringLiteral("QMR51v2.hex")), hex));
+    }
+    void connect()
+    {
+        tool.connection().cmdOpenCom_Click();
+        ASSERT_EQ(tool.state.ComPort, 7) << tool.frm.windowTitle().toStdString();
+        device.clearReceivedFrames();
+    }
+    void upgrade()
+    {
+        dialogs.answers = {true};
+        tool.upgrade().cmdUpgrade_Click();
+    }
+    bool nothingSent() const { return framesOf(device, 208).isEmpty() && framesOf(device, 210).isEmpty(); }
+
+    static QTemporaryDir* root;
+    static testsupport::LocalServer* server;
+
+    QTemporaryDir folder;
+    sim::Simulator device{sim::DeviceProfile::defaults(sim::DeviceKind::Qmr51)};
+    fakes::FakePortListing listing;
+    platform::QtSerialPort port{listing};
+    platform::QtClock clock;
+    platform::QtEventPump pump;
+    fakes::FakeDialogs dialogs;
+    platform::CurlTransfer transfer;
+    fakes::FakePrograms programs;
+    platform::Services services{port, listing, clock, pump, dialogs, transfer, programs, folder.path(),
+                                {{server ? QStringLiteral("127.0.0.1:%1").arg(server->port()) : QString(), kUser, kPassword},
+                                 QStringLiteral("http://127.0.0.1:1")}};
+    shell::Tool tool{services};
+};
+
+QTemporaryDir* UpgradeQmr51::root = nullptr;
+testsupport::LocalServer* UpgradeQmr51::server = nullptr;
+
+TEST_F(UpgradeQmr51, ASmallImageArrivesByteExactAndTheReconnectShowsTheNewVersion)
+{
+    serve(upgradeList({2, 2, 0, 0}), testData("four_blocks.hex"));
+    connect();
+    EXPECT_TRUE(tool.frm.windowTitle().endsWith(" QMR51 FW V2.1.0.5"));
+    upgrade();
+
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join('|').toStdString();
+    EXPECT_EQ(dialogs.questions, QStringList({"Are you sure to download latest firmware V2.2.0.0 and upload to QMR51"}));
+    const QList<sim::RequestFrame> blocks = framesOf(device, 208);
+    ASSERT_EQ(blocks.size(), 4);
+    QByteArray image;
+    for (const sim::RequestFrame& block : blocks)
+        image += block.payload.mid(4, 128);
+    EXPECT_EQ(image, testData("four_blocks.bin") + QByteArray(112, '\0'));
+    EXPECT_EQ(device.installedImage(), testData("four_blocks.bin") + QByteArray(112, '\0'))
+        << "the device checked every CRC and installed the image";
+    ASSERT_EQ(framesOf(device, 210).size(), 1);
+    EXPECT_EQ(framesOf(device, 210)[0].payload.toHex(' '), "00 04 00 06 02 02 00 00 4a f7 a8 22");
+    EXPECT_EQ(tool.frm.windowTitle(), "Visualizer V4.4 s/n:51000042 Listening to COM7 QMR51 FW V2.2.0.0");
+    EXPECT_EQ(readFile(folder.filePath(QStringLiteral("temp.tmp"))), testData("four_blocks.hex"));
+    EXPECT_TRUE(tool.frm.timScan.isActive());
+}
+
+TEST_F(UpgradeQmr51, ListCasesEndBeforeAnythingIsSent)
+{
+    struct Case {
+        QByteArray list;
+        const char* message;
+    };
+    const Case cases[] = {{upgradeList({2, 1, 0, 5}), "QMR51 allready runs on latest firmware version"},
+                          {upgradeList({2, 2, 0, 0}, 91), "QMR51 firmware could not be downloaded. Please retry"}};
+    connect();
+    for (const Case& c : cases) {
+        serve(c.list, testData("four_blocks.hex"));
+        dialogs.messages.clear();
+        upgrade();
+        EXPECT_EQ(dialogs.messages, QStringList({c.message}));
+        EXPECT_TRUE(nothingSent());
+        EXPECT_TRUE(tool.frm.timScan.isActive());
+    }
+    EXPECT_TRUE(dialogs.questions.isEmpty());
+}
+
+TEST_F(UpgradeQmr51, AHexFileCutInTheMiddleSendsNothing)
+{
+    QByteArray hex = testData("four_blocks.hex");
+    hex.truncate(hex.size() / 2);
+    serve(upgradeList({2, 2, 0, 0}), hex);
+    connect();
+    upgrade();
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(dialogs.messages[0].contains("othing was sent")) << dialogs.messages[0].toStdString();
+    EXPECT_TRUE(nothingSent());
+    EXPECT_EQ(device.profile().firmware, (sim::FirmwareVersion{2, 1, 0, 5}));
+}
+
+TEST_F(UpgradeQmr51, ADeadServerIsReportedAndNothingIsSent)
+{
+    services.servers.firmwareServer.host = QStringLiteral("127.0.0.1:%1").arg(testsupport::closedLoopbackPort());
+    connect();
+    upgrade();
+    EXPECT_EQ(dialogs.messages, QStringList({"QMR51 firmware could not be downloaded. Please retry"}));
+    EXPECT_TRUE(nothingSent());
+}
+
+TEST_F(UpgradeQmr51, ABlockNeverAcknowledgedEndsWithUploadFailedAndTheRefreshOff)
+{
+    serve(upgradeList({2, 2, 0, 0}), testData("four_blocks.hex"));
+    connect();
+    sim::Misbehaviour refuse;
+    refuse.refuseAcknowledgement = true;
+    device.setMisbehaviour(refuse);
+    upgrade();
+    EXPECT_EQ(dialogs.messages, QStringList({"Upload failed. Please retry"}));
+    EXPECT_EQ(framesOf(device, 208).size(), 3) << "block 1/4, three attempts";
+    EXPECT_TRUE(framesOf(device, 210).isEmpty());
+    EXPECT_FALSE(tool.frm.timScan.isActive());
+    EXPECT_FALSE(tool.upgrade().progress().exists());
+}
+
+TEST_F(UpgradeQmr51, ABlockCorruptedTwiceThenGoodLetsTheTransferGoOn)
+{
+    serve(upgradeList({2, 2, 0, 0}), testData("four_blocks.hex"));
+    connect();
+    sim::FirmwareFaults faults;
+    faults.corruptBlock.insert(1, 2);
+    device.setFirmwareFaults(faults);
+    upgrade();
+    QList<int> numbers;
+    for (const sim::RequestFrame& block : framesOf(device, 208))
+        numbers.append(static_cast<std::uint8_t>(block.payload.at(1)));
+    EXPECT_EQ(numbers, QList<int>({0, 1, 1, 1, 2, 3}));
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join('|').toStdString();
+    EXPECT_EQ(device.installedImage(), testData("four_blocks.bin") + QByteArray(112, '\0'));
+    EXPECT_TRUE(tool.frm.windowTitle().endsWith(" QMR51 FW V2.2.0.0")) << tool.frm.windowTitle().toStdString();
+}
+
+TEST_F(UpgradeQmr51, CancelDuringBlockTwoOfFourStillSendsTheClosingFrameWithFourBlocks)
+{
+    serve(upgradeList({2, 2, 0, 0}), testData("four_blocks.hex"));
+    connect();
+    // The user's click, handled where the transfer lets window events through.
+    QTimer user;
+    QObject::connect(&user, &QTimer::timeout, [this] {
+        auto& progress = tool.upgrade().progress();
+        if (progress.exists() && progress.get().lblprogress->text() == "Sending block 2/4")
+            progress.get().cmdCancel->click();
+    });
+    user.start(0);
+    upgrade();
+    user.stop();
+    const QList<sim::RequestFrame> blocks = framesOf(device, 208);
+    ASSERT_EQ(blocks.size(), 2);
+    EXPECT_EQ(static_cast<int>(blocks[1].payload.at(1)), 1);
+    const QList<sim::RequestFrame> closing = framesOf(device, 210);
+    ASSERT_FALSE(closing.isEmpty());
+    for (const sim::RequestFrame& frame : closing)
+        EXPECT_EQ(frame.payload.toHex(' '), "00 04 00 06 02 02 00 00 4a f7 a8 22");
+    // The QMR51 sees that blocks 3 and 4 never came and keeps its firmware.
+    EXPECT_EQ(closing.size(), 3);
+    EXPECT_EQ(dialogs.messages, QStringList({"Upgrading failed. Please retry"}));
+    EXPECT_EQ(device.profile().firmware, (sim::FirmwareVersion{2, 1, 0, 5}));
+    EXPECT_TRUE(device.installedImage().isEmpty());
+    EXPECT_FALSE(tool.frm.timScan.isActive());
+}
+
+} // namespace
