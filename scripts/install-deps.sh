@@ -7,6 +7,7 @@ packages=(
   qt6-base-dev qt6-serialport-dev qt6-charts-dev libcurl4-openssl-dev
   libgtest-dev libbenchmark-dev
   xvfb python3 python3-pyftpdlib socat srecord binutils
+  clang libclang-rt-14-dev
 )
 missing=()
 for p in "${packages[@]}"; do

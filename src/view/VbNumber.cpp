@@ -19,11 +19,17 @@ double vbLeadingNumber(const QString& text)
         ++i;
 
     QByteArray number; // ASCII only, read with the C locale below
-    if (i < n && (text[i] == u'+' || text[i] == u'-'))
+    bool negative = false;
+    if (i < n && (text[i] == u'+' || text[i] == u'-')) {
+        negative = text[i] == u'-';
         number.append(static_cast<char>(text[i++].unicode()));
+    }
     bool anyDigit = false;
-    for (; i < n && isDigit(text[i]); ++i, anyDigit = true)
+    bool wholePartNonZero = false;
+    for (; i < n && isDigit(text[i]); ++i, anyDigit = true) {
+        wholePartNonZero = wholePartNonZero || text[i] != u'0';
         number.append(static_cast<char>(text[i].unicode()));
+    }
     if (i < n && text[i] == u'.') {
         number.append('.');
         for (++i; i < n && isDigit(text[i]); ++i, anyDigit = true)
@@ -31,7 +37,16 @@ double vbLeadingNumber(const QString& text)
     }
     if (!anyDigit)
         return 0.0;
-    const double value = number.toDouble(); // locale-independent
+    bool ok = false;
+    const double value = number.toDouble(&ok); // locale-independent
+    if (!ok) {
+        // Qt gives 0 for a number past the range of a double. Hundreds of typed digits are a huge
+        // number, not nothing: report it as infinitely large so the boxes cap it at their maximum
+        // (a tiny one, "0.000…1", may well read as 0).
+        if (!wholePartNonZero)
+            return 0.0;
+        return negative ? -HUGE_VAL : HUGE_VAL;
+    }
     return value == 0.0 ? 0.0 : value;
 }
 

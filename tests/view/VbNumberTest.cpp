@@ -18,6 +18,14 @@ TEST(VbLeadingNumber, ReadsTheLeadingNumberOfATextBox)
     EXPECT_FALSE(std::signbit(view::vbLeadingNumber("-0"))); // "-0" is 0, not a negative zero
 }
 
+TEST(VbLeadingNumber, NumbersPastTheRangeOfADoubleAreHugeNotZero)
+{
+    const QString huge = QStringLiteral("1") + QString(309, QLatin1Char('0'));
+    EXPECT_EQ(view::vbLeadingNumber(huge), HUGE_VAL);
+    EXPECT_EQ(view::vbLeadingNumber(QStringLiteral("-") + huge), -HUGE_VAL);
+    EXPECT_EQ(view::vbLeadingNumber(QStringLiteral("0.") + QString(400, QLatin1Char('0')) + QStringLiteral("1")), 0);
+}
+
 TEST(VbLeadingNumber, OnlyAsciiDigitsCount)
 {
     EXPECT_EQ(view::vbLeadingNumber(QStringLiteral("\u0661\u0662")), 0); // Arabic-Indic digits
