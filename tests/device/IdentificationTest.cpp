@@ -1,15 +1,11 @@
+#include "Bytes.h"
 #include "device/Identification.h"
 #include <gtest/gtest.h>
 
+using fakes::bytes;
+
 namespace {
 
-QByteArray bytes(std::initializer_list<int> values)
-{
-    QByteArray out;
-    for (int v : values)
-        out.append(static_cast<char>(v));
-    return out;
-}
 
 // A successful result of `length` bytes: status 0, version 24.2.0.1, then 0x55 filler; `serial` is
 // written from result index `serialIndex` on, cut off at the result's end.

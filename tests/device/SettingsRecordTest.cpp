@@ -1,17 +1,13 @@
+#include "Bytes.h"
 #include "device/SettingsRecord.h"
 #include <gtest/gtest.h>
+
+using fakes::bytes;
 
 using namespace device;
 
 namespace {
 
-QByteArray bytes(std::initializer_list<int> values)
-{
-    QByteArray out;
-    for (int v : values)
-        out.append(static_cast<char>(v));
-    return out;
-}
 
 TEST(ProtocolTable, TikaCodesBothWays)
 {

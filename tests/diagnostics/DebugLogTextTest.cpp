@@ -1,20 +1,16 @@
+#include "Bytes.h"
 #include "diagnostics/DebugLogText.h"
 #include "QtPrinters.h"
 #include <gtest/gtest.h>
 
 // Readable QStrings in failure messages.
 
+using fakes::bytes;
+
 using namespace diagnostics;
 
 namespace {
 
-QByteArray bytes(std::initializer_list<int> values)
-{
-    QByteArray out;
-    for (int v : values)
-        out.append(static_cast<char>(v));
-    return out;
-}
 
 struct LogCase {
     const char* name;

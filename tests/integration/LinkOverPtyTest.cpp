@@ -1,3 +1,4 @@
+#include "Bytes.h"
 #include "FakeDialogs.h"
 #include "FakePlatform.h"
 #include "link/CommandExchange.h"
@@ -8,15 +9,10 @@
 #include "sim/Simulator.h"
 #include <gtest/gtest.h>
 
+using fakes::bytes;
+
 namespace {
 
-QByteArray bytes(std::initializer_list<int> values)
-{
-    QByteArray out;
-    for (int v : values)
-        out.append(static_cast<char>(v));
-    return out;
-}
 
 // The tool's real line (QtSerialPort, the clock, the event pump) against a simulated device on a
 // pseudo-terminal, reachable as COM7.

@@ -1,6 +1,7 @@
 // The simulated QMR51's firmware receiver: it checks frames the way the device's boot loader does,
 // so the upgrade tests can trust an acknowledgement. Frames of a one-block image (bytes 0x10..0x1F,
 // zero fill) announcing 1.2.3.4, with their CRCs written out.
+#include "Bytes.h"
 #include "sim/DeviceModel.h"
 #include "sim/Simulator.h"
 #include <QFile>
@@ -11,15 +12,10 @@
 #include <termios.h>
 #include <unistd.h>
 
+using fakes::bytes;
+
 namespace {
 
-QByteArray bytes(std::initializer_list<int> values)
-{
-    QByteArray out;
-    for (int v : values)
-        out.append(static_cast<char>(v));
-    return out;
-}
 
 QByteArray imageBytes()
 {

@@ -1,18 +1,14 @@
+#include "Bytes.h"
 #include "FakePlatform.h"
 #include "link/CommandExchange.h"
 #include <gtest/gtest.h>
+
+using fakes::bytes;
 
 using fakes::FakeSerialPort;
 
 namespace {
 
-QByteArray bytes(std::initializer_list<int> values)
-{
-    QByteArray out;
-    for (int v : values)
-        out.append(static_cast<char>(v));
-    return out;
-}
 
 struct Exchange {
     fakes::FakePlatform p;

@@ -1,18 +1,14 @@
+#include "Bytes.h"
 #include "FakePlatform.h"
 #include "platform/QtSerialPort.h"
 #include "sim/Simulator.h"
 #include <QThread>
 #include <gtest/gtest.h>
 
+using fakes::bytes;
+
 namespace {
 
-QByteArray bytes(std::initializer_list<int> values)
-{
-    QByteArray out;
-    for (int v : values)
-        out.append(static_cast<char>(v));
-    return out;
-}
 
 // A QMR51 simulator reachable as COM5 through the listing.
 struct OverPty : ::testing::Test {

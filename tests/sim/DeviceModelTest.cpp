@@ -1,5 +1,8 @@
+#include "Bytes.h"
 #include "sim/DeviceModel.h"
 #include <gtest/gtest.h>
+
+using fakes::bytes;
 
 using sim::DeviceKind;
 using sim::DeviceModel;
@@ -7,13 +10,6 @@ using sim::DeviceProfile;
 
 namespace {
 
-QByteArray bytes(std::initializer_list<int> values)
-{
-    QByteArray out;
-    for (int v : values)
-        out.append(static_cast<char>(v));
-    return out;
-}
 
 // The device's whole answer to one request frame, or "(none)".
 QByteArray ask(DeviceModel& device, const QByteArray& frame)

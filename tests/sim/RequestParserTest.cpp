@@ -1,18 +1,14 @@
+#include "Bytes.h"
 #include "sim/RequestParser.h"
 #include <gtest/gtest.h>
+
+using fakes::bytes;
 
 using sim::RequestFrame;
 using sim::RequestParser;
 
 namespace {
 
-QByteArray bytes(std::initializer_list<int> values)
-{
-    QByteArray out;
-    for (int v : values)
-        out.append(static_cast<char>(v));
-    return out;
-}
 
 // Payload lengths of a small device: 86 none, 66 four bytes, 133 five bytes.
 int lengths(std::uint8_t command)

@@ -1,5 +1,6 @@
 #pragma once
 // The whole tool on a fake platform, window built offscreen. For the tests of window handlers.
+#include "Bytes.h"
 #include "FakePlatform.h"
 #include "device/ui/ConnectHandler.h"
 #include "link/ui/PortHandlers.h"
@@ -8,14 +9,6 @@
 #include <initializer_list>
 
 namespace fakes {
-
-inline QByteArray bytes(std::initializer_list<int> values)
-{
-    QByteArray out;
-    for (int v : values)
-        out.append(static_cast<char>(v));
-    return out;
-}
 
 // A standard reply frame: "*", command + 1, N, data, "#".
 inline QByteArray replyFrame(int command, const QByteArray& data)

@@ -1,3 +1,4 @@
+#include "Bytes.h"
 #include "view/ReadingFormat.h"
 #include "view/ReadingsDecoder.h"
 #include <QDateTime>
@@ -6,6 +7,8 @@
 
 // Readable QStrings in failure messages.
 
+using fakes::bytes;
+
 using namespace view;
 
 namespace {
@@ -13,13 +16,6 @@ namespace {
 const QLocale kEnglish(QLocale::English, QLocale::UnitedStates);
 const QLocale kDutch(QLocale::Dutch, QLocale::Netherlands);
 
-QByteArray bytes(std::initializer_list<int> values)
-{
-    QByteArray out;
-    for (int v : values)
-        out.append(static_cast<char>(v));
-    return out;
-}
 
 // A valid reply whose field k (1 ... 13) holds `field`, every other field zero.
 ReadingRow rowWith(const char* deviceType, int k, const QByteArray& field)

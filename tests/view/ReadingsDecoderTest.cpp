@@ -1,17 +1,13 @@
+#include "Bytes.h"
 #include "view/ReadingsDecoder.h"
 #include <gtest/gtest.h>
+
+using fakes::bytes;
 
 using namespace view;
 
 namespace {
 
-QByteArray bytes(std::initializer_list<int> values)
-{
-    QByteArray out;
-    for (int v : values)
-        out.append(static_cast<char>(v));
-    return out;
-}
 
 // Status 0 and thirteen fields; field k holds the bytes k, k+16, k+32, k+48 unless `tariff` is set,
 // which goes to bytes 42 ... 45. The exchange leaves the '#' behind the data.

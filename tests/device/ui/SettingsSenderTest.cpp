@@ -1,3 +1,4 @@
+#include "Bytes.h"
 #include "FakePlatform.h"
 #include "device/ui/ConnectHandler.h"
 #include "device/ui/SettingsSender.h"
@@ -7,15 +8,10 @@
 #include <QRadioButton>
 #include <gtest/gtest.h>
 
+using fakes::bytes;
+
 namespace {
 
-QByteArray bytes(std::initializer_list<int> values)
-{
-    QByteArray out;
-    for (int v : values)
-        out.append(static_cast<char>(v));
-    return out;
-}
 
 // The answer to the identification "*V#": '*', 'W', length, data, '#'.
 QByteArray identificationFrame(const QByteArray& data) { return "*W" + QByteArray(1, char(data.size())) + data + "#"; }
