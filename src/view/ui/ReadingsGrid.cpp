@@ -117,8 +117,11 @@ void ReadingsGrid::scrollTowardsNewRow()
     if (top < 1)
         return;
     // Scrolling is per row: the scroll bar's value is the first model row shown. The range follows
-    // the rows only after a layout pass, so bring it up to date first.
-    updateGeometries();
+    // the rows only after a layout pass; with one row height it is known without measuring rows
+    // (asking the view for it would make it add up every row's height again).
+    const int lastTop = std::max(0, table_.rowCount() - rowsThatFit());
+    if (verticalScrollBar()->maximum() < lastTop)
+        verticalScrollBar()->setRange(0, lastTop);
     verticalScrollBar()->setValue(top - 1);
 }
 

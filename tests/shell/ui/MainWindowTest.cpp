@@ -191,3 +191,32 @@ TEST(ReadingsGrid, TopRowAfterAppendKeepsTheNewestRowInView)
 }
 
 } // namespace
+
+namespace {
+
+TEST(ReadingsGrid, TheNewestReadingStaysInViewAsTheLogGrows)
+{
+    ToolHarness h;
+    auto& f = h.tool.frm;
+    f.resize(1200, 500);
+    f.show();
+    QApplication::processEvents();
+    auto& grid = *f.grdInterfaces;
+    for (int i = 0; i < 300; ++i) {
+        grid.appendReading(view::ReadingRow{});
+        if (i % 50 != 49)
+            continue;
+        QApplication::processEvents();
+        const QRect newest = grid.visualRect(grid.model()->index(grid.model()->rowCount() - 1, 0));
+        EXPECT_TRUE(grid.viewport()->rect().contains(newest)) << "after " << i + 1 << " rows";
+    }
+    // A user who scrolled back to the first readings is brought to the newest one by the next poll.
+    grid.scrollToTop();
+    QApplication::processEvents();
+    grid.appendReading(view::ReadingRow{});
+    QApplication::processEvents();
+    const QRect newest = grid.visualRect(grid.model()->index(grid.model()->rowCount() - 1, 0));
+    EXPECT_TRUE(grid.viewport()->rect().contains(newest));
+}
+
+} // namespace
