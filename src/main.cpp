@@ -8,8 +8,10 @@
 #include "platform/SystemPortListing.h"
 #include "shell/Captions.h"
 #include "shell/CommandLine.h"
+#include "shell/ui/Demo.h"
 #include "shell/ui/Tool.h"
 #include <QApplication>
+#include <QTimer>
 #include <cstdio>
 
 
@@ -53,5 +55,9 @@ int main(int argc, char** argv)
     dialogs.setParentWindow(&tool.frm);
     tool.Form_Load();
     tool.frm.show();
+    // --demo: a simulated TIKA V2, connected once the window is up; it goes before the tool does.
+    shell::Demo demo(tool);
+    if (options.demo)
+        QTimer::singleShot(0, &tool.frm, [&demo] { demo.start(); });
     return QApplication::exec();
 }

@@ -12,7 +12,11 @@ QString resolveProgramFolder(const QString& executableFolder, const QString& ove
         return QDir(overrideFolder).absolutePath();
     }
     const QFileInfo exe(executableFolder);
-    if (exe.isDir() && exe.isWritable())
+    // An installed copy (bin/ beside share/applications/) keeps its files per user even where
+    // bin/ happens to be writable (~/.local/bin, or /usr/local/bin for root).
+    const bool installed =
+        QFileInfo::exists(executableFolder + QStringLiteral("/../share/applications/qmr51-visualisation.desktop"));
+    if (!installed && exe.isDir() && exe.isWritable())
         return exe.absoluteFilePath();
     QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
     if (dataHome.isEmpty())

@@ -4,6 +4,7 @@
 #include "link/Commands.h"
 #include "link/PortSearch.h"
 #include "shell/Captions.h"
+#include "shell/ui/PortErrorReport.h"
 #include "shell/ui/Tool.h"
 #include "view/ui/ReadingsGrid.h"
 #include <QComboBox>
@@ -33,12 +34,14 @@ void ConnectHandler::cmdOpenCom_Click()
         return;
     }
     state.ComPort = tool_.serial.OpenCom(static_cast<std::uint8_t>(*port));
+    tool_.portErrors().afterOpenCom(static_cast<std::uint8_t>(*port), state.ComPort);
     if (comlink::portNumberOfEntry(f.cmbComPort->currentText()) != std::optional<int>(state.ComPort)) {
         notOpened();
         return;
     }
 
     const QByteArray reply = tool_.exchange.SendCommand(comlink::kIdentify, QByteArray());
+    tool_.portErrors().afterExchange();
     const Identification id = identifyDevice(reply);
     if (!id.deviceFound) {
         noDevice();

@@ -1,6 +1,7 @@
 #include "shell/ui/FrmQMR51.h"
 #include "shell/Captions.h"
 #include "view/GridColumns.h"
+#include "view/ui/ReadingsChart.h"
 #include "view/ui/ReadingsGrid.h"
 #include <QCloseEvent>
 #include <QFontDatabase>
@@ -69,6 +70,9 @@ FrmQMR51::FrmQMR51(QWidget* parent) : QMainWindow(parent)
     bottom->addWidget(cmdDebug, 0, 0);
     bottom->addWidget(cmdUpgrade, 0, 1);
     bottom->addWidget(cmdForceUpgrade, 1, 0, 1, 2);
+    cmdExport = button(QStringLiteral("cmdExport"), QStringLiteral("Export\u2026"), leftColumn_);
+    cmdExport->setToolTip(QStringLiteral("Save the readings of this connection as a CSV file"));
+    bottom->addWidget(cmdExport, 2, 0, 1, 2);
     column->addLayout(bottom);
     column->addStretch(1);
 
@@ -76,6 +80,17 @@ FrmQMR51::FrmQMR51(QWidget* parent) : QMainWindow(parent)
     Label1 = label(QStringLiteral("Label1"), QStringLiteral("-----------   IMPORT   ---------------"), area_);
     Label2 = label(QStringLiteral("Label2"), QStringLiteral("----------------    EXPORT    ----------------"), area_);
     labInput = label(QStringLiteral("labInput"), QStringLiteral("-------   INPUT   -------"), area_);
+    chtReadings = new view::ReadingsChart(*grdInterfaces, area_);
+    chtReadings->hide();
+    cmdShowGrid = named(new QToolButton(area_), QStringLiteral("cmdShowGrid"), QStringLiteral("Show the readings as a grid"));
+    cmdShowChart = named(new QToolButton(area_), QStringLiteral("cmdShowChart"), QStringLiteral("Show the readings as a chart"));
+    cmdShowGrid->setText(QStringLiteral("Grid"));
+    cmdShowChart->setText(QStringLiteral("Chart"));
+    for (QToolButton* b : {cmdShowGrid, cmdShowChart}) {
+        b->setCheckable(true);
+        b->setToolTip(b->accessibleName());
+    }
+    cmdShowGrid->setChecked(true);
     buildDebugFrame(area_);
 
     timScan.setObjectName(QStringLiteral("timScan"));
@@ -246,6 +261,8 @@ void FrmQMR51::buildSettings()
 void FrmQMR51::buildDebugFrame(QWidget* parent)
 {
     fraDebug = named(new QGroupBox(QStringLiteral("Debug Log"), parent), QStringLiteral("fraDebug"), QStringLiteral("Debug Log"));
+    // The frame lies over the grid's captions when shown; it must hide them, not let them through.
+    fraDebug->setAutoFillBackground(true);
     auto* layout = new QVBoxLayout(fraDebug);
     txtDebugLog = named(new QPlainTextEdit(fraDebug), QStringLiteral("txtDebugLog"), QStringLiteral("Debug log text"));
     txtDebugLog->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -281,6 +298,14 @@ void FrmQMR51::applySizeRules()
     const int gridWidth = std::max(0, width() - settingsWidth - twips(500));
     const int gridHeight = std::max(0, height() - twips(1000));
     grdInterfaces->setGeometry(twips(kGridLeftTwips), twips(kGridTopTwips), gridWidth, gridHeight);
+    // The chart takes the grid's place and the strip of group captions above it (they name grid
+    // columns), as the debug frame does.
+    chtReadings->setGeometry(twips(kGridLeftTwips), 0, gridWidth, twips(kGridTopTwips) + gridHeight);
+    // The view buttons sit under the grid's left end, like a spreadsheet's sheet tabs.
+    const int tabTop = grdInterfaces->geometry().bottom() + 2;
+    const int tabHeight = std::max(1, std::min(cmdShowGrid->sizeHint().height(), area_->height() - tabTop));
+    cmdShowGrid->setGeometry(twips(kGridLeftTwips), tabTop, cmdShowGrid->sizeHint().width(), tabHeight);
+    cmdShowChart->setGeometry(cmdShowGrid->geometry().right() + 2, tabTop, cmdShowChart->sizeHint().width(), tabHeight);
     Label1->setGeometry(twips(5370), twips(15), twips(4065), twips(270));
     Label2->setGeometry(twips(9855), twips(15), twips(3780), twips(270));
     labInput->setGeometry(twips(18450), twips(30), twips(2070), twips(270));

@@ -16,6 +16,7 @@ class QRadioButton;
 class QToolButton;
 
 namespace view {
+class ReadingsChart;
 class ReadingsGrid;
 }
 
@@ -48,6 +49,13 @@ public:
     QLabel* labInput;
     QLabel* Label1;
     QLabel* Label2;
+    // The same readings as a chart, in the grid's place; the two buttons under the grid pick which
+    // of the two shows.
+    view::ReadingsChart* chtReadings;
+    QToolButton* cmdShowGrid;
+    QToolButton* cmdShowChart;
+    // Writes the readings log to a CSV file.
+    QPushButton* cmdExport;
 
     // Settings.
     QGroupBox* fraSettings;

@@ -1,11 +1,21 @@
 #include "shell/ui/Tool.h"
 #include "device/ui/ConnectHandler.h"
 #include "device/ui/SettingsReadBack.h"
+#include "device/ui/SettingsSender.h"
+#include "diagnostics/ui/DebugLogView.h"
+#include "diagnostics/ui/InputCounters.h"
+#include "firmware/ModuleImages.h"
+#include "firmware/ui/UpgradeHandlers.h"
 #include "link/ui/PortHandlers.h"
 #include "shell/Captions.h"
 #include "shell/OutputFunctions.h"
 #include "shell/Waits.h"
+#include "shell/ui/PortErrorReport.h"
+#include "view/ui/ReadingsExport.h"
 #include "view/ui/ReadingsGrid.h"
+#include "view/ui/ReadingsViews.h"
+#include "view/ui/ReadingsPoll.h"
+#include "view/ui/SettingsEditor.h"
 #include <QComboBox>
 
 namespace shell {
@@ -16,7 +26,18 @@ Tool::Tool(platform::Services& services)
       exchange(services.port, services.clock, services.pump, services.dialogs, state, frm.TimeOut),
       ports_(std::make_unique<comlink::PortHandlers>(*this)),
       connection_(std::make_unique<device::ConnectHandler>(*this)),
-      readBack_(std::make_unique<device::SettingsReadBack>(*this))
+      readBack_(std::make_unique<device::SettingsReadBack>(*this)),
+      sender_(std::make_unique<device::SettingsSender>(*this)),
+      poll_(std::make_unique<view::ReadingsPoll>(*this)),
+      editor_(std::make_unique<view::SettingsEditor>(*this)),
+      debugLog_(std::make_unique<diagnostics::DebugLogView>(*this)),
+      inputs_(std::make_unique<diagnostics::InputCounters>(*this)),
+      upgrade_(std::make_unique<firmware::UpgradeHandlers>(*this)),
+      moduleImages_(std::make_unique<firmware::ModuleImages>(services.transfer, services.servers.moduleImageBaseUrl,
+                                                             services.programFolder)),
+      readingsViews_(std::make_unique<view::ReadingsViews>(frm)),
+      readingsExport_(std::make_unique<view::ReadingsExport>(*this)),
+      portErrors_(std::make_unique<PortErrorReport>(*this))
 {
     QObject::connect(&frm, &FrmQMR51::unloading, &frm, [this] { Form_Unload(); }, Qt::DirectConnection);
 }
@@ -32,6 +53,8 @@ void Tool::Form_Load()
             list->addItem(QString::fromUtf8(function));
         list->setCurrentIndex(-1);
     }
+    // Fresh module images for a later TIKA flash; the window does not wait for them.
+    moduleImages_->start();
     frm.setWindowTitle(startCaption());
 }
 

@@ -12,9 +12,26 @@ class PortHandlers;
 namespace device {
 class ConnectHandler;
 class SettingsReadBack;
+class SettingsSender;
+}
+namespace view {
+class ReadingsPoll;
+class SettingsEditor;
+class ReadingsViews;
+class ReadingsExport;
+}
+namespace diagnostics {
+class DebugLogView;
+class InputCounters;
+}
+namespace firmware {
+class ModuleImages;
+class UpgradeHandlers;
 }
 
 namespace shell {
+
+class PortErrorReport;
 
 // The running tool: the shared state, the main window, the line to the device, and the handlers
 // of every part of the window, wired to their controls. Each handler reaches the others through
@@ -35,6 +52,18 @@ public:
     comlink::PortHandlers& ports() { return *ports_; }
     device::ConnectHandler& connection() { return *connection_; }
     device::SettingsReadBack& readBack() { return *readBack_; }
+    device::SettingsSender& sender() { return *sender_; }
+    view::ReadingsPoll& poll() { return *poll_; }
+    view::SettingsEditor& editor() { return *editor_; }
+    diagnostics::DebugLogView& debugLog() { return *debugLog_; }
+    diagnostics::InputCounters& inputs() { return *inputs_; }
+    firmware::UpgradeHandlers& upgrade() { return *upgrade_; }
+    // The start-up refresh of the TIKA module images (runs on its own thread).
+    firmware::ModuleImages& moduleImages() { return *moduleImages_; }
+    // Grid or chart in the readings area; the CSV export; the status-line notes on port trouble.
+    view::ReadingsViews& readingsViews() { return *readingsViews_; }
+    view::ReadingsExport& readingsExport() { return *readingsExport_; }
+    PortErrorReport& portErrors() { return *portErrors_; }
 
     // The window's load: grid, output-function lists, module images, caption.
     void Form_Load();
@@ -46,6 +75,16 @@ private:
     std::unique_ptr<comlink::PortHandlers> ports_;
     std::unique_ptr<device::ConnectHandler> connection_;
     std::unique_ptr<device::SettingsReadBack> readBack_;
+    std::unique_ptr<device::SettingsSender> sender_;
+    std::unique_ptr<view::ReadingsPoll> poll_;
+    std::unique_ptr<view::SettingsEditor> editor_;
+    std::unique_ptr<diagnostics::DebugLogView> debugLog_;
+    std::unique_ptr<diagnostics::InputCounters> inputs_;
+    std::unique_ptr<firmware::UpgradeHandlers> upgrade_;
+    std::unique_ptr<firmware::ModuleImages> moduleImages_;
+    std::unique_ptr<view::ReadingsViews> readingsViews_;
+    std::unique_ptr<view::ReadingsExport> readingsExport_;
+    std::unique_ptr<PortErrorReport> portErrors_;
 };
 
 } // namespace shell

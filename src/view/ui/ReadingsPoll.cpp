@@ -1,5 +1,6 @@
 #include "view/ui/ReadingsPoll.h"
 #include "link/Commands.h"
+#include "shell/ui/PortErrorReport.h"
 #include "shell/ui/Tool.h"
 #include "view/ReadingsDecoder.h"
 #include "view/ui/ReadingsGrid.h"
@@ -22,6 +23,7 @@ void ReadingsPoll::imgRefresh_Click()
     auto& f = tool_.frm;
     f.imgRefresh->setEnabled(false);
     const QByteArray reply = tool_.exchange.SendCommand(comlink::kReadReadings, QByteArray());
+    tool_.portErrors().afterExchange();
     // The row carries the moment the readings arrived, not the moment they were asked for.
     const qint64 takenAtMsecs = tool_.svc.clock.now().toMSecsSinceEpoch();
     const ReadingRow row = decodeReadings(reply, tool_.state.DeviceType, f.optNLofB[0]->isChecked(),

@@ -1,0 +1,57 @@
+// cmake --install puts the tool, its menu entry and its icon where a Linux desktop looks for them.
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(DesktopInstall, PutsTheToolItsMenuEntryAndItsIconInTheUsualPlaces)
+{
+    if (!QFileInfo(QStringLiteral(QMR_BINARY_DIR "/src/qmr51-visualisation")).isExecutable())
+        GTEST_SKIP() << "the tool itself is not built in this tree";
+    const QString cmake = QStandardPaths::findExecutable(QStringLiteral("cmake"));
+    ASSERT_FALSE(cmake.isEmpty());
+    QTemporaryDir prefix;
+    QProcess install;
+    install.start(cmake, {QStringLiteral("--install"), QStringLiteral(QMR_BINARY_DIR), QStringLiteral("--prefix"),
+                          prefix.path()});
+    ASSERT_TRUE(install.waitForFinished(120000));
+    ASSERT_EQ(install.exitCode(), 0) << install.readAllStandardError().toStdString();
+
+    const QDir root(prefix.path());
+    EXPECT_TRUE(QFileInfo(root.filePath(QStringLiteral("bin/qmr51-visualisation"))).isExecutable());
+    const QString svg = root.filePath(QStringLiteral("share/icons/hicolor/scalable/apps/qmr51-visualisation.svg"));
+    EXPECT_TRUE(QFileInfo::exists(svg));
+    const QString png = root.filePath(QStringLiteral("share/icons/hicolor/64x64/apps/qmr51-visualisation.png"));
+    QFile icon(png);
+    ASSERT_TRUE(icon.open(QIODevice::ReadOnly));
+    const QByteArray header = icon.read(24);
+    EXPECT_TRUE(header.startsWith("\x89PNG\r\n\x1a\n"));
+    // IHDR: width and height, big-endian, right after the chunk's length and name.
+    EXPECT_EQ(header.mid(16, 8), QByteArray::fromHex("0000004000000040")) << "a 64x64 icon in the 64x64 folder";
+
+    const QString desktop = root.filePath(QStringLiteral("share/applications/qmr51-visualisation.desktop"));
+    QSettings entry(desktop, QSettings::IniFormat);
+    entry.beginGroup(QStringLiteral("Desktop Entry"));
+    EXPECT_EQ(entry.value(QStringLiteral("Type")).toString(), QStringLiteral("Application"));
+    EXPECT_EQ(entry.value(QStringLiteral("Name")).toString(), QStringLiteral("QMR51 Visualisation"));
+    // The menu starts the installed program by name and finds the icon by the installed file's name.
+    EXPECT_EQ(entry.value(QStringLiteral("Exec")).toString(), QStringLiteral("qmr51-visualisation"));
+    EXPECT_EQ(entry.value(QStringLiteral("Icon")).toString(), QStringLiteral("qmr51-visualisation"));
+    EXPECT_EQ(entry.value(QStringLiteral("Terminal")).toString(), QStringLiteral("false"));
+
+    const QString validator = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
+    if (!validator.isEmpty()) {
+        QProcess validate;
+        validate.start(validator, {desktop});
+        ASSERT_TRUE(validate.waitForFinished(30000));
+        EXPECT_EQ(validate.exitCode(), 0) << validate.readAllStandardOutput().toStdString();
+    }
+}
+
+} // namespace

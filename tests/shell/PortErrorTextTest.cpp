@@ -1,0 +1,96 @@
+#include "shell/PortErrorText.h"
+#include <gtest/gtest.h>
+
+namespace {
+
+using shell::PortTrouble;
+
+struct Classified {
+    const char* lastError; // as the serial port reports it
+    PortTrouble trouble;
+};
+
+TEST(PortTroubleOfAnError, IsReadFromThePortsOwnWords)
+{
+    const Classified cases[] = {
+        {"/dev/ttyUSB0: Permission denied", PortTrouble::PermissionDenied},
+        {"/dev/ttyS0: Operation not permitted", PortTrouble::PermissionDenied},
+        // Qt's lock file held by another program is a busy port, not a group membership.
+        {"/dev/ttyUSB0: Permission error while locking the device", PortTrouble::InUse},
+        {"/dev/ttyACM0: Device or resource busy", PortTrouble::InUse},
+        {"/dev/ttyUSB3: No such file or directory", PortTrouble::Missing},
+        {"COM9: no such port", PortTrouble::Missing},
+        {"/dev/ttyUSB0: the device is gone (Resource temporarily unavailable)", PortTrouble::Gone},
+        {"/dev/pts/4: the line has hung up", PortTrouble::Gone},
+        {"/dev/ttyUSB0: No such device or address", PortTrouble::Gone},
+        {"/dev/ttyUSB0: Input/output error", PortTrouble::Gone},
+        {"/dev/ttyUSB0: Inappropriate ioctl for device", PortTrouble::Other},
+        {"", PortTrouble::Other},
+    };
+    for (const Classified& c : cases)
+        EXPECT_EQ(shell::classifyPortError(QString::fromLatin1(c.lastError)), c.trouble) << c.lastError;
+}
+
+TEST(PortErrorParts, TheDeviceNodeInFrontIsSplitFromTheReason)
+{
+    EXPECT_EQ(shell::devicePathOfError(QStringLiteral("/dev/ttyUSB0: Permission denied")), QStringLiteral("/dev/ttyUSB0"));
+    EXPECT_EQ(shell::reasonOfError(QStringLiteral("/dev/ttyUSB0: Permission denied")), QStringLiteral("Permission denied"));
+    EXPECT_EQ(shell::devicePathOfError(QStringLiteral("COM9: no such port")), QString());
+    EXPECT_EQ(shell::reasonOfError(QStringLiteral("COM9: no such port")), QStringLiteral("COM9: no such port"));
+    EXPECT_EQ(shell::devicePathOfError(QStringLiteral("/dev/ttyUSB0")), QString());
+}
+
+struct Text {
+    int port;
+    const char* listedPath;
+    const char* lastError;
+    const char* expected;
+};
+
+TEST(PortOpenFailedText, NamesThePortItsNodeAndWhatToDo)
+{
+    const Text cases[] = {
+        {3, "/dev/ttyUSB0", "/dev/ttyUSB0: Permission denied",
+         "COM3 (/dev/ttyUSB0) cannot be opened: permission denied. Your user must be in the dialout group: run  "
+         "sudo usermod -aG dialout $USER  then log out and in again."},
+        {3, "/dev/ttyUSB0", "/dev/ttyUSB0: Permission error while locking the device",
+         "COM3 (/dev/ttyUSB0) cannot be opened: another program is using it. Close that program (a terminal program, "
+         "a second copy of this tool) and press Open again."},
+        {12, "", "COM12: no such port",
+         "COM12 cannot be opened: there is no such device. Check that the adapter is plugged in, then press Scan."},
+        {4, "/dev/ttyACM0", "/dev/ttyACM0: No such device or address",
+         "COM4 (/dev/ttyACM0) cannot be opened: the device has gone (unplugged or switched off). Plug it in again, "
+         "then press Scan."},
+        {4, "/dev/ttyACM0", "/dev/ttyACM0: Inappropriate ioctl for device",
+         "COM4 (/dev/ttyACM0) cannot be opened: Inappropriate ioctl for device."},
+        // The node tried is named, even when the listing has another one for the number by now.
+        {5, "/dev/ttyUSB1", "/dev/ttyUSB0: Permission denied",
+         "COM5 (/dev/ttyUSB0) cannot be opened: permission denied. Your user must be in the dialout group: run  "
+         "sudo usermod -aG dialout $USER  then log out and in again."},
+        {6, "", "", "COM6 cannot be opened."},
+    };
+    for (const Text& c : cases)
+        EXPECT_EQ(shell::portOpenFailedText(c.port, QString::fromLatin1(c.listedPath), QString::fromLatin1(c.lastError)),
+                  QString::fromLatin1(c.expected))
+            << c.lastError;
+}
+
+TEST(PortLostText, SaysTheDeviceStoppedAnsweringAndWhy)
+{
+    EXPECT_EQ(shell::portLostText(7, QString(), QStringLiteral("/dev/pts/3: the line has hung up")),
+              QStringLiteral("COM7 (/dev/pts/3) stopped answering: the device was unplugged or switched off (the line "
+                             "has hung up). Plug it in again, then press Scan."));
+    EXPECT_EQ(shell::portLostText(7, QStringLiteral("/dev/ttyUSB0"), QString()),
+              QStringLiteral("COM7 (/dev/ttyUSB0) stopped answering: the device was unplugged or switched off. Plug it "
+                             "in again, then press Scan."));
+}
+
+TEST(PortStillOpenText, TellsHowToCloseIt)
+{
+    EXPECT_EQ(shell::portStillOpenText(7, QStringLiteral("/dev/pts/3")),
+              QStringLiteral("COM7 (/dev/pts/3) is still open from the last attempt. Pick it in the port list again "
+                             "(that closes it), then press Open."));
+    EXPECT_EQ(shell::portInUseText(7, QStringLiteral("/dev/pts/3")), QStringLiteral("COM7: /dev/pts/3"));
+}
+
+} // namespace
