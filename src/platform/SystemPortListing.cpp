@@ -20,15 +20,18 @@ QString canonical(const QString& path)
     return resolved.isEmpty() ? path : resolved;
 }
 
-QList<SystemSerialDevice> systemDevices()
-{
-    QList<SystemSerialDevice> devices;
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
-        devices.append({canonical(info.systemLocation()), info.description()});
-    return devices;
-}
-
 } // namespace
+
+const QList<SystemSerialDevice>& SystemPortListing::systemDevices()
+{
+    if (systemDevicesAge_.isValid() && systemDevicesAge_.elapsed() < kSystemListKeptMs)
+        return systemDevices_;
+    systemDevices_.clear();
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
+        systemDevices_.append({canonical(info.systemLocation()), info.description()});
+    systemDevicesAge_.start();
+    return systemDevices_;
+}
 
 SystemPortListing::SystemPortListing(QString programFolder) : programFolder_(std::move(programFolder)) {}
 
@@ -48,7 +51,7 @@ QList<PortLink> SystemPortListing::readLinks() const
     return links;
 }
 
-QList<NumberedPort> SystemPortListing::currentPorts() const { return numberPorts(readLinks(), systemDevices()); }
+QList<NumberedPort> SystemPortListing::currentPorts() { return numberPorts(readLinks(), systemDevices()); }
 
 QStringList SystemPortListing::deviceNames()
 {

@@ -1,4 +1,5 @@
 #pragma once
+#include <QElapsedTimer>
 #include "platform/PortListing.h"
 #include "platform/PortNumbering.h"
 
@@ -16,8 +17,16 @@ public:
     QString devicePath(int portNumber) override;
 
 private:
-    QList<NumberedPort> currentPorts() const;
+    QList<NumberedPort> currentPorts();
     QList<PortLink> readLinks() const;
+    const QList<SystemSerialDevice>& systemDevices();
+
+    // Asking the system for its serial devices takes about 15 ms; a port search asks for every
+    // port it tries. The answer is kept for a moment, short enough that an adapter plugged in
+    // shows at the next search.
+    static constexpr qint64 kSystemListKeptMs = 2000;
+    QList<SystemSerialDevice> systemDevices_;
+    QElapsedTimer systemDevicesAge_;
 
     QString programFolder_;
 };
