@@ -19,6 +19,7 @@
 #include <benchmark/benchmark.h>
 #include <cmath>
 #include <memory>
+#include "QtBenchMain.h"
 
 namespace {
 
@@ -105,15 +106,4 @@ BENCHMARK(BM_ThinningAdd)->Arg(10)->Arg(100'000)->Iterations(100'000)->Unit(benc
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+QMR_QT_BENCH_MAIN(QApplication)

@@ -14,6 +14,7 @@
 #include <benchmark/benchmark.h>
 #include <ctime>
 #include <vector>
+#include "QtBenchMain.h"
 
 namespace {
 
@@ -114,11 +115,4 @@ BENCHMARK(BM_AcknowledgementWaitCpu)->Iterations(5)->MeasureProcessCPUTime()->Us
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv); // the event pump's passes need one
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+QMR_QT_BENCH_MAIN(QCoreApplication)

@@ -14,6 +14,7 @@
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <memory>
+#include "QtBenchMain.h"
 
 namespace {
 
@@ -125,15 +126,4 @@ BENCHMARK(BM_PollGridWorkPainted)->Arg(10)->Arg(100'000)->Iterations(300)->Unit(
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+QMR_QT_BENCH_MAIN(QApplication)

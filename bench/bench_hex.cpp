@@ -11,6 +11,7 @@
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <random>
+#include "QtBenchMain.h"
 
 namespace {
 
@@ -134,13 +135,4 @@ BENCHMARK(BM_SrecCatVersusLoader)->Arg(0)->Arg(1)->ArgNames({"file_1mb"})->UseMa
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+QMR_QT_BENCH_MAIN(QCoreApplication)

@@ -4,6 +4,7 @@
 #include "RealLineHarness.h"
 #include <QApplication>
 #include <benchmark/benchmark.h>
+#include "QtBenchMain.h"
 
 namespace {
 
@@ -32,11 +33,4 @@ BENCHMARK(BM_ScanFourSilentPortsThenADevice)->Unit(benchmark::kMillisecond)->Ite
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
-}
+QMR_QT_BENCH_MAIN(QApplication)

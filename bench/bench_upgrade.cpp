@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <benchmark/benchmark.h>
 #include <chrono>
+#include "QtBenchMain.h"
 
 namespace {
 
@@ -86,14 +87,4 @@ BENCHMARK(BM_TenBlockTransfer)->UseManualTime()->Unit(benchmark::kSecond)->Itera
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
-    QApplication app(argc, argv); // the window is built, offscreen
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+QMR_QT_BENCH_MAIN(QApplication)
