@@ -1,5 +1,7 @@
 // Block CRC throughput on what the QMR51 upgrade feeds it: a 132-byte data frame (one block), a
 // 10-byte closing frame, and the largest image the device takes (255 blocks of 128 bytes).
+#include "BenchMain.h"
+#include <QCoreApplication>
 #include "firmware/BlockCrc.h"
 #include <benchmark/benchmark.h>
 
@@ -27,4 +29,4 @@ BENCHMARK(BM_CRC16)
 
 } // namespace
 
-BENCHMARK_MAIN();
+QMR_BENCH_MAIN(QCoreApplication)

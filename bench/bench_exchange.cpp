@@ -4,6 +4,7 @@
 //      measured on the process clock, simulator thread included (target: < 10 ms).
 #include "FakeDialogs.h"
 #include "FakePlatform.h"
+#include "firmware/UpgradeFrames.h"
 #include "link/CommandExchange.h"
 #include "platform/QtClock.h"
 #include "platform/QtEventPump.h"
@@ -14,7 +15,7 @@
 #include <benchmark/benchmark.h>
 #include <ctime>
 #include <vector>
-#include "QtBenchMain.h"
+#include "BenchMain.h"
 
 namespace {
 
@@ -83,7 +84,7 @@ void BM_LastReplyByteToReturn(benchmark::State& state)
     state.counters["p90_us"] = percentile(micros, 0.9);
     state.counters["max_us"] = percentile(micros, 1.0);
 }
-BENCHMARK(BM_LastReplyByteToReturn)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(300);
+BENCHMARK(BM_LastReplyByteToReturn)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(benchIterations(300));
 
 void BM_AcknowledgementWaitCpu(benchmark::State& state)
 {
@@ -92,8 +93,8 @@ void BM_AcknowledgementWaitCpu(benchmark::State& state)
         state.SkipWithError("no pseudo-terminal");
         return;
     }
-    QByteArray block("\x00\x00\x00\x80", 4);
-    block += QByteArray(128, '\x5A') + QByteArray("\x12\x34", 2);
+    // A real first block of an image, with its right CRC: the QMR51 acknowledges only those.
+    const QByteArray block = firmware::dataBlockFrame(QByteArray(firmware::kBlockBytes, '\x5A'), 0);
     std::vector<double> processMs;
     std::vector<double> threadMs;
     for (auto _ : state) {
@@ -111,8 +112,8 @@ void BM_AcknowledgementWaitCpu(benchmark::State& state)
     state.counters["process_cpu_ms_max"] = percentile(processMs, 1.0);
     state.counters["exchange_thread_cpu_ms_median"] = percentile(threadMs, 0.5);
 }
-BENCHMARK(BM_AcknowledgementWaitCpu)->Iterations(5)->MeasureProcessCPUTime()->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AcknowledgementWaitCpu)->Iterations(benchIterations(5))->MeasureProcessCPUTime()->UseRealTime()->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-QMR_QT_BENCH_MAIN(QCoreApplication)
+QMR_BENCH_MAIN(QCoreApplication)

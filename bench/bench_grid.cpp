@@ -14,7 +14,7 @@
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <memory>
-#include "QtBenchMain.h"
+#include "BenchMain.h"
 
 namespace {
 
@@ -74,7 +74,7 @@ void BM_Append100kRows(benchmark::State& state)
     state.counters["first1000_ns_per_row"] = firstNs / kSample / runs;
     state.counters["last1000_ns_per_row"] = lastNs / kSample / runs;
 }
-BENCHMARK(BM_Append100kRows)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Append100kRows)->Iterations(benchIterations(1))->Unit(benchmark::kMillisecond);
 
 void BM_PollGridWork(benchmark::State& state)
 {
@@ -85,7 +85,7 @@ void BM_PollGridWork(benchmark::State& state)
     state.counters["rows_at_end"] = grid->gridRowCount();
 }
 // A fixed number of polls, so the grid stays near its starting size.
-BENCHMARK(BM_PollGridWork)->Arg(10)->Arg(100'000)->Iterations(1000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PollGridWork)->Arg(10)->Arg(100'000)->Iterations(benchIterations(1000))->Unit(benchmark::kMicrosecond);
 
 // The two halves of a poll's grid work apart: the model append (with the view's reaction to the
 // inserted row) and the question which row is the first one out of view.
@@ -96,7 +96,7 @@ void BM_TableAppendOnly(benchmark::State& state)
     for (auto _ : state)
         grid->table().append(sampleRow(n++));
 }
-BENCHMARK(BM_TableAppendOnly)->Arg(10)->Arg(100'000)->Iterations(1000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_TableAppendOnly)->Arg(10)->Arg(100'000)->Iterations(benchIterations(1000))->Unit(benchmark::kMicrosecond);
 
 void BM_FirstHiddenRowAfterAppend(benchmark::State& state)
 {
@@ -109,7 +109,7 @@ void BM_FirstHiddenRowAfterAppend(benchmark::State& state)
         benchmark::DoNotOptimize(grid->firstHiddenGridRow());
     }
 }
-BENCHMARK(BM_FirstHiddenRowAfterAppend)->Arg(10)->Arg(100'000)->Iterations(1000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FirstHiddenRowAfterAppend)->Arg(10)->Arg(100'000)->Iterations(benchIterations(1000))->Unit(benchmark::kMicrosecond);
 
 void BM_PollGridWorkPainted(benchmark::State& state)
 {
@@ -122,8 +122,8 @@ void BM_PollGridWorkPainted(benchmark::State& state)
     }
     state.counters["rows_at_end"] = grid->gridRowCount();
 }
-BENCHMARK(BM_PollGridWorkPainted)->Arg(10)->Arg(100'000)->Iterations(300)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PollGridWorkPainted)->Arg(10)->Arg(100'000)->Iterations(benchIterations(300))->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
-QMR_QT_BENCH_MAIN(QApplication)
+QMR_BENCH_MAIN(QApplication)

@@ -11,7 +11,7 @@
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <random>
-#include "QtBenchMain.h"
+#include "BenchMain.h"
 
 namespace {
 
@@ -135,4 +135,4 @@ BENCHMARK(BM_SrecCatVersusLoader)->Arg(0)->Arg(1)->ArgNames({"file_1mb"})->UseMa
 
 } // namespace
 
-QMR_QT_BENCH_MAIN(QCoreApplication)
+QMR_BENCH_MAIN(QCoreApplication)

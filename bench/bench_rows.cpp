@@ -2,6 +2,8 @@
 // decode one reply and to make the 22 cell texts of a row.
 //
 // Run: build-*/bench/bench_rows --benchmark_counters_tabular=true
+#include "BenchMain.h"
+#include <QCoreApplication>
 #include "view/ReadingFormat.h"
 #include "view/ReadingsDecoder.h"
 #include <QList>
@@ -90,4 +92,4 @@ BENCHMARK(BM_DecodeAndFormatTikaV2Row)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
-BENCHMARK_MAIN();
+QMR_BENCH_MAIN(QCoreApplication)

@@ -4,7 +4,7 @@
 #include "RealLineHarness.h"
 #include <QApplication>
 #include <benchmark/benchmark.h>
-#include "QtBenchMain.h"
+#include "BenchMain.h"
 
 namespace {
 
@@ -29,8 +29,8 @@ void BM_ScanFourSilentPortsThenADevice(benchmark::State& state)
     const double floorSeconds = 4 * 1.3 + 0.5;
     state.counters["floor_s"] = floorSeconds;
 }
-BENCHMARK(BM_ScanFourSilentPortsThenADevice)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_ScanFourSilentPortsThenADevice)->Unit(benchmark::kMillisecond)->Iterations(benchIterations(3))->UseRealTime();
 
 } // namespace
 
-QMR_QT_BENCH_MAIN(QApplication)
+QMR_BENCH_MAIN(QApplication)

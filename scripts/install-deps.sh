@@ -1,14 +1,25 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the tool and its tests need, when any is missing. Run as root (or
-# through sudo); does nothing when everything is there.
+# Installs the Debian packages the tool, its tests, benchmarks and fuzzers need, when any is missing.
+# Run as root (or through sudo); does nothing when everything is there.
+#   --list   prints the list, one package a line, and installs nothing (the test command checks
+#            with it that every package the build found on this machine is in the list).
 set -euo pipefail
 packages=(
-  cmake ninja-build g++ pkg-config
-  qt6-base-dev qt6-serialport-dev qt6-charts-dev libcurl4-openssl-dev
+  # the tool: compiler, build tools, Qt 6 (Charts needs Qt's OpenGL module), libcurl
+  cmake ninja-build g++ binutils pkgconf
+  qt6-base-dev libqt6opengl6-dev qt6-serialport-dev qt6-charts-dev libcurl4-openssl-dev
+  # the Debian package: its dependencies come from the linked libraries
+  dpkg-dev file
+  # tests and benchmarks
   libgtest-dev libbenchmark-dev
-  xvfb python3 python3-pyftpdlib socat srecord binutils
+  xvfb xauth python3-minimal python3-pyftpdlib srecord
+  # the fuzz targets: clang with its libFuzzer and sanitizer runtimes
   clang libclang-rt-14-dev
 )
+if [ "${1:-}" = "--list" ]; then
+  printf '%s\n' "${packages[@]}"
+  exit 0
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

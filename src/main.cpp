@@ -11,6 +11,7 @@
 #include "shell/ui/Demo.h"
 #include "shell/ui/Tool.h"
 #include <QApplication>
+#include <QGuiApplication>
 #include <QTimer>
 #include <cstdio>
 
@@ -19,10 +20,17 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(shell::kApplicationTitle));
-    QApplication::setApplicationVersion(QStringLiteral("4.0.0.4"));
+    QApplication::setApplicationVersion(QStringLiteral(QMR_VERSION));
 
     QStringList arguments = QApplication::arguments();
     arguments.removeFirst();
+    if (arguments.contains(QStringLiteral("--version"))) {
+        // The application object is made by now, so the answer proves that Qt and its platform
+        // plugin start on this machine (an installed package checks its dependencies with it).
+        std::printf("qmr51-visualisation %s (Qt %s, platform %s)\n", QMR_VERSION, qVersion(),
+                    qPrintable(QGuiApplication::platformName()));
+        return 0;
+    }
     if (arguments.contains(QStringLiteral("--help"))) {
         std::fputs(qPrintable(shell::commandLineHelp()), stdout);
         return 0;

@@ -35,7 +35,8 @@ CommandLine parseCommandLine(const QStringList& arguments)
 QString commandLineHelp()
 {
     return QStringLiteral(
-        "qmr51-visualisation [--program-folder DIR] [--ftp-host HOST] [--ftp-user NAME] [--image-url URL] [--demo]\n");
+        "qmr51-visualisation [--program-folder DIR] [--ftp-host HOST] [--ftp-user NAME] [--image-url URL] [--demo]\n"
+        "qmr51-visualisation --version | --help\n");
 }
 
 } // namespace shell

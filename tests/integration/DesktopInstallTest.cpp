@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -44,6 +45,19 @@ TEST(DesktopInstall, PutsTheToolItsMenuEntryAndItsIconInTheUsualPlaces)
     EXPECT_EQ(entry.value(QStringLiteral("Exec")).toString(), QStringLiteral("qmr51-visualisation"));
     EXPECT_EQ(entry.value(QStringLiteral("Icon")).toString(), QStringLiteral("qmr51-visualisation"));
     EXPECT_EQ(entry.value(QStringLiteral("Terminal")).toString(), QStringLiteral("false"));
+
+    // The installed program starts on a real X display: Qt, its xcb platform plugin and what they
+    // load are all there (--version answers once the application object stands).
+    QProcess run;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    run.setProcessEnvironment(environment);
+    run.start(QStringLiteral(QMR_XVFB_RUN), {QStringLiteral("-a"), root.filePath(QStringLiteral("bin/qmr51-visualisation")),
+                                             QStringLiteral("--version")});
+    ASSERT_TRUE(run.waitForFinished(120000));
+    EXPECT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
+    EXPECT_EQ(QString::fromLocal8Bit(run.readAllStandardOutput()).trimmed(),
+              QStringLiteral("qmr51-visualisation " QMR_VERSION " (Qt %1, platform xcb)").arg(QLatin1String(qVersion())));
 
     const QString validator = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
     if (!validator.isEmpty()) {
