@@ -16,7 +16,7 @@ in_list() { local p; for p in "${listed[@]}"; do [ "$p" = "$1" ] && return 0; do
 owners_of() {
   local path="$1" hops=0
   while [ -n "$path" ] && [ $hops -lt 10 ]; do
-    dpkg-query -S "$path" 2>/dev/null | sed -n 's/^\([^:,]*\)\(:[a-z0-9]*\)\?\(, [^:]*\)*: .*/\1/p' | head -n 1
+    { dpkg-query -S "$path" 2>/dev/null || true; } | sed -n 's/^\([^:,]*\)\(:[a-z0-9]*\)\?\(, [^:]*\)*: .*/\1/p' | head -n 1
     [ -L "$path" ] || break
     local next; next="$(readlink "$path")"
     case "$next" in /*) path="$next" ;; *) path="$(dirname "$path")/$next" ;; esac
@@ -25,6 +25,7 @@ owners_of() {
 }
 
 failed=0
+declare -A reported=()
 for build in "$@"; do
   cache="$build/CMakeCache.txt"
   [ -f "$cache" ] || { echo "check-install-list: no CMake cache in $build" >&2; exit 2; }
@@ -32,15 +33,22 @@ for build in "$@"; do
     name="${key%%:*}"
     case "$value" in /*) ;; *) continue ;; esac
     [ -e "$value" ] || continue
+    # A CMake package folder may be shared by several packages; its Config file has one owner.
+    if [[ "$name" == *_DIR ]]; then
+      [[ "$value" == */cmake/* ]] || continue # include folders and the like: shared by many packages
+      config="$(ls "$value"/*[Cc]onfig.cmake 2>/dev/null | head -n 1 || true)"
+      [ -n "$config" ] && value="$config"
+    fi
     case "$value" in "$here"/*|"$build"/*) continue ;; esac
     mapfile -t owners < <(owners_of "$value")
     [ ${#owners[@]} -gt 0 ] || continue # not from a package (e.g. /usr/local): nothing to install
     ok=0
     for o in "${owners[@]}"; do in_list "$o" && ok=1; done
-    if [ $ok -eq 0 ]; then
+    if [ $ok -eq 0 ] && [ -z "${reported[${owners[0]}]:-}" ]; then
+      reported[${owners[0]}]=1
       echo "The Debian package ${owners[0]} is missing from scripts/install-deps.sh: the build uses its $value ($name), so a fresh machine could not build or test without it."
       failed=1
     fi
-  done < <(grep -E '^([A-Za-z0-9_]+_DIR:PATH|CMAKE_CXX_COMPILER:(FILEPATH|STRING)|CMAKE_MAKE_PROGRAM:FILEPATH|CMAKE_COMMAND:INTERNAL|CURL_LIBRARY(_RELEASE)?:FILEPATH|PKG_CONFIG_EXECUTABLE:FILEPATH|CMAKE_OBJCOPY:FILEPATH|QMR_NEEDS_[A-Z0-9_]+:(FILEPATH|PATH))=' "$cache")
+  done < <(grep -E '^([A-Za-z0-9_]+_DIR:PATH|CMAKE_CXX_COMPILER:(FILEPATH|STRING)|CMAKE_MAKE_PROGRAM:FILEPATH|CMAKE_COMMAND:INTERNAL|CURL_LIBRARY(_RELEASE)?:FILEPATH|PKG_CONFIG_EXECUTABLE:FILEPATH|QMR_NEEDS_[A-Z0-9_]+:(FILEPATH|PATH))=' "$cache")
 done
 exit $failed
