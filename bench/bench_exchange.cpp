@@ -26,16 +26,16 @@ struct BenchLine {
     platform::QtClock clock;
     platform::QtEventPump pump;
     fakes::FakeDialogs dialogs;
-    shell::AppState state;
-    float timeOut = 0;
-    comlink::CommandExchange exchange{port, clock, pump, dialogs, state, timeOut};
+    std::optional<device::DeviceKind> kind;
+    double timeOut = 0;
+    comlink::CommandExchange exchange{port, clock, pump, dialogs, kind, timeOut};
 
     bool connect()
     {
         if (!device.start())
             return false;
         listing.paths.insert(7, device.devicePath());
-        state.DeviceType = QStringLiteral("QMR51");
+        kind = device::DeviceKind::Qmr51;
         return port.open(7);
     }
 };

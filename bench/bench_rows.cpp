@@ -43,7 +43,7 @@ QByteArray tikaV2Reply()
 template <typename Rows>
 void storeRows(benchmark::State& state, bool reserve)
 {
-    const view::ReadingRow row = view::decodeReadings(qmrReply(), "QMR51", true, false, 1700000000000);
+    const view::ReadingRow row = view::decodeReadings(qmrReply(), device::DeviceKind::Qmr51, true, false, 1700000000000);
     double bytesPerRow = 0;
     for (auto _ : state) {
         Rows rows;
@@ -70,7 +70,7 @@ void BM_DecodeReply(benchmark::State& state)
 {
     const QByteArray reply = qmrReply();
     for (auto _ : state)
-        benchmark::DoNotOptimize(view::decodeReadings(reply, "QMR51", true, false, 1700000000000));
+        benchmark::DoNotOptimize(view::decodeReadings(reply, device::DeviceKind::Qmr51, true, false, 1700000000000));
 }
 BENCHMARK(BM_DecodeReply);
 
@@ -78,7 +78,7 @@ void formatRow(benchmark::State& state, const QByteArray& reply, const char* dev
 {
     const QLocale dutch(QLocale::Dutch, QLocale::Netherlands);
     for (auto _ : state) {
-        const view::ReadingRow row = view::decodeReadings(reply, deviceType, true, false, 1700000000000);
+        const view::ReadingRow row = view::decodeReadings(reply, device::kindNamed(QString::fromLatin1(deviceType)), true, false, 1700000000000);
         for (int column = 0; column < view::kReadingColumnCount; ++column)
             benchmark::DoNotOptimize(view::readingCellText(row, column, dutch));
     }

@@ -78,10 +78,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fakes::FakeEventPump pump(clock);
     RecordingPort port(clock);
     fakes::FakeDialogs dialogs;
-    shell::AppState state;
-    state.DeviceType = deviceType;
-    state.RxBuffer = QByteArrayLiteral("left over from the last exchange");
-    float timeOut = 0;
+    std::optional<device::DeviceKind> kind;
+    kind = device::kindNamed(deviceType);
+    double timeOut = 0;
     port.open(3);
     port.bytesPerRead = kBytesPerRead[(options >> 4) & 3];
     if (trouble == 2)
@@ -104,7 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     port.replyToNextWrite(arrivals);
 
-    comlink::CommandExchange exchange(port, clock, pump, dialogs, state, timeOut);
+    comlink::CommandExchange exchange(port, clock, pump, dialogs, kind, timeOut);
     const QByteArray result = exchange.SendCommand(command, QByteArray());
     const QByteArray& received = port.received;
 
@@ -126,11 +125,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     FUZZ_CHECK(!exchange.lastExchangePortFailed());
 
-    const bool tikaReadings = command == 64 && shell::isTika(deviceType);
+    const bool tikaReadings = command == 64 && device::isTika(device::kindNamed(deviceType));
     if (tikaReadings && result.size() > 1) {
         // A TIKA's readings come back without a status byte in front.
         checkStandardReply(result, received, command);
-        FUZZ_CHECK(state.RxBuffer.mid(3) == result);
+        FUZZ_CHECK(exchange.receiveBuffer().mid(3) == result);
         return 0;
     }
     const std::uint8_t status = fuzzing::byteAt(result, 0);
@@ -155,7 +154,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             FUZZ_CHECK(status == 252);
         else
             FUZZ_CHECK(status == (acknowledged ? 0 : 255));
-        FUZZ_CHECK(state.RxBuffer == received);
+        FUZZ_CHECK(exchange.receiveBuffer() == received);
         break;
     case 68: {
         FUZZ_CHECK(status != 255);
@@ -180,7 +179,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             break;
         }
         checkStandardReply(rest, received, command);
-        FUZZ_CHECK(state.RxBuffer.mid(3) == rest);
+        FUZZ_CHECK(exchange.receiveBuffer().mid(3) == rest);
         break;
     }
     return 0;

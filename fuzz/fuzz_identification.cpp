@@ -9,7 +9,7 @@
 #include "FuzzCheck.h"
 #include "device/Identification.h"
 #include "device/SettingsRecord.h"
-#include "shell/AppState.h"
+#include "device/DeviceKind.h"
 #include <algorithm>
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -19,9 +19,9 @@ using Version = std::array<std::uint8_t, 4>;
 
 bool takesDelays(const Version& v) { return v[0] > 24 || (v[0] == 24 && v[1] != 1); }
 
-void checkPayloadSize(const QByteArray& payload, const QString& deviceType, const Version& fw)
+void checkPayloadSize(const QByteArray& payload, device::DeviceKind kind, const Version& fw)
 {
-    if (!shell::isTika(deviceType))
+    if (!device::isTika(kind))
         FUZZ_CHECK(payload.size() == 4);
     else
         FUZZ_CHECK(payload.size() == (takesDelays(fw) ? 18 : 14));
@@ -52,13 +52,13 @@ std::uint8_t clampedByte(int v) { return static_cast<std::uint8_t>(std::clamp(v,
 // Out-of-range control values are held at the nearest value the wire can carry, never wrapped.
 void checkArbitraryPayloads(const device::SettingsRecord& r, const Version& fw)
 {
-    const QByteArray qmr = device::settingsPayload(r, QStringLiteral("QMR51"), fw);
-    checkPayloadSize(qmr, QStringLiteral("QMR51"), fw);
+    const QByteArray qmr = device::settingsPayload(r, device::DeviceKind::Qmr51, fw);
+    checkPayloadSize(qmr, device::DeviceKind::Qmr51, fw);
     FUZZ_CHECK(fuzzing::byteAt(qmr, 0) == clampedByte(r.intervalSeconds));
     FUZZ_CHECK(qmr.at(1) == 1 || qmr.at(1) == 2);
     FUZZ_CHECK(fuzzing::byteAt(qmr, 3) == clampedByte(r.divider[0]));
 
-    for (const QString& type : {QStringLiteral("TIKA V1"), QStringLiteral("TIKA V2")}) {
+    for (const device::DeviceKind type : {device::DeviceKind::TikaV1, device::DeviceKind::TikaV2}) {
         const QByteArray tika = device::settingsPayload(r, type, fw);
         checkPayloadSize(tika, type, fw);
         FUZZ_CHECK(fuzzing::byteAt(tika, 1) == clampedByte(r.modbusAddress));
@@ -157,7 +157,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const device::Identification id = device::identifyDevice(result);
     Version fw{};
     if (!id.deviceFound) {
-        FUZZ_CHECK(id.deviceType.isEmpty() && id.serial.isEmpty());
+        FUZZ_CHECK(id.serial.isEmpty());
         FUZZ_CHECK(result.size() < 10 || result.at(0) != 0);
     } else {
         FUZZ_CHECK(result.size() >= 10 && result.at(0) == 0);
@@ -167,10 +167,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(id.serial.size() <= 8);
         if (result.size() >= 26) {
             FUZZ_CHECK(id.serial == result.mid(19, 8));
-            FUZZ_CHECK(id.deviceType == (id.serial.startsWith("22M") ? QStringLiteral("TIKA V2") : QStringLiteral("TIKA V1")));
+            FUZZ_CHECK(id.kind == (id.serial.startsWith("22M") ? device::DeviceKind::TikaV2 : device::DeviceKind::TikaV1));
             checkTikaReadBack(result, fw, in);
         } else {
-            FUZZ_CHECK(id.deviceType == QStringLiteral("QMR51"));
+            FUZZ_CHECK(id.kind == device::DeviceKind::Qmr51);
             FUZZ_CHECK(id.serial == (result.size() > 12 ? result.mid(9, 8) : QByteArray()));
             checkQmrReadBack(result);
         }

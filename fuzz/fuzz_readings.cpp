@@ -6,7 +6,7 @@
 // Input: byte 0 picks the device kind (bits 0-1) and the country option buttons (bits 2-3); the
 // rest is the SendCommand result of command 64 (status byte first).
 #include "FuzzCheck.h"
-#include "shell/AppState.h"
+#include "device/DeviceKind.h"
 #include "view/ReadingFormat.h"
 #include "view/ReadingsDecoder.h"
 #include <QLocale>
@@ -79,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool belgie = (data[0] & 8) != 0;
     const QByteArray result = fuzzing::bytesOf(data + 1, size - 1);
 
-    const view::ReadingRow row = view::decodeReadings(result, deviceType, nederland, belgie, kTakenAtMsecs);
+    const view::ReadingRow row = view::decodeReadings(result, device::kindNamed(deviceType), nederland, belgie, kTakenAtMsecs);
     FUZZ_CHECK(row.takenAtMsecs == kTakenAtMsecs);
     FUZZ_CHECK(row.completeFields <= 13);
     if (result.isEmpty() || result.at(0) != 0) {
@@ -92,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (int k = row.completeFields; k < 13; ++k)
             FUZZ_CHECK(row.fields[static_cast<std::size_t>(k)] == 0);
     }
-    if (shell::isTikaV2(deviceType))
+    if (device::isTikaV2(device::kindNamed(deviceType)))
         FUZZ_CHECK(row.encoding == view::FieldEncoding::UInt32 && row.tariff == view::Tariff::None);
 
     for (const QLocale& locale : locales()) {

@@ -1,5 +1,5 @@
 #include "sim/FirmwareReceiver.h"
-#include "firmware/BlockCrc.h"
+#include "sim/BootLoaderCrc.h"
 #include <utility>
 
 namespace sim {
@@ -15,7 +15,7 @@ std::uint8_t byteAt(const QByteArray& bytes, int i) { return static_cast<std::ui
 // The CRC at the end of a frame matches the bytes in front of it, taken as one block.
 bool frameCrcMatches(const QByteArray& payload, int crcOffset)
 {
-    return firmware::CRC16(payload.left(crcOffset), crcOffset) == payload.mid(crcOffset, 2);
+    return BootLoaderCrc::of(payload.left(crcOffset), crcOffset) == payload.mid(crcOffset, 2);
 }
 } // namespace
 
@@ -69,7 +69,7 @@ FirmwareReceiver::Verdict FirmwareReceiver::takeClosingFrame(const QByteArray& r
             return Verdict::Refuse; // the image is not whole: the old firmware stays
         image += blocks_.value(block);
     }
-    if (count == 0 || firmware::CRC16(image, kImageBytesPerBlock) != payload.mid(8, 2))
+    if (count == 0 || BootLoaderCrc::of(image, kImageBytesPerBlock) != payload.mid(8, 2))
         return Verdict::Refuse;
     installed_ = image;
     blocks_.clear();

@@ -1,6 +1,7 @@
 #include "sim/Simulator.h"
 #include "sim/LiveReadings.h"
 #include <cerrno>
+#include <utility>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
@@ -206,11 +207,13 @@ Simulator::Delivery Simulator::handleInput(const QByteArray& received)
     QList<DeviceModel::Answer> answers;
     Misbehaviour how;
     bool restart = false;
+    unmarkedBytes_ = received.size();
     {
         std::lock_guard lock(mutex_);
         if (std::chrono::steady_clock::now() < silentUntil_) {
             // Restarting: the device's receiver is not running yet, the bytes are lost.
             model_.discardPartialRequest();
+            progress_ = {progress_.bytes + std::exchange(unmarkedBytes_, 0), std::chrono::steady_clock::now()};
             return Delivery::Done;
         }
         if (live_) {
@@ -229,6 +232,7 @@ Simulator::Delivery Simulator::handleInput(const QByteArray& received)
         if (!answer.bytes.isEmpty() && deliver(answer.bytes, how) == Delivery::Stop)
             return Delivery::Stop;
     }
+    markTakenIn();
     if (restart) {
         // The acknowledgement of the closing frame is out; now the device boots its new image.
         std::lock_guard lock(mutex_);
@@ -238,10 +242,25 @@ Simulator::Delivery Simulator::handleInput(const QByteArray& received)
     return Delivery::Done;
 }
 
+void Simulator::markTakenIn()
+{
+    if (unmarkedBytes_ == 0)
+        return;
+    std::lock_guard lock(mutex_);
+    progress_ = {progress_.bytes + std::exchange(unmarkedBytes_, 0), std::chrono::steady_clock::now()};
+}
+
+Simulator::InputProgress Simulator::inputProgress() const
+{
+    std::lock_guard lock(mutex_);
+    return progress_;
+}
+
 Simulator::Delivery Simulator::deliver(const QByteArray& bytes, const Misbehaviour& how)
 {
     if (how.closeMidAnswer) {
         writeAll(bytes.constData(), std::max<qsizetype>(1, bytes.size() / 2));
+        markTakenIn();
         std::lock_guard lock(mutex_);
         pty_.close();
         hungUp_ = true;
@@ -253,6 +272,8 @@ Simulator::Delivery Simulator::deliver(const QByteArray& bytes, const Misbehavio
             return Delivery::Stop;
         if (!writeAll(bytes.constData() + at, std::min(piece, bytes.size() - at)))
             return Delivery::Stop;
+        // The device has reacted; the pauses between later pieces are its own slowness.
+        markTakenIn();
     }
     std::lock_guard lock(mutex_);
     lastAnswerAt_ = std::chrono::steady_clock::now();

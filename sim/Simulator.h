@@ -60,6 +60,15 @@ public:
     // True once the pseudo-terminal was closed mid-answer on request (the device is gone).
     bool hungUp() const;
 
+    // How many bytes from the line the device has taken in and reacted to (its answer, or the
+    // first piece of a slow one, is out; or it chose to stay silent), and when it last did. A test
+    // clock uses it to stand still while the device's thread waits for a busy machine to run it.
+    struct InputProgress {
+        qint64 bytes = 0;
+        std::chrono::steady_clock::time_point at{};
+    };
+    InputProgress inputProgress() const;
+
 private:
     enum class Delivery { Done, Stop };
 
@@ -67,6 +76,8 @@ private:
     Delivery handleInput(const QByteArray& received);
     Delivery deliver(const QByteArray& bytes, const Misbehaviour& how);
     bool writeAll(const char* data, qsizetype size);
+    // Counts the bytes of the input being handled as taken in, once per input.
+    void markTakenIn();
     // Sleeps, but returns false at once when stop() is called meanwhile.
     bool pause(std::chrono::milliseconds duration);
 
@@ -85,6 +96,8 @@ private:
     QList<RequestFrame> frames_;
     std::chrono::steady_clock::time_point lastAnswerAt_;
     bool hungUp_ = false;
+    InputProgress progress_;
+    qint64 unmarkedBytes_ = 0;
     std::chrono::milliseconds restartDuration_{3000};
     std::chrono::steady_clock::time_point silentUntil_{};
     QString error_;

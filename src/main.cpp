@@ -1,7 +1,7 @@
 #include "platform/CurlTransfer.h"
 #include "platform/ProgramFolder.h"
 #include "platform/QtClock.h"
-#include "platform/QtDialogs.h"
+#include "platform/ui/QtDialogs.h"
 #include "platform/QtEventPump.h"
 #include "platform/QtPrograms.h"
 #include "platform/QtSerialPort.h"

@@ -29,13 +29,12 @@ Identification identifyDevice(const QByteArray& result)
         // The TIKA V1 (ESP32) and V2 (ESP32-S3) answer alike; only the serial tells them apart,
         // compared exactly (a "22m" or "21M" module is a V1).
         id.serial = result.mid(kTikaSerialIndex, kSerialLength);
-        id.deviceType = id.serial.startsWith(kTikaV2SerialPrefix) ? QStringLiteral("TIKA V2")
-                                                                  : QStringLiteral("TIKA V1");
+        id.kind = id.serial.startsWith(kTikaV2SerialPrefix) ? DeviceKind::TikaV2 : DeviceKind::TikaV1;
         return id;
     }
     if (length > kQmrNoSerialMaxLength)
         id.serial = result.mid(kQmrSerialIndex, kSerialLength);
-    id.deviceType = QStringLiteral("QMR51");
+    id.kind = DeviceKind::Qmr51;
     return id;
 }
 

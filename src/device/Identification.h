@@ -1,5 +1,6 @@
 #pragma once
 #include <QByteArray>
+#include "device/DeviceKind.h"
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -17,8 +18,8 @@ struct Identification {
     // or an answer too short for the settings that the connect reads from it. The other fields
     // are then empty and AppState keeps its earlier firmware version.
     bool deviceFound = false;
-    // "QMR51", "TIKA V1" or "TIKA V2"; empty when no device was found.
-    QString deviceType;
+    // Meaningful only when a device was found.
+    DeviceKind kind = DeviceKind::Qmr51;
     // Firmware version bytes a, b, c, d (data offsets 0 ... 3).
     std::array<std::uint8_t, 4> fwVersion{};
     // Up to 8 serial-number bytes exactly as the device sent them (any byte values); shorter

@@ -1,5 +1,4 @@
 #include "device/SettingsRecord.h"
-#include "shell/AppState.h"
 #include <algorithm>
 
 namespace device {
@@ -106,10 +105,10 @@ QByteArray tikaSettingsPayload(const SettingsRecord& settings, const std::array<
     return out;
 }
 
-QByteArray settingsPayload(const SettingsRecord& settings, const QString& deviceType,
+QByteArray settingsPayload(const SettingsRecord& settings, DeviceKind kind,
                            const std::array<std::uint8_t, 4>& fwVersion)
 {
-    return shell::isTika(deviceType) ? tikaSettingsPayload(settings, fwVersion) : qmrSettingsPayload(settings);
+    return isTika(kind) ? tikaSettingsPayload(settings, fwVersion) : qmrSettingsPayload(settings);
 }
 
 QmrReadBack qmrReadBack(const QByteArray& result)

@@ -1,4 +1,5 @@
 #pragma once
+#include "device/DeviceKind.h"
 #include <QByteArray>
 #include <QString>
 #include <array>
@@ -66,8 +67,8 @@ QByteArray qmrSettingsPayload(const SettingsRecord& settings);
 // Out 2 as 16-bit values (high byte first); the four delays follow when the firmware takes them.
 // 14 or 18 bytes.
 QByteArray tikaSettingsPayload(const SettingsRecord& settings, const std::array<std::uint8_t, 4>& fwVersion);
-// The payload for the connected kind (TIKA when deviceType begins with "TIKA").
-QByteArray settingsPayload(const SettingsRecord& settings, const QString& deviceType,
+// The payload for the connected kind (a TIKA module or a QMR51).
+QByteArray settingsPayload(const SettingsRecord& settings, DeviceKind kind,
                            const std::array<std::uint8_t, 4>& fwVersion);
 
 // ---- Read-back from the identification answer ---------------------------------------------------

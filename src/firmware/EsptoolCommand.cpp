@@ -1,17 +1,16 @@
 #include "firmware/EsptoolCommand.h"
-#include "shell/AppState.h"
 
 namespace firmware {
 
-QString moduleImagePath(const QString& deviceType, PathStyle style)
+QString moduleImagePath(device::DeviceKind kind, PathStyle style)
 {
-    const QString name = shell::isTikaV2(deviceType) ? QStringLiteral("TIKAv2.bin") : QStringLiteral("TIKAv1.bin");
+    const QString name = kind == device::DeviceKind::TikaV2 ? QStringLiteral("TIKAv2.bin") : QStringLiteral("TIKAv1.bin");
     return QStringLiteral("DATA") + (style == PathStyle::Windows ? QLatin1Char('\\') : QLatin1Char('/')) + name;
 }
 
-QStringList esptoolArguments(const QString& deviceType, const QString& port, const QString& imagePath)
+QStringList esptoolArguments(device::DeviceKind kind, const QString& port, const QString& imagePath)
 {
-    const bool v2 = shell::isTikaV2(deviceType);
+    const bool v2 = kind == device::DeviceKind::TikaV2;
     QStringList args{QStringLiteral("--chip"), v2 ? QStringLiteral("esp32s3") : QStringLiteral("esp32"),
                      QStringLiteral("--port"), port,
                      QStringLiteral("--baud"), QStringLiteral("115200"),
@@ -35,10 +34,10 @@ QStringList esptoolArguments(const QString& deviceType, const QString& port, con
     return args;
 }
 
-QString esptoolCommandLine(const QString& deviceType, int portNumber, const QString& imagePath)
+QString esptoolCommandLine(device::DeviceKind kind, int portNumber, const QString& imagePath)
 {
-    const QString program = shell::isTikaV2(deviceType) ? QStringLiteral("esptools3.exe") : QStringLiteral("esptool32.exe");
-    const QStringList args = esptoolArguments(deviceType, QStringLiteral("COM") + QString::number(portNumber), imagePath);
+    const QString program = kind == device::DeviceKind::TikaV2 ? QStringLiteral("esptools3.exe") : QStringLiteral("esptool32.exe");
+    const QStringList args = esptoolArguments(kind, QStringLiteral("COM") + QString::number(portNumber), imagePath);
     return QLatin1Char(' ') + program + QLatin1Char(' ') + args.join(QLatin1Char(' '));
 }
 
@@ -54,16 +53,16 @@ QString scriptFileName(int portNumber, PathStyle style)
         + (style == PathStyle::Windows ? QStringLiteral(".bat") : QStringLiteral(".sh"));
 }
 
-QString bundledEsptoolName(const QString& deviceType)
+QString bundledEsptoolName(device::DeviceKind kind)
 {
-    return shell::isTikaV2(deviceType) ? QStringLiteral("esptools3") : QStringLiteral("esptool32");
+    return kind == device::DeviceKind::TikaV2 ? QStringLiteral("esptools3") : QStringLiteral("esptool32");
 }
 
-QString chooseEsptool(const QString& deviceType, const QString& programFolder,
+QString chooseEsptool(device::DeviceKind kind, const QString& programFolder,
                       const std::function<bool(const QString&)>& isExecutableFile,
                       const std::function<QString(const QString&)>& findOnPath)
 {
-    const QString bundled = programFolder + QLatin1Char('/') + bundledEsptoolName(deviceType);
+    const QString bundled = programFolder + QLatin1Char('/') + bundledEsptoolName(kind);
     if (isExecutableFile(bundled))
         return bundled;
     for (const QString& name : {QStringLiteral("esptool"), QStringLiteral("esptool.py")}) {
@@ -74,10 +73,10 @@ QString chooseEsptool(const QString& deviceType, const QString& programFolder,
     return {};
 }
 
-EsptoolCall esptoolCall(const QString& program, const QString& deviceType, const QString& devicePath,
+EsptoolCall esptoolCall(const QString& program, device::DeviceKind kind, const QString& devicePath,
                         const QString& imagePath)
 {
-    return {program, esptoolArguments(deviceType, devicePath, imagePath)};
+    return {program, esptoolArguments(kind, devicePath, imagePath)};
 }
 
 QString shellQuote(const QString& text)

@@ -1,14 +1,11 @@
 #include "link/CommandExchange.h"
 #include "link/Commands.h"
 #include "link/Frames.h"
-#include "shell/Waits.h"
 #include <cmath>
 
 namespace comlink {
 
 namespace {
-
-constexpr float kSecondsPerDay = 86400.0f;
 
 QByteArray single(std::uint8_t status) { return QByteArray(1, static_cast<char>(status)); }
 
@@ -27,30 +24,29 @@ struct BusyGuard {
 } // namespace
 
 CommandExchange::CommandExchange(platform::SerialPort& port, platform::Clock& clock, platform::EventPump& pump,
-                                 platform::Dialogs& dialogs, shell::AppState& state, float& timeOut)
-    : port_(port), clock_(clock), pump_(pump), dialogs_(dialogs), state_(state), timeOut_(timeOut)
+                                 platform::Dialogs& dialogs, const std::optional<device::DeviceKind>& deviceKind,
+                                 double& timeOut)
+    : port_(port), clock_(clock), pump_(pump), dialogs_(dialogs), deviceKind_(deviceKind), timeOut_(timeOut)
 {
 }
 
 bool CommandExchange::receiveMore()
 {
-    const float now = clock_.secondsSinceMidnight();
-    if (shell::waitIsOver(now, timeOut_))
+    const double now = clock_.elapsedSeconds();
+    if (now >= timeOut_)
         return false;
-    // Sleep on the port until the deadline, or until midnight when the deadline lies past it: the
-    // clock starts again from zero there and that ends the wait too.
-    const float until = std::min(timeOut_, kSecondsPerDay);
-    const auto leftMs = static_cast<long>(std::ceil((until - now) * 1000.0f));
-    const qsizetype before = state_.RxBuffer.size();
+    // Sleep on the port until the deadline; a reply wakes the wait the moment it arrives.
+    const auto leftMs = static_cast<long>(std::ceil((timeOut_ - now) * 1000.0));
+    const qsizetype before = rx_.size();
     port_.waitForInput(std::chrono::milliseconds(std::max(1L, leftMs)));
-    state_.RxBuffer.append(port_.readAll());
+    rx_.append(port_.readAll());
     if (port_.hasFailed()) {
         // An unplugged adapter never answers: end the wait now instead of waiting it out.
         portFailed_ = true;
         return false;
     }
     // A wait that ran into the deadline without bringing anything is the end of the exchange.
-    return state_.RxBuffer.size() != before || !shell::waitIsOver(clock_.secondsSinceMidnight(), timeOut_);
+    return rx_.size() != before || clock_.elapsedSeconds() < timeOut_;
 }
 
 QByteArray CommandExchange::SendCommand(std::uint8_t command, const QByteArray& payload)
@@ -58,7 +54,7 @@ QByteArray CommandExchange::SendCommand(std::uint8_t command, const QByteArray& 
     BusyGuard guard(busy_);
     portFailed_ = false;
     QByteArray result = single(kTimedOut);
-    QByteArray& rx = state_.RxBuffer;
+    QByteArray& rx = rx_;
 
     // The closing frame of an upgrade may be answered by bytes already on their way, so only then
     // is pending input kept.
@@ -66,7 +62,7 @@ QByteArray CommandExchange::SendCommand(std::uint8_t command, const QByteArray& 
         port_.readAll();
     const bool written = port_.write(requestFrame(command, payload));
     rx.clear();
-    timeOut_ = clock_.secondsSinceMidnight() + kReplySeconds;
+    timeOut_ = clock_.elapsedSeconds() + kReplySeconds;
     pump_.processEvents();
     if (!written || !port_.isOpen() || port_.hasFailed()) {
         // A port that cannot take the request will never bring its answer.
@@ -99,7 +95,7 @@ QByteArray CommandExchange::SendCommand(std::uint8_t command, const QByteArray& 
 
 void CommandExchange::acknowledgement(std::uint8_t command, QByteArray& result)
 {
-    QByteArray& rx = state_.RxBuffer;
+    QByteArray& rx = rx_;
     if (rx.size() < 3)
         return;
     const bool acknowledged = containsAcknowledgement(rx);
@@ -115,7 +111,7 @@ void CommandExchange::acknowledgement(std::uint8_t command, QByteArray& result)
 
 CommandExchange::Verdict CommandExchange::standardReply(std::uint8_t command, QByteArray& result)
 {
-    QByteArray& rx = state_.RxBuffer;
+    QByteArray& rx = rx_;
     const char marker[2] = {kFrameStart, static_cast<char>(static_cast<std::uint8_t>(command + 1))};
     if (rx.size() < 5 || !rx.contains(QByteArray(marker, 2)))
         return Verdict::Continue;
@@ -134,7 +130,7 @@ CommandExchange::Verdict CommandExchange::standardReply(std::uint8_t command, QB
         }
         // A TIKA module's readings start with a status byte of its own, so they are handed back
         // without one in front.
-        if (command == kReadReadings && shell::isTika(state_.DeviceType))
+        if (command == kReadReadings && device::isTika(deviceKind_))
             result = rx.mid(3);
         else
             result = single(kOk) + rx.mid(3);
@@ -146,7 +142,7 @@ CommandExchange::Verdict CommandExchange::standardReply(std::uint8_t command, QB
 
 void CommandExchange::longReply(QByteArray& result)
 {
-    QByteArray& rx = state_.RxBuffer;
+    QByteArray& rx = rx_;
     if (rx.size() < 6 || !rx.contains("*E"))
         return;
     const int high = byteAt(rx, 2);
@@ -157,7 +153,7 @@ void CommandExchange::longReply(QByteArray& result)
         return;
     }
     const int dataLength = high * 256 + byteAt(rx, 3);
-    timeOut_ = clock_.secondsSinceMidnight() + kLongReplySeconds;
+    timeOut_ = clock_.elapsedSeconds() + kLongReplySeconds;
     while (rx.size() < dataLength + 5) {
         if (!receiveMore())
             break;

@@ -3,14 +3,14 @@
 #include "platform/Dialogs.h"
 #include "platform/EventPump.h"
 #include "platform/SerialPort.h"
-#include "shell/AppState.h"
+#include "device/DeviceKind.h"
 #include <QByteArray>
 #include <cstdint>
 
 namespace comlink {
 
 // The one request/response primitive between the tool and a device. It writes one request frame,
-// collects the answer in AppState::RxBuffer and hands back a byte string whose first byte is a
+// collects the answer in its receive buffer and hands back a byte string whose first byte is a
 // status (see Status), followed by the reply data.
 //
 // The exchange holds the interface thread: window events are handled once, right after the
@@ -18,10 +18,13 @@ namespace comlink {
 // the deadline, so a reply is seen the moment it arrives and an idle wait costs no processor time.
 class CommandExchange {
 public:
-    // timeOut is the window's public deadline field (seconds since midnight); the exchange owns its
-    // value while it runs.
+    // timeOut is the window's public deadline field (seconds on the steady clock); the exchange owns
+    // its value while it runs.
+    // deviceKind is the connected device's kind as the tool knows it (a TIKA module's readings
+    // carry their own status byte); the exchange reads it at every request.
     CommandExchange(platform::SerialPort& port, platform::Clock& clock, platform::EventPump& pump,
-                    platform::Dialogs& dialogs, shell::AppState& state, float& timeOut);
+                    platform::Dialogs& dialogs, const std::optional<device::DeviceKind>& deviceKind,
+                    double& timeOut);
 
     QByteArray SendCommand(std::uint8_t command, const QByteArray& payload);
 
@@ -30,12 +33,14 @@ public:
     bool busy() const { return busy_; }
     // True when the last exchange ended because the port failed under it (unplugged adapter).
     bool lastExchangePortFailed() const { return portFailed_; }
+    // What the last exchange collected from the line (cleared when a request goes out).
+    const QByteArray& receiveBuffer() const { return rx_; }
 
 private:
     enum class Verdict { Continue, Return };
 
     // Waits for input until the deadline, appends it to RxBuffer. False when the wait is over:
-    // deadline reached, the midnight wrap, or a failed port.
+    // deadline reached or a failed port.
     bool receiveMore();
     Verdict standardReply(std::uint8_t command, QByteArray& result);
     void longReply(QByteArray& result);
@@ -45,8 +50,9 @@ private:
     platform::Clock& clock_;
     platform::EventPump& pump_;
     platform::Dialogs& dialogs_;
-    shell::AppState& state_;
-    float& timeOut_;
+    const std::optional<device::DeviceKind>& deviceKind_;
+    QByteArray rx_;
+    double& timeOut_;
     bool busy_ = false;
     bool portFailed_ = false;
 };

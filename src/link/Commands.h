@@ -26,8 +26,8 @@ enum Status : std::uint8_t {
 
 inline constexpr char kFrameStart = '*';
 inline constexpr char kFrameEnd = '#';
-inline constexpr float kReplySeconds = 0.8f;       // the device answers within 0.8 s
-inline constexpr float kLongReplySeconds = 0.5f;   // after the debug log header: 0.5 s for the rest
+inline constexpr double kReplySeconds = 0.8;      // the device answers within 0.8 s
+inline constexpr double kLongReplySeconds = 0.5;  // after the debug log header: 0.5 s for the rest
 inline constexpr int kLongReplyMaxHigh = 5;        // 5 * 256 + 255 = 1535 bytes at most
 
 } // namespace comlink

@@ -1,31 +1,27 @@
 #include "link/SerialLink.h"
-#include "shell/AppState.h"
-#include "shell/Waits.h"
 
 namespace comlink {
 
 namespace {
-constexpr float kDrainSeconds = 0.5f;
+constexpr double kDrainSeconds = 0.5;
 }
 
-SerialLink::SerialLink(platform::SerialPort& port, platform::Clock& clock, platform::EventPump& pump, float& timeOut2)
+SerialLink::SerialLink(platform::SerialPort& port, platform::Clock& clock, platform::EventPump& pump, double& timeOut2)
     : port_(port), clock_(clock), pump_(pump), timeOut2_(timeOut2)
 {
 }
 
-std::uint8_t SerialLink::OpenCom(std::uint8_t Port)
+std::optional<std::uint8_t> SerialLink::OpenCom(std::uint8_t Port)
 {
     // An open port is never opened again: that is reported as a failure, like a busy port.
     if (port_.isOpen() || !port_.open(Port))
-        return shell::kConnectFailed;
+        return std::nullopt;
 
-    timeOut2_ = clock_.secondsSinceMidnight() + kDrainSeconds;
-    for (;;) {
-        if (shell::waitIsOver(clock_.secondsSinceMidnight(), timeOut2_))
-            break;
+    timeOut2_ = clock_.elapsedSeconds() + kDrainSeconds;
+    while (clock_.elapsedSeconds() < timeOut2_) {
         port_.readAll();
         if (port_.hasFailed())
-            return shell::kConnectFailed;
+            return std::nullopt;
         pump_.processEvents();
         pump_.sleep100ms();
     }

@@ -3,14 +3,15 @@
 
 namespace platform {
 
-// Every wait of the tool is measured against the time of day: a deadline is "now + interval"
-// in seconds since local midnight, and a wait also ends when the clock reads 1.0 s or less, so
-// nothing hangs across midnight when the count starts again from zero.
+// Every wait of the tool measures elapsed time on a steady clock: deadline := elapsed + interval.
+// That clock never jumps, so a wait lasts what it says across midnight, when daylight-saving time
+// ends and an hour repeats, and when NTP steps the time of day. The time of day is only for what a
+// user reads (grid rows, file names).
 class Clock {
 public:
     virtual ~Clock() = default;
-    // Seconds since local midnight, single precision, 0 .. 86400.
-    virtual float secondsSinceMidnight() = 0;
+    // Seconds on a steady clock since an arbitrary start; only differences mean anything.
+    virtual double elapsedSeconds() = 0;
     // Local date and time, for the readings grid and file names.
     virtual QDateTime now() = 0;
 };

@@ -1,4 +1,5 @@
 #pragma once
+#include "device/DeviceKind.h"
 #include <QByteArray>
 #include <QString>
 #include <array>
@@ -18,7 +19,7 @@ QString startCaption();
 QString closedCaption();
 // "Visualizer V4.4 s/n:<serial> Listening to COM<port> <kind> FW V<a>.<b>.<c>.<d>". The serial
 // is shown byte for byte as the device sent it.
-QString connectedCaption(const QByteArray& serial, int port, const QString& deviceType,
+QString connectedCaption(const QByteArray& serial, int port, device::DeviceKind kind,
                          const std::array<std::uint8_t, 4>& firmware);
 // "a.b.c.d", each byte as a plain decimal number.
 QString versionText(const std::array<std::uint8_t, 4>& version);

@@ -1,5 +1,4 @@
 #include "view/ReadingsDecoder.h"
-#include "shell/AppState.h"
 #include <algorithm>
 #include <bit>
 
@@ -35,12 +34,12 @@ Tariff tariffFor(quint32 indicatorBits, bool nederlandSelected, bool belgieSelec
     return lowHere ? Tariff::Low : Tariff::High;
 }
 
-ReadingRow decodeReadings(const QByteArray& result, const QString& deviceType, bool nederlandSelected,
+ReadingRow decodeReadings(const QByteArray& result, std::optional<device::DeviceKind> kind, bool nederlandSelected,
                           bool belgieSelected, qint64 takenAtMsecs)
 {
     ReadingRow row;
     row.takenAtMsecs = takenAtMsecs;
-    row.encoding = shell::isTikaV2(deviceType) ? FieldEncoding::UInt32 : FieldEncoding::Float32;
+    row.encoding = device::isTikaV2(kind) ? FieldEncoding::UInt32 : FieldEncoding::Float32;
     // An empty result cannot come from the exchange; treat it as a time-out rather than as valid.
     row.status = result.isEmpty() ? 252 : static_cast<std::uint8_t>(result.at(0));
     if (row.status != 0)

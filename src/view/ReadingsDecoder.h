@@ -1,4 +1,5 @@
 #pragma once
+#include "device/DeviceKind.h"
 #include "view/ReadingRow.h"
 #include <QByteArray>
 #include <QString>
@@ -11,10 +12,10 @@ namespace view {
 // first (a QMR51 sends no status of its own; the exchange puts a 0 in front of its data). A status
 // other than 0 gives a row with no values. A valid reply shorter than 53 bytes keeps the fields it
 // holds in full; nothing is read beyond the result.
-// deviceType: "TIKA V2" selects whole-number fields, any other kind single-precision fields.
+// kind: a TIKA V2 sends whole-number fields, any other kind single-precision fields.
 // nederlandSelected, belgieSelected: the country option buttons, which name the tariff.
 // takenAtMsecs: when the reply arrived (milliseconds since the epoch).
-ReadingRow decodeReadings(const QByteArray& result, const QString& deviceType, bool nederlandSelected,
+ReadingRow decodeReadings(const QByteArray& result, std::optional<device::DeviceKind> kind, bool nederlandSelected,
                           bool belgieSelected, qint64 takenAtMsecs);
 
 // The single-precision number whose IEEE bit pattern is `bits`.

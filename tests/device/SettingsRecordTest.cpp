@@ -64,7 +64,7 @@ TEST(TikaPayload, FourteenBytesForOldFirmwareEighteenWithDelays)
     const QByteArray base = bytes({7, 17, 10, 20, 12, 13, 3, 232, 1, 44, 2, 1, 0x7F, 0xFF});
     EXPECT_EQ(tikaSettingsPayload(dkRecord(), {24, 1, 0, 0}).toHex(' '), base.toHex(' '));
     EXPECT_EQ(tikaSettingsPayload(dkRecord(), {24, 2, 0, 1}).toHex(' '), (base + bytes({1, 2, 250, 4})).toHex(' '));
-    EXPECT_EQ(settingsPayload(dkRecord(), "TIKA V1", {23, 0, 0, 0}).toHex(' '), base.toHex(' '));
+    EXPECT_EQ(settingsPayload(dkRecord(), device::DeviceKind::TikaV1, {23, 0, 0, 0}).toHex(' '), base.toHex(' '));
 }
 
 TEST(QmrPayload, IntervalCountryCodeDivider)
@@ -73,7 +73,7 @@ TEST(QmrPayload, IntervalCountryCodeDivider)
     s.intervalSeconds = 10;
     s.divider = {4, 99};
     s.protocolPosition = 3; // "BE"
-    EXPECT_EQ(settingsPayload(s, "QMR51", {24, 2, 0, 1}).toHex(' '), bytes({10, 2, 5, 4}).toHex(' '));
+    EXPECT_EQ(settingsPayload(s, device::DeviceKind::Qmr51, {24, 2, 0, 1}).toHex(' '), bytes({10, 2, 5, 4}).toHex(' '));
     s.protocolPosition = 1; // "4.0 (NL)"
     EXPECT_EQ(qmrSettingsPayload(s).toHex(' '), bytes({10, 1, 4, 4}).toHex(' '));
 }

@@ -1,51 +1,12 @@
 #include "firmware/BlockCrc.h"
+#include "sim/BootLoaderCrc.h"
 #include <gtest/gtest.h>
 
 namespace {
 
-// CRC-16/X-25 the textbook way, written independently of the loader's reflected shift register:
-// MSB-first with polynomial 0x1021 on bit-reversed bytes, the register reversed in and out.
-std::uint16_t reverse16(std::uint16_t v)
-{
-    std::uint16_t r = 0;
-    for (int i = 0; i < 16; ++i)
-        if (v & (1u << i))
-            r = static_cast<std::uint16_t>(r | (1u << (15 - i)));
-    return r;
-}
-
-std::uint8_t reverse8(std::uint8_t v)
-{
-    std::uint8_t r = 0;
-    for (int i = 0; i < 8; ++i)
-        if (v & (1u << i))
-            r = static_cast<std::uint8_t>(r | (1u << (7 - i)));
-    return r;
-}
-
-// X-25 without its final XOR, starting from `start` (a value of the reflected register).
-std::uint16_t x25Raw(const QByteArray& data, std::uint16_t start)
-{
-    std::uint16_t crc = reverse16(start);
-    for (char c : data) {
-        crc = static_cast<std::uint16_t>(crc ^ (reverse8(static_cast<std::uint8_t>(c)) << 8));
-        for (int bit = 0; bit < 8; ++bit)
-            crc = static_cast<std::uint16_t>((crc & 0x8000) ? (crc << 1) ^ 0x1021 : crc << 1);
-    }
-    return reverse16(crc);
-}
-
-// The device's block rule on top: each block closed by XOR 0xFFFF and a byte exchange, the next
-// block starting from there; two bytes, high first.
-QByteArray referenceBlockCrc(const QByteArray& data, int blockLength)
-{
-    std::uint16_t r = 0xFFFF;
-    for (qsizetype start = 0; start < data.size(); start += blockLength) {
-        const std::uint16_t closed = x25Raw(data.mid(start, blockLength), r) ^ 0xFFFF;
-        r = static_cast<std::uint16_t>((closed >> 8) | (closed << 8));
-    }
-    return QByteArray::fromHex(QByteArray::number(r, 16).rightJustified(4, '0'));
-}
+// The simulated boot loader's CRC (a table-driven one, written apart from the tool's bitwise one)
+// is the reference: both must agree on every length and block size.
+QByteArray referenceBlockCrc(const QByteArray& data, int blockLength) { return sim::BootLoaderCrc::of(data, blockLength); }
 
 QByteArray counting(int size)
 {

@@ -22,11 +22,11 @@ const QString kV2Line =
 
 TEST(EsptoolWindows, CommandLinesOfBothModules)
 {
-    EXPECT_EQ(firmware::esptoolCommandLine("TIKA V1", 12, "DATA\\TIKAv1.bin"), kV1Line);
-    EXPECT_EQ(firmware::esptoolCommandLine("TIKA V2", 5, "DATA\\TIKAv2.bin"), kV2Line);
+    EXPECT_EQ(firmware::esptoolCommandLine(device::DeviceKind::TikaV1, 12, "DATA\\TIKAv1.bin"), kV1Line);
+    EXPECT_EQ(firmware::esptoolCommandLine(device::DeviceKind::TikaV2, 5, "DATA\\TIKAv2.bin"), kV2Line);
     // Every kind other than "TIKA V2" is flashed as the ESP32 board.
-    EXPECT_TRUE(firmware::esptoolCommandLine("QMR51", 1, "x").startsWith(" esptool32.exe --chip esp32 --port COM1 "));
-    EXPECT_TRUE(firmware::esptoolCommandLine("TIKA V1", 12, "x").contains("--port COM12 --baud 115200"));
+    EXPECT_TRUE(firmware::esptoolCommandLine(device::DeviceKind::Qmr51, 1, "x").startsWith(" esptool32.exe --chip esp32 --port COM1 "));
+    EXPECT_TRUE(firmware::esptoolCommandLine(device::DeviceKind::TikaV1, 12, "x").contains("--port COM12 --baud 115200"));
 }
 
 TEST(EsptoolWindows, BatchFileOfThreeCrLfLines)
@@ -39,21 +39,21 @@ TEST(EsptoolPaths, ScriptNamesAndImagePaths)
 {
     EXPECT_EQ(firmware::scriptFileName(5, PathStyle::Windows), "PCOM5.bat");
     EXPECT_EQ(firmware::scriptFileName(12, PathStyle::Posix), "PCOM12.sh");
-    EXPECT_EQ(firmware::moduleImagePath("TIKA V1", PathStyle::Windows), "DATA\\TIKAv1.bin");
-    EXPECT_EQ(firmware::moduleImagePath("TIKA V2", PathStyle::Windows), "DATA\\TIKAv2.bin");
-    EXPECT_EQ(firmware::moduleImagePath("TIKA V1", PathStyle::Posix), "DATA/TIKAv1.bin");
-    EXPECT_EQ(firmware::moduleImagePath("TIKA V2", PathStyle::Posix), "DATA/TIKAv2.bin");
+    EXPECT_EQ(firmware::moduleImagePath(device::DeviceKind::TikaV1, PathStyle::Windows), "DATA\\TIKAv1.bin");
+    EXPECT_EQ(firmware::moduleImagePath(device::DeviceKind::TikaV2, PathStyle::Windows), "DATA\\TIKAv2.bin");
+    EXPECT_EQ(firmware::moduleImagePath(device::DeviceKind::TikaV1, PathStyle::Posix), "DATA/TIKAv1.bin");
+    EXPECT_EQ(firmware::moduleImagePath(device::DeviceKind::TikaV2, PathStyle::Posix), "DATA/TIKAv2.bin");
 }
 
 TEST(EsptoolLinux, ArgumentListForQProcess)
 {
-    const firmware::EsptoolCall v1 = firmware::esptoolCall("/opt/qmr/esptool32", "TIKA V1", "/dev/ttyUSB0", "DATA/TIKAv1.bin");
+    const firmware::EsptoolCall v1 = firmware::esptoolCall("/opt/qmr/esptool32", device::DeviceKind::TikaV1, "/dev/ttyUSB0", "DATA/TIKAv1.bin");
     EXPECT_EQ(v1.program, "/opt/qmr/esptool32");
     EXPECT_EQ(v1.arguments.join('|'),
               "--chip|esp32|--port|/dev/ttyUSB0|--baud|115200|--before|default_reset|--after|hard_reset|"
               "write_flash|-z|--flash_mode|dio|--flash_freq|80m|--flash_size|detect|0xe000|boot_app0.bin|"
               "0x1000|bootloader_qio_80m.bin|0x10000|DATA/TIKAv1.bin|0x8000|ino.partitions.bin");
-    const firmware::EsptoolCall v2 = firmware::esptoolCall("esptool", "TIKA V2", "/dev/ttyACM0", "DATA/TIKAv2.bin");
+    const firmware::EsptoolCall v2 = firmware::esptoolCall("esptool", device::DeviceKind::TikaV2, "/dev/ttyACM0", "DATA/TIKAv2.bin");
     EXPECT_EQ(v2.arguments.join('|'),
               "--chip|esp32s3|--port|/dev/ttyACM0|--baud|115200|--before|default_reset|--after|hard_reset|"
               "write_flash|-z|--flash_mode|dio|--flash_freq|80m|--flash_size|8MB|0xe000|TIKAV2_boot_app0.bin|"
@@ -79,7 +79,7 @@ TEST(EsptoolLinux, PrefersTheBundledProgramThenPath)
     };
     for (const Case& c : cases) {
         const QString chosen = firmware::chooseEsptool(
-            c.deviceType, "/prog", [&](const QString& path) { return c.executables.contains(path); },
+            *device::kindNamed(c.deviceType), "/prog", [&](const QString& path) { return c.executables.contains(path); },
             [&](const QString& name) { return c.onPath.contains(name) ? "/usr/bin/" + name : QString(); });
         EXPECT_EQ(chosen, c.expected) << c.name;
     }
@@ -127,7 +127,7 @@ TEST(ShellScript, RunsExactlyTheIntendedCommandFromAHostileFolder)
     ASSERT_TRUE(standIn.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
 
     const QString devicePath = "/dev/tty 'USB0' $PATH";
-    const firmware::EsptoolCall call = firmware::esptoolCall(program, "TIKA V1", devicePath, "DATA/TIKAv1.bin");
+    const firmware::EsptoolCall call = firmware::esptoolCall(program, device::DeviceKind::TikaV1, devicePath, "DATA/TIKAv1.bin");
     const QString scriptPath = folder + "/" + firmware::scriptFileName(5, PathStyle::Posix);
     QFile script(scriptPath);
     ASSERT_TRUE(script.open(QIODevice::WriteOnly));

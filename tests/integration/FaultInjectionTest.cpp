@@ -92,7 +92,8 @@ TEST(FaultInjection, NoiseAtTheWrongBaudRateIsNoDevice)
     tool.frm.cmbComPort->addItem("COM9:");
     tool.frm.cmbComPort->setCurrentIndex(0);
     heldSeconds("noise instead of a reply", [&] { tool.connection().cmdOpenCom_Click(); });
-    EXPECT_EQ(tool.state.ComPort, 99);
+    EXPECT_TRUE(tool.state.ConnectFailed);
+    EXPECT_EQ(tool.state.ComPort, std::nullopt);
     EXPECT_EQ(tool.frm.windowTitle(), "QMR51-TIKA V4.4 ----");
     EXPECT_TRUE(h.dialogs.messages.isEmpty());
 }
@@ -109,7 +110,7 @@ TEST(FaultInjection, AReplyInOneBytePiecesJustInsideTheDeadlineStillCounts)
     tool.frm.cmbComPort->setCurrentIndex(0);
     heldSeconds("one-byte pieces inside the deadline", [&] { tool.connection().cmdOpenCom_Click(); });
     EXPECT_EQ(tool.state.ComPort, 9);
-    EXPECT_EQ(tool.state.DeviceType, "QMR51");
+    EXPECT_EQ(tool.state.DeviceType, device::DeviceKind::Qmr51);
 }
 
 TEST(FaultInjection, AReplyInOneBytePiecesPastTheDeadlineIsATimeOut)
@@ -123,7 +124,8 @@ TEST(FaultInjection, AReplyInOneBytePiecesPastTheDeadlineIsATimeOut)
     tool.frm.cmbComPort->addItem("COM9:");
     tool.frm.cmbComPort->setCurrentIndex(0);
     heldSeconds("one-byte pieces past the deadline", [&] { tool.connection().cmdOpenCom_Click(); });
-    EXPECT_EQ(tool.state.ComPort, 99);
+    EXPECT_TRUE(tool.state.ConnectFailed);
+    EXPECT_EQ(tool.state.ComPort, std::nullopt);
 }
 
 TEST(FaultInjection, ASettingsAcknowledgementThatNeverComes)

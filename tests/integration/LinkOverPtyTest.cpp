@@ -3,7 +3,7 @@
 #include "FakePlatform.h"
 #include "link/CommandExchange.h"
 #include "link/SerialLink.h"
-#include "platform/QtClock.h"
+#include "PacedLine.h"
 #include "platform/QtEventPump.h"
 #include "platform/QtSerialPort.h"
 #include "sim/Simulator.h"
@@ -14,24 +14,25 @@ using fakes::bytes;
 namespace {
 
 
-// The tool's real line (QtSerialPort, the clock, the event pump) against a simulated device on a
-// pseudo-terminal, reachable as COM7.
+// The tool's real line (QtSerialPort, the event pump, the steady clock paced by the device, see
+// PacedLine.h) against a simulated device on a pseudo-terminal, reachable as COM7.
 struct Line {
     explicit Line(sim::DeviceKind kind) : device(sim::DeviceProfile::defaults(kind))
     {
-        state.DeviceType = sim::deviceKindName(kind);
+        this->kind = device::kindNamed(sim::deviceKindName(kind));
     }
     sim::Simulator device;
     fakes::FakePortListing listing;
-    platform::QtSerialPort port{listing};
-    platform::QtClock clock;
+    platform::QtSerialPort realPort{listing};
+    fakes::PacedClock clock;
+    fakes::PacedPort port{realPort, clock, [this](int n) { return n == 7 ? &device : nullptr; }};
     platform::QtEventPump pump;
     fakes::FakeDialogs dialogs;
-    shell::AppState state;
-    float timeOut = 0;
-    float timeOut2 = 0;
+    std::optional<device::DeviceKind> kind;
+    double timeOut = 0;
+    double timeOut2 = 0;
     comlink::SerialLink link{port, clock, pump, timeOut2};
-    comlink::CommandExchange exchange{port, clock, pump, dialogs, state, timeOut};
+    comlink::CommandExchange exchange{port, clock, pump, dialogs, kind, timeOut};
 
     bool connect()
     {
@@ -53,10 +54,10 @@ struct LinkOverPty : ::testing::Test {
 
 TEST_F(LinkOverPty, OpenComRefusesAnOpenPortAndAMissingOne)
 {
-    EXPECT_EQ(qmr.link.OpenCom(7), 99);
-    EXPECT_EQ(qmr.link.OpenCom(8), 99);
+    EXPECT_EQ(qmr.link.OpenCom(7), std::nullopt);
+    EXPECT_EQ(qmr.link.OpenCom(8), std::nullopt);
     qmr.port.close();
-    EXPECT_EQ(qmr.link.OpenCom(8), 99) << "COM8 is not listed";
+    EXPECT_EQ(qmr.link.OpenCom(8), std::nullopt) << "COM8 is not listed";
     EXPECT_EQ(qmr.link.OpenCom(7), 7);
 }
 
@@ -199,7 +200,7 @@ TEST_F(LinkOverPty, ADeviceGoneMidAnswerEndsTheExchangeAsAPortFailure)
     EXPECT_TRUE(qmr.port.hasFailed());
     EXPECT_EQ(qmr.send(86), bytes({252}));
     qmr.port.close();
-    EXPECT_EQ(qmr.link.OpenCom(7), 99);
+    EXPECT_EQ(qmr.link.OpenCom(7), std::nullopt);
 }
 
 } // namespace

@@ -62,7 +62,8 @@ TEST(ScanOverPty, OnlySilentPortsClosesThePortAndOffersTheForcedUpgrade)
 
     EXPECT_EQ(h.dialogs.messages, QStringList({"No QMR51 or TIKA found"}));
     EXPECT_FALSE(h.port.isOpen());
-    EXPECT_EQ(tool.state.ComPort, 99);
+    EXPECT_TRUE(tool.state.ConnectFailed);
+    EXPECT_EQ(tool.state.ComPort, std::nullopt);
     EXPECT_FALSE(tool.frm.cmdForceUpgrade->isHidden());
 }
 
@@ -72,7 +73,7 @@ TEST(ScanOverPty, NoPortsAtAllSaysSoAndLeavesTheConnectionAlone)
     shell::Tool& tool = h.start();
     tool.ports().cmdScanCom_Click();
     EXPECT_EQ(h.dialogs.messages, QStringList({"No COM interfaces found"}));
-    EXPECT_EQ(tool.state.ComPort, 0);
+    EXPECT_EQ(tool.state.ComPort, std::nullopt);
 }
 
 TEST(ConnectOverPty, AQmr51ShowsItsSerialAndVersionAndStartsPolling)

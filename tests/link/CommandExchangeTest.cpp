@@ -1,6 +1,7 @@
 #include "Bytes.h"
 #include "FakePlatform.h"
 #include "link/CommandExchange.h"
+#include <QTimeZone>
 #include <gtest/gtest.h>
 
 using fakes::bytes;
@@ -12,9 +13,9 @@ namespace {
 
 struct Exchange {
     fakes::FakePlatform p;
-    shell::AppState state;
-    float timeOut = 0;
-    comlink::CommandExchange exchange{p.port, p.clock, p.pump, p.dialogs, state, timeOut};
+    std::optional<device::DeviceKind> kind;
+    double timeOut = 0;
+    comlink::CommandExchange exchange{p.port, p.clock, p.pump, p.dialogs, kind, timeOut};
     Exchange() { p.port.open(3); }
     QByteArray send(int command, const QByteArray& payload = {})
     {
@@ -37,7 +38,7 @@ TEST_P(StandardReply, GivesTheStatusAndDataOfTheRules)
 {
     const ReplyCase& c = GetParam();
     Exchange x;
-    x.state.DeviceType = c.deviceType;
+    x.kind = device::kindNamed(c.deviceType);
     x.p.port.replyToNextWrite(c.arrivals);
     const double start = x.p.clock.exact();
     EXPECT_EQ(x.send(c.command).toHex(' '), c.expected.toHex(' '));
@@ -177,29 +178,34 @@ TEST(LongReply, ALaterReplyReplacesTheFirst)
     EXPECT_NEAR(x.p.clock.exact() - start, 0.8, 0.01);
 }
 
-struct MidnightCase {
+struct WallClockStep {
     const char* name;
-    double startSeconds;
-    double expectedSeconds;
+    QDateTime before; // the time of day when the request goes out
+    qint64 stepSeconds; // how the time of day moves while the exchange waits
 };
 
-class Midnight : public ::testing::TestWithParam<MidnightCase> {};
+class TimeOfDay : public ::testing::TestWithParam<WallClockStep> {};
 
-TEST_P(Midnight, AWaitNeverHangsAcrossMidnight)
+// The wait is measured on the steady clock: whatever the time of day does meanwhile (midnight, the
+// hour that repeats when daylight-saving time ends, NTP stepping the clock), it lasts 0.8 s.
+TEST_P(TimeOfDay, AWaitLastsWhatItSaysWhateverTheTimeOfDayDoes)
 {
     Exchange x;
-    x.p.clock.set(GetParam().startSeconds);
-    const double before = x.p.clock.totalAdvanced();
+    x.p.clock.setWallClock(GetParam().before);
+    x.p.pump.onEvents = [&] { x.p.clock.setWallClock(x.p.clock.now().addSecs(GetParam().stepSeconds)); };
+    const double before = x.p.clock.exact();
     EXPECT_EQ(x.send(86), bytes({252}));
-    EXPECT_EQ(x.p.port.writes.size(), 1) << "the request still goes out";
-    EXPECT_NEAR(x.p.clock.totalAdvanced() - before, GetParam().expectedSeconds, 0.02);
+    EXPECT_NEAR(x.p.clock.exact() - before, 0.8, 0.01);
 }
 
-INSTANTIATE_TEST_SUITE_P(Clock, Midnight,
-                         ::testing::Values(MidnightCase{"first_second_of_the_day", 0.5, 0.0},
-                                           MidnightCase{"last_half_second_of_the_day", 86399.5, 0.5},
-                                           MidnightCase{"an_ordinary_moment", 43200.0, 0.8}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Clock, TimeOfDay,
+    ::testing::Values(
+        WallClockStep{"across_midnight", QDateTime(QDate(2026, 12, 6), QTime(23, 59, 59, 500)), 0},
+        WallClockStep{"daylight_saving_ends", QDateTime(QDate(2026, 10, 25), QTime(2, 59, 59, 900),
+                                                        QTimeZone("Europe/Amsterdam")), -3600},
+        WallClockStep{"ntp_steps_back", QDateTime(QDate(2026, 12, 6), QTime(12, 0)), -30},
+        WallClockStep{"ntp_steps_forward", QDateTime(QDate(2026, 12, 6), QTime(12, 0)), 30}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Exchange, RequestFrameAndDrainOfStaleInput)
 {
@@ -219,7 +225,7 @@ TEST(Exchange, LeavesTheWholeFrameInTheReceiveBuffer)
     Exchange x;
     x.p.port.replyToNextWrite({{bytes({42, 87, 1, 4, 35, 9})}});
     x.send(86);
-    EXPECT_EQ(x.state.RxBuffer, bytes({42, 87, 1, 4, 35, 9}));
+    EXPECT_EQ(x.exchange.receiveBuffer(), bytes({42, 87, 1, 4, 35, 9}));
 }
 
 TEST(Exchange, AVanishedPortEndsTheWaitAtOnce)

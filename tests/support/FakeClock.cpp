@@ -1,22 +1,32 @@
 #include "FakeClock.h"
-#include <QTimeZone>
+#include <cmath>
 
 namespace fakes {
+
+FakeClock::FakeClock(double startSeconds) : steady_(startSeconds)
+{
+    setTimeOfDay(startSeconds);
+}
 
 void FakeClock::advance(double seconds)
 {
     advanced_ += seconds;
-    seconds_ += seconds;
-    while (seconds_ >= 86400.0) {
-        seconds_ -= 86400.0;
-        ++dayOffset_;
-    }
+    steady_ += seconds;
+    wallSeconds_ += seconds;
 }
 
-QDateTime FakeClock::now()
+void FakeClock::setWallClock(const QDateTime& dateTime)
 {
-    const QDate day = QDate(2026, 12, 6).addDays(dayOffset_);
-    return QDateTime(day, QTime(0, 0).addMSecs(static_cast<int>(seconds_ * 1000.0)));
+    wallBase_ = dateTime;
+    wallSeconds_ = 0;
 }
+
+void FakeClock::setTimeOfDay(double secondsSinceMidnight)
+{
+    setWallClock(QDateTime(QDate(2026, 12, 6), QTime(0, 0)));
+    wallSeconds_ = secondsSinceMidnight;
+}
+
+QDateTime FakeClock::now() { return wallBase_.addMSecs(std::llround(wallSeconds_ * 1000.0)); }
 
 } // namespace fakes

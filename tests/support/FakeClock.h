@@ -3,22 +3,27 @@
 
 namespace fakes {
 
-// Time only moves when a test (or a fake that "waits") moves it. Wraps at midnight like the real
-// clock does.
+// Time only moves when a test (or a fake that "waits") moves it. Two clocks, as on a real machine:
+// the steady one the waits use, and the time of day (from 10:00:00 on 6 Dec 2026, local time) that
+// readings and file names show. advance() moves both; setWallClock() moves only the time of day, the
+// way midnight, a daylight-saving change or NTP does.
 class FakeClock : public platform::Clock {
 public:
-    explicit FakeClock(float startSeconds = 36000.0f) : seconds_(startSeconds) {}
-    float secondsSinceMidnight() override { return static_cast<float>(seconds_); }
+    explicit FakeClock(double startSeconds = 36000.0);
+    double elapsedSeconds() override { return steady_; }
     QDateTime now() override;
-    void set(double seconds) { seconds_ = seconds; }
     void advance(double seconds);
-    double exact() const { return seconds_; }
+    void setWallClock(const QDateTime& dateTime);
+    void setTimeOfDay(double secondsSinceMidnight);
+    // Seconds on the steady clock.
+    double exact() const { return steady_; }
     double totalAdvanced() const { return advanced_; }
 
 private:
-    double seconds_;
+    double steady_;
     double advanced_ = 0;
-    int dayOffset_ = 0;
+    QDateTime wallBase_;
+    double wallSeconds_ = 0;
 };
 
 } // namespace fakes

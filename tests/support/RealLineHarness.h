@@ -1,8 +1,10 @@
 #pragma once
-// The whole tool on its real line (QtSerialPort, the system's port listing, the real clock and event
-// pump) with fakes for the dialogs, transfers and programs, so a test sees every message. The
-// program folder is a temporary one; simulated devices are offered to it as ports/COM<n> links.
+// The whole tool on its real line (QtSerialPort, the system's port listing, the real event pump and
+// a steady clock paced by the simulated devices, see PacedLine.h) with fakes for the dialogs,
+// transfers and programs, so a test sees every message. The program folder is a temporary one;
+// simulated devices are offered to it as ports/COM<n> links.
 #include "FakePlatform.h"
+#include "PacedLine.h"
 #include "device/ui/ConnectHandler.h"
 #include "link/ui/PortHandlers.h"
 #include "platform/QtClock.h"
@@ -39,8 +41,12 @@ private:
 struct RealLineHarness {
     QTemporaryDir folder;
     LinkedPortsOnly ports{folder.path()};
-    platform::QtSerialPort port{ports};
-    platform::QtClock clock;
+    // The devices outlive the tool: the paced port may still name one while the tool closes.
+    std::vector<std::unique_ptr<sim::Simulator>> devices;
+    platform::QtSerialPort realPort{ports};
+    PacedClock clock;
+    std::map<int, sim::Simulator*> devicesByPort;
+    PacedPort port{realPort, clock, [this](int n) { return devicesByPort.count(n) ? devicesByPort.at(n) : nullptr; }};
     platform::QtEventPump pump;
     FakeDialogs dialogs;
     FakeFileTransfer transfer;
@@ -49,7 +55,6 @@ struct RealLineHarness {
                                 {{QStringLiteral("127.0.0.1"), QStringLiteral("tester"), QStringLiteral("Tq4wZn7KbP")},
                                  QStringLiteral("http://127.0.0.1:1")}};
     std::unique_ptr<shell::Tool> tool;
-    std::vector<std::unique_ptr<sim::Simulator>> devices;
 
     RealLineHarness() { QDir(folder.path()).mkpath(QStringLiteral("ports")); }
 
@@ -60,6 +65,7 @@ struct RealLineHarness {
         if (!device->start() || !device->linkAs(folder.path() + QStringLiteral("/ports/COM%1").arg(comNumber)))
             return nullptr;
         device->setMisbehaviour(how);
+        devicesByPort[comNumber] = device.get();
         devices.push_back(std::move(device));
         return devices.back().get();
     }

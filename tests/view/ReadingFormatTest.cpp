@@ -22,7 +22,7 @@ ReadingRow rowWith(const char* deviceType, int k, const QByteArray& field)
 {
     QByteArray reply = bytes({0}) + QByteArray(52, '\0') + "#";
     reply.replace(1 + 4 * (k - 1), 4, field);
-    return decodeReadings(reply, deviceType, true, false, 0);
+    return decodeReadings(reply, device::kindNamed(QString::fromLatin1(deviceType)), true, false, 0);
 }
 
 struct CellCase {
@@ -83,7 +83,7 @@ TEST(ReadingCells, EveryFieldInItsColumnWithItsUnit)
     QByteArray reply = bytes({0});
     for (int k = 1; k <= 13; ++k)
         reply += bytes({0, 0, 0, k});
-    const ReadingRow row = decodeReadings(reply, "TIKA V2", true, false, 0);
+    const ReadingRow row = decodeReadings(reply, device::DeviceKind::TikaV2, true, false, 0);
     const QStringList expected = {"",       "",        "",        "1 W",       "2 Wh",     "3 Wh",
                                   "4 Wh",   "",        "5 W",     "6 Wh",      "7 Wh",     "8 Wh",
                                   "",       "",        "",        "0.009 m\u00B3", "0.01 m\u00B3", "",
@@ -96,9 +96,9 @@ TEST(ReadingCells, TariffColumnForSinglePrecisionDevices)
 {
     QByteArray reply = bytes({0}) + QByteArray(52, '\0');
     reply.replace(41, 4, bytes({0x3F, 0x80, 0, 0}));
-    EXPECT_EQ(readingCellText(decodeReadings(reply, "QMR51", true, false, 0), 13, kEnglish), "Low");
-    EXPECT_EQ(readingCellText(decodeReadings(reply, "QMR51", false, true, 0), 13, kEnglish), "High");
-    EXPECT_EQ(readingCellText(decodeReadings(reply, "TIKA V2", true, false, 0), 13, kEnglish), "");
+    EXPECT_EQ(readingCellText(decodeReadings(reply, device::DeviceKind::Qmr51, true, false, 0), 13, kEnglish), "Low");
+    EXPECT_EQ(readingCellText(decodeReadings(reply, device::DeviceKind::Qmr51, false, true, 0), 13, kEnglish), "High");
+    EXPECT_EQ(readingCellText(decodeReadings(reply, device::DeviceKind::TikaV2, true, false, 0), 13, kEnglish), "");
 }
 
 TEST(ReadingCells, StatusRowsShowTheStatusTextOnly)
@@ -106,7 +106,7 @@ TEST(ReadingCells, StatusRowsShowTheStatusTextOnly)
     const std::pair<int, QString> cases[] = {
         {1, "??? P1 busy"}, {2, "??? Overflow"}, {3, "??? P1 error"}, {4, ""}, {252, ""}};
     for (const auto& [status, text] : cases) {
-        const ReadingRow row = decodeReadings(bytes({status}) + QByteArray(53, '\x44'), "TIKA V1", true, false, 0);
+        const ReadingRow row = decodeReadings(bytes({status}) + QByteArray(53, '\x44'), device::DeviceKind::TikaV1, true, false, 0);
         EXPECT_EQ(readingCellText(row, 3, kEnglish), text) << status;
         EXPECT_FALSE(readingCellText(row, 0, kEnglish).isEmpty());
         EXPECT_FALSE(readingCellText(row, 1, kEnglish).isEmpty());
@@ -117,7 +117,7 @@ TEST(ReadingCells, StatusRowsShowTheStatusTextOnly)
 
 TEST(ReadingCells, ShortReplyShowsCompleteFieldsOnly)
 {
-    const ReadingRow row = decodeReadings(bytes({0, 0x44, 0x7A, 0, 0, 0x44, 0x7A, 0, 0, 0x44, 0x7A}), "QMR51", true,
+    const ReadingRow row = decodeReadings(bytes({0, 0x44, 0x7A, 0, 0, 0x44, 0x7A, 0, 0, 0x44, 0x7A}), device::DeviceKind::Qmr51, true,
                                           false, 0);
     EXPECT_EQ(readingCellText(row, 3, kEnglish), "1000 W");
     EXPECT_EQ(readingCellText(row, 4, kEnglish), "1000 Wh");
@@ -128,7 +128,7 @@ TEST(ReadingCells, ShortReplyShowsCompleteFieldsOnly)
 TEST(ReadingCells, DateAndTimeInTheUsersFormats)
 {
     const qint64 taken = QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9)).toMSecsSinceEpoch();
-    const ReadingRow row = decodeReadings(bytes({252}), "QMR51", true, false, taken);
+    const ReadingRow row = decodeReadings(bytes({252}), device::DeviceKind::Qmr51, true, false, taken);
     EXPECT_EQ(readingCellText(row, 0, kDutch), "05-03-2024");
     EXPECT_EQ(readingCellText(row, 1, kDutch), "14:07:09");
     EXPECT_EQ(readingCellText(row, 0, kEnglish), "3/5/24");

@@ -23,7 +23,7 @@ QByteArray fullReply(quint32 tariffBits = 0x00000000)
 
 TEST(DecodeReadings, FieldsAreReadMostSignificantByteFirst)
 {
-    const ReadingRow row = decodeReadings(fullReply(0x3F800000), "QMR51", true, false, 1234);
+    const ReadingRow row = decodeReadings(fullReply(0x3F800000), device::DeviceKind::Qmr51, true, false, 1234);
     EXPECT_EQ(row.status, 0);
     EXPECT_EQ(row.completeFields, 13);
     EXPECT_EQ(row.takenAtMsecs, 1234);
@@ -32,7 +32,7 @@ TEST(DecodeReadings, FieldsAreReadMostSignificantByteFirst)
     EXPECT_EQ(row.fields[10], 0x3F800000u);
     EXPECT_EQ(row.fields[12], 0x0D1D2D3Du);
     EXPECT_EQ(row.encoding, FieldEncoding::Float32);
-    EXPECT_EQ(decodeReadings(fullReply(), "TIKA V2", true, false, 0).encoding, FieldEncoding::UInt32);
+    EXPECT_EQ(decodeReadings(fullReply(), device::DeviceKind::TikaV2, true, false, 0).encoding, FieldEncoding::UInt32);
 }
 
 struct TariffCase {
@@ -54,7 +54,7 @@ TEST(DecodeReadings, TariffByIndicatorAndCountry)
         {"TIKA V2", 0x40000000, false, true, Tariff::None},
     };
     for (const TariffCase& c : cases) {
-        EXPECT_EQ(decodeReadings(fullReply(c.indicator), c.deviceType, c.nederland, c.belgie, 0).tariff, c.expected)
+        EXPECT_EQ(decodeReadings(fullReply(c.indicator), device::kindNamed(QString::fromLatin1(c.deviceType)), c.nederland, c.belgie, 0).tariff, c.expected)
             << c.deviceType << " " << std::hex << c.indicator << " NL " << c.nederland << " BE " << c.belgie;
     }
 }
@@ -64,13 +64,13 @@ TEST(DecodeReadings, AStatusOtherThanZeroCarriesNoValues)
     for (int status : {1, 2, 3, 7, 250, 251, 252, 255}) {
         QByteArray reply = fullReply(0x3F800000);
         reply[0] = static_cast<char>(status);
-        const ReadingRow row = decodeReadings(reply, "TIKA V1", true, false, 0);
+        const ReadingRow row = decodeReadings(reply, device::DeviceKind::TikaV1, true, false, 0);
         EXPECT_EQ(row.status, status);
         EXPECT_EQ(row.completeFields, 0) << status;
         EXPECT_EQ(row.tariff, Tariff::None) << status;
     }
-    EXPECT_EQ(decodeReadings(bytes({252}), "QMR51", true, false, 0).status, 252);
-    EXPECT_EQ(decodeReadings(QByteArray(), "QMR51", true, false, 0).status, 252); // never valid
+    EXPECT_EQ(decodeReadings(bytes({252}), device::DeviceKind::Qmr51, true, false, 0).status, 252);
+    EXPECT_EQ(decodeReadings(QByteArray(), device::DeviceKind::Qmr51, true, false, 0).status, 252); // never valid
 }
 
 TEST(DecodeReadings, AShortReplyKeepsOnlyCompleteFields)
@@ -79,7 +79,7 @@ TEST(DecodeReadings, AShortReplyKeepsOnlyCompleteFields)
     struct Short { int length; int fields; bool tariff; };
     for (const Short s : {Short{1, 0, false}, {4, 0, false}, {5, 1, false}, {8, 1, false}, {44, 10, false},
                           {45, 11, true}, {53, 13, true}, {54, 13, true}}) {
-        const ReadingRow row = decodeReadings(fullReply(0x3F800000).left(s.length), "QMR51", true, false, 0);
+        const ReadingRow row = decodeReadings(fullReply(0x3F800000).left(s.length), device::DeviceKind::Qmr51, true, false, 0);
         EXPECT_EQ(row.status, 0);
         EXPECT_EQ(row.completeFields, s.fields) << "length " << s.length;
         EXPECT_EQ(row.tariff, s.tariff ? Tariff::Low : Tariff::None) << "length " << s.length;

@@ -24,18 +24,20 @@ void ConnectHandler::cmdOpenCom_Click()
 {
     auto& f = tool_.frm;
     auto& state = tool_.state;
-    state.DeviceType.clear();
+    state.DeviceType.reset();
 
     const std::optional<int> port = comlink::portNumberOfEntry(f.cmbComPort->currentText());
     if (!port) {
         // A number past 255 names no port this tool can address; it must not wrap round to another.
-        state.ComPort = shell::kConnectFailed;
+        state.ComPort.reset();
+        state.ConnectFailed = true;
         notOpened();
         return;
     }
     state.ComPort = tool_.serial.OpenCom(static_cast<std::uint8_t>(*port));
+    state.ConnectFailed = !state.ComPort;
     tool_.portErrors().afterOpenCom(static_cast<std::uint8_t>(*port), state.ComPort);
-    if (comlink::portNumberOfEntry(f.cmbComPort->currentText()) != std::optional<int>(state.ComPort)) {
+    if (!state.ComPort) {
         notOpened();
         return;
     }
@@ -48,15 +50,15 @@ void ConnectHandler::cmdOpenCom_Click()
         return;
     }
     state.FwVersion = id.fwVersion;
-    state.DeviceType = id.deviceType;
-    f.setWindowTitle(shell::connectedCaption(id.serial, *port, id.deviceType, id.fwVersion));
+    state.DeviceType = id.kind;
+    f.setWindowTitle(shell::connectedCaption(id.serial, *port, id.kind, id.fwVersion));
 
-    applyLayoutOf(id.deviceType);
+    applyLayoutOf(id.kind);
     f.cmdOpenCom->hide();
     f.cmdCloseCom->show();
     f.fraSettings->show();
-    if (shell::isTika(id.deviceType)) {
-        f.grdInterfaces->applyDeviceLayout(shell::isTikaV2(id.deviceType) ? view::ReadingsGrid::DeviceLayout::TikaV2
+    if (device::isTika(id.kind)) {
+        f.grdInterfaces->applyDeviceLayout(id.kind == device::DeviceKind::TikaV2 ? view::ReadingsGrid::DeviceLayout::TikaV2
                                                                             : view::ReadingsGrid::DeviceLayout::TikaV1);
         // A module polls its meter itself and keeps no interval of its own.
         f.interval->spin()->setValue(5);
@@ -66,7 +68,7 @@ void ConnectHandler::cmdOpenCom_Click()
         f.interval->setEnabled(true);
     }
 
-    tool_.readBack().load(reply, id.deviceType);
+    tool_.readBack().load(reply, id.kind);
     // Loading the controls armed the settings timer; the values just read must not go back.
     f.timTXSettings.stop();
     f.timScan.start(f.interval->spin()->value() * 1000);
@@ -79,13 +81,13 @@ void ConnectHandler::cmdOpenCom_Click()
     f.imgRefresh->show();
 }
 
-void ConnectHandler::applyLayoutOf(const QString& deviceType)
+void ConnectHandler::applyLayoutOf(device::DeviceKind kind)
 {
     auto& f = tool_.frm;
     f.cmbProtocol->clear();
     f.cmbProtocol->addItems({QStringLiteral("2.0 (NL)"), QStringLiteral("4.0 (NL)"), QStringLiteral("5.0 (NL)"),
                              QStringLiteral("BE")});
-    if (shell::isTika(deviceType)) {
+    if (device::isTika(kind)) {
         f.labInput->hide();
         f.cmbProtocol->addItems({QStringLiteral("DK"), QStringLiteral("A1")});
         f.fraOut[0]->show();
@@ -109,7 +111,8 @@ void ConnectHandler::notOpened()
 void ConnectHandler::noDevice()
 {
     auto& f = tool_.frm;
-    tool_.state.ComPort = shell::kConnectFailed;
+    tool_.state.ComPort.reset();
+    tool_.state.ConnectFailed = true;
     f.setWindowTitle(shell::closedCaption());
     f.cmdOpenCom->show();
     f.imgRefresh->hide();

@@ -1,4 +1,5 @@
 #pragma once
+#include "device/DeviceKind.h"
 #include <QString>
 
 namespace shell {
@@ -14,15 +15,15 @@ class ConnectHandler {
 public:
     explicit ConnectHandler(shell::Tool& tool);
 
-    // Outcome in AppState: ComPort = port number and DeviceType set on success; ComPort 99 and
-    // DeviceType "" when the port could not be opened or no device answered. No message box either
+    // Outcome in AppState: ComPort = port number and DeviceType set on success; no ComPort, no
+    // DeviceType and ConnectFailed when the port could not be opened or no device answered. No message box either
     // way: the caption ending in " ----" is the report.
     void cmdOpenCom_Click();
 
 private:
     void notOpened();
     void noDevice();
-    void applyLayoutOf(const QString& deviceType);
+    void applyLayoutOf(device::DeviceKind kind);
 
     shell::Tool& tool_;
 };

@@ -10,10 +10,10 @@ namespace device {
 
 SettingsReadBack::SettingsReadBack(shell::Tool& tool) : tool_(tool) {}
 
-void SettingsReadBack::load(const QByteArray& result, const QString& deviceType)
+void SettingsReadBack::load(const QByteArray& result, device::DeviceKind kind)
 {
-    if (shell::isTika(deviceType))
-        loadTika(result, deviceType);
+    if (device::isTika(kind))
+        loadTika(result, kind);
     else
         loadQmr51(result);
 }
@@ -35,7 +35,7 @@ void SettingsReadBack::loadQmr51(const QByteArray& result)
     divider.setMinimum(1);
 }
 
-void SettingsReadBack::loadTika(const QByteArray& result, const QString& deviceType)
+void SettingsReadBack::loadTika(const QByteArray& result, device::DeviceKind kind)
 {
     auto& f = tool_.frm;
     f.cmbProtocol->setCurrentIndex(tikaProtocolPositionOf(result));
@@ -46,11 +46,11 @@ void SettingsReadBack::loadTika(const QByteArray& result, const QString& deviceT
         divider.setValue(dividerShown(tikaOutputBytes(result, i).divider, divider.maximum()));
         divider.setMinimum(1);
     }
-    loadOutput(result, 0, deviceType);
-    loadOutput(result, 1, deviceType);
+    loadOutput(result, 0, kind);
+    loadOutput(result, 1, kind);
 }
 
-void SettingsReadBack::loadOutput(const QByteArray& result, int i, const QString& deviceType)
+void SettingsReadBack::loadOutput(const QByteArray& result, int i, device::DeviceKind kind)
 {
     auto& f = tool_.frm;
     const TikaOutputBytes out = tikaOutputBytes(result, i);
@@ -82,7 +82,7 @@ void SettingsReadBack::loadOutput(const QByteArray& result, int i, const QString
         f.delay[j]->setVisible(delays);
     }
     if (delays && i == 1)
-        f.fraInputs->setVisible(shell::isTikaV2(deviceType));
+        f.fraInputs->setVisible(kind == device::DeviceKind::TikaV2);
     f.cmbOutSelector[i]->setCurrentIndex(out.function);
 }
 

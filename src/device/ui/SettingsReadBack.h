@@ -1,4 +1,5 @@
 #pragma once
+#include "device/DeviceKind.h"
 #include <QByteArray>
 #include <QString>
 
@@ -18,12 +19,12 @@ public:
     explicit SettingsReadBack(shell::Tool& tool);
 
     // result: the SendCommand result of command 86, already accepted as a device of this kind.
-    void load(const QByteArray& result, const QString& deviceType);
+    void load(const QByteArray& result, device::DeviceKind kind);
 
 private:
     void loadQmr51(const QByteArray& result);
-    void loadTika(const QByteArray& result, const QString& deviceType);
-    void loadOutput(const QByteArray& result, int output, const QString& deviceType);
+    void loadTika(const QByteArray& result, device::DeviceKind kind);
+    void loadOutput(const QByteArray& result, int output, device::DeviceKind kind);
 
     shell::Tool& tool_;
 };

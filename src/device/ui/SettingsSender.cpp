@@ -38,13 +38,13 @@ void SettingsSender::timTXSettings_Timer()
     if (tool_.exchange.busy())
         return;
     f.timScan.stop();
-    const bool connected = state.ComPort != shell::kNoConnection && state.ComPort != shell::kConnectFailed;
+    const bool connected = state.ComPort.has_value();
     if (!connected || !tool_.svc.port.isOpen()) {
         f.timTXSettings.stop();
         return;
     }
 
-    const QByteArray payload = settingsPayload(shownSettings(), state.DeviceType, state.FwVersion);
+    const QByteArray payload = settingsPayload(shownSettings(), state.DeviceType.value_or(device::DeviceKind::Qmr51), state.FwVersion);
     tool_.exchange.SendCommand(comlink::kWriteSettings, payload);
 
     const int scanMs = f.interval->spin()->value() * 1000;

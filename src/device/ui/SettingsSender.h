@@ -22,7 +22,7 @@ public:
     // "*U#"; the exchange always waits its full 0.8 s and itself tells the user "Settings error"
     // about a wrong answer. Nothing is retried.
     //
-    // With no device connected (ComPort 0 or 99) or the port not open, nothing is sent: the timer
+    // With no device connected (no ComPort) or the port not open, nothing is sent: the timer
     // is only disarmed (a change made just before a close, or the lists filled at start-up). While
     // another exchange is waiting for its reply the tick is left for the next one, a second later.
     // While the debug log is shown the refresh gets its new interval but stays off until the user

@@ -6,7 +6,7 @@ namespace firmware {
 
 namespace {
 // The transfer client looks at a cancel request about once a second.
-constexpr float kCancelSeconds = 5.0f;
+constexpr double kCancelSeconds = 5.0;
 } // namespace
 
 FirmwareDownload::FirmwareDownload(platform::Services& services, WaitDeadlines deadlines, const QString& localPath)
@@ -21,14 +21,14 @@ void FirmwareDownload::removeLocalFile()
 }
 
 FirmwareDownload::Result FirmwareDownload::fetch(
-    const platform::FtpAccount& account, const QString& remotePath, float startSeconds, float seconds,
-    const std::function<void(float, const platform::TransferJob&)>& eachPass)
+    const platform::FtpAccount& account, const QString& remotePath, double startSeconds, double seconds,
+    const std::function<void(double, const platform::TransferJob&)>& eachPass)
 {
     std::shared_ptr<platform::TransferJob> job = svc_.transfer.ftpGet(account, remotePath, localPath_);
     const auto ended = [&job] { return job->finished(); };
     if (startSeconds > 0)
         pauseHandlingEvents(svc_.clock, svc_.pump, deadlines_.whole, startSeconds);
-    waitUntil(svc_.clock, svc_.pump, deadlines_, seconds, ended, [&](float left) {
+    waitUntil(svc_.clock, svc_.pump, deadlines_, seconds, ended, [&](double left) {
         if (eachPass)
             eachPass(left, *job);
     });

@@ -27,8 +27,8 @@ public:
     // Starts the GET of remotePath with `account`, waits startSeconds, then waits until the
     // transfer has ended or `seconds` have passed, calling eachPass(seconds left, job) after every
     // pass. A transfer still running then is cancelled and given a few seconds to stop.
-    Result fetch(const platform::FtpAccount& account, const QString& remotePath, float startSeconds, float seconds,
-                 const std::function<void(float secondsLeft, const platform::TransferJob& job)>& eachPass);
+    Result fetch(const platform::FtpAccount& account, const QString& remotePath, double startSeconds, double seconds,
+                 const std::function<void(double secondsLeft, const platform::TransferJob& job)>& eachPass);
 
 private:
     platform::Services& svc_;

@@ -8,12 +8,12 @@ namespace {
 QString cmdQuote(const QString& path) { return QLatin1Char('"') + path + QLatin1Char('"'); }
 } // namespace
 
-FlashScript windowsFlashScript(const QString& deviceType, int portNumber, const QString& imagePath,
+FlashScript windowsFlashScript(device::DeviceKind kind, int portNumber, const QString& imagePath,
                                const QString& programFolder)
 {
     const QString crlf = QStringLiteral("\r\n");
     const QString text = programFolder.left(2) + crlf + QStringLiteral("CD ") + cmdQuote(programFolder) + crlf
-        + esptoolCommandLine(deviceType, portNumber, cmdQuote(imagePath)) + crlf;
+        + esptoolCommandLine(kind, portNumber, cmdQuote(imagePath)) + crlf;
     QString folder = programFolder;
     if (!folder.endsWith(QLatin1Char('\\')))
         folder += QLatin1Char('\\');
@@ -21,10 +21,10 @@ FlashScript windowsFlashScript(const QString& deviceType, int portNumber, const 
     return {path, text.toLocal8Bit(), QStringLiteral("cmd.exe"), {QStringLiteral("/c"), path}};
 }
 
-FlashScript posixFlashScript(const QString& deviceType, int portNumber, const QString& devicePath,
+FlashScript posixFlashScript(device::DeviceKind kind, int portNumber, const QString& devicePath,
                              const QString& imagePath, const QString& programFolder, const QString& esptool)
 {
-    const EsptoolCall call = esptoolCall(esptool, deviceType, devicePath, imagePath);
+    const EsptoolCall call = esptoolCall(esptool, kind, devicePath, imagePath);
     QString folder = programFolder;
     if (!folder.endsWith(QLatin1Char('/')))
         folder += QLatin1Char('/');

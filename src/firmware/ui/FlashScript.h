@@ -1,4 +1,5 @@
 #pragma once
+#include "device/DeviceKind.h"
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -26,13 +27,13 @@ struct FlashScript {
 // Windows: the three lines, each ended by CR LF: the folder's drive ("D:"), "CD " and the folder
 // in double quotes, then the esptool command line for COM<port> with the image path in double
 // quotes. programFolder uses '\'.
-FlashScript windowsFlashScript(const QString& deviceType, int portNumber, const QString& imagePath,
+FlashScript windowsFlashScript(device::DeviceKind kind, int portNumber, const QString& imagePath,
                                const QString& programFolder);
 
 // Linux: "#!/bin/sh", a cd into the folder, then `esptool` (the program chosen for the module)
 // with the module's arguments, --port the serial device of the port (devicePath); every word in
 // single quotes. Lines end in LF.
-FlashScript posixFlashScript(const QString& deviceType, int portNumber, const QString& devicePath,
+FlashScript posixFlashScript(device::DeviceKind kind, int portNumber, const QString& devicePath,
                              const QString& imagePath, const QString& programFolder, const QString& esptool);
 
 } // namespace firmware

@@ -26,13 +26,13 @@ FrmForceUpgrade::FrmForceUpgrade(QWidget* parent) : QDialog(parent)
     layout->addWidget(cmdStartUpgrade);
 }
 
-QString FrmForceUpgrade::chosenDeviceType() const
+std::optional<device::DeviceKind> FrmForceUpgrade::chosenDeviceType() const
 {
     for (QRadioButton* option : optModuleType) {
         if (option->isChecked())
-            return option->text();
+            return device::kindNamed(option->text());
     }
-    return {};
+    return std::nullopt;
 }
 
 } // namespace firmware

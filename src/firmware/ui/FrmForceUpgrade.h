@@ -1,4 +1,5 @@
 #pragma once
+#include "device/DeviceKind.h"
 #include <QDialog>
 #include <array>
 
@@ -19,7 +20,7 @@ public:
     QPushButton* cmdStartUpgrade;
 
     // The kind of the first selected option, in index order; empty when none is selected.
-    QString chosenDeviceType() const;
+    std::optional<device::DeviceKind> chosenDeviceType() const;
 };
 
 } // namespace firmware

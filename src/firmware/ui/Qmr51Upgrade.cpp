@@ -10,7 +10,7 @@
 #include "link/Commands.h"
 #include "link/PortSearch.h"
 #include "shell/Captions.h"
-#include "shell/Waits.h"
+#include "platform/Waits.h"
 #include "shell/ui/Tool.h"
 #include <QComboBox>
 #include <QDir>
@@ -20,8 +20,8 @@ namespace firmware {
 
 namespace {
 
-constexpr float kListStartSeconds = 0.5f;
-constexpr float kReconnectPauseSeconds = 0.2f;
+constexpr double kListStartSeconds = 0.5;
+constexpr double kReconnectPauseSeconds = 0.2;
 constexpr std::chrono::milliseconds kRestartPass{200};
 
 const QString kListPath = QStringLiteral("/DENA_UPGlist.bin");
@@ -81,8 +81,8 @@ bool Qmr51Upgrade::ensurePortOpen()
                                            "in the port list and retry.") + kNothingSent);
         return false;
     }
-    const std::uint8_t opened = tool_.serial.OpenCom(static_cast<std::uint8_t>(*port));
-    if (opened != *port) {
+    const std::optional<std::uint8_t> opened = tool_.serial.OpenCom(static_cast<std::uint8_t>(*port));
+    if (!opened) {
         const QString why = svc.port.lastError();
         svc.dialogs.message(QStringLiteral("The QMR51 upgrade needs COM%1, but that port cannot be opened%2.")
                                 .arg(*port)
@@ -108,7 +108,7 @@ std::optional<std::array<std::uint8_t, 4>> Qmr51Upgrade::checkVersion()
 
     int percent = 0;
     const FirmwareDownload::Result list =
-        download.fetch(svc.servers.firmwareServer, kListPath, kListStartSeconds, kListSeconds, [&](float, const auto&) {
+        download.fetch(svc.servers.firmwareServer, kListPath, kListStartSeconds, kListSeconds, [&](double, const auto&) {
             percent = nextPollPercent(percent);
             progress_.setValue(percent);
         });
@@ -140,7 +140,7 @@ std::optional<QByteArray> Qmr51Upgrade::downloadImage()
     download.removeLocalFile();
     progress_.setStatus(QStringLiteral("Downloading firmware..."));
     const FirmwareDownload::Result hex =
-        download.fetch(svc.servers.firmwareServer, kHexPath, 0.0f, kHexSeconds, [&](float left, const auto& job) {
+        download.fetch(svc.servers.firmwareServer, kHexPath, 0.0, kHexSeconds, [&](double left, const auto& job) {
             progress_.setValue(downloadPercent(job.bytesReceived(), job.expectedBytes(), kHexSeconds - left));
         });
     if (!hex.finished) {
@@ -227,7 +227,7 @@ void Qmr51Upgrade::restart(int blocks)
     auto& f = tool_.frm;
     progress_.setStatus(QStringLiteral("QMR51 is rebooting..."));
     progress_.setValue(countdownPercent(kRestartSeconds, kRestartSeconds));
-    shell::waitHandlingEvents(svc.clock, svc.pump, f.TimeOut2, kRestartSeconds, kRestartPass, [&](float left) {
+    platform::waitHandlingEvents(svc.clock, svc.pump, f.TimeOut2, kRestartSeconds, kRestartPass, [&](double left) {
         progress_.setValue(countdownPercent(left, kRestartSeconds));
     });
     // The closing frame counts as a block too, so after a whole transfer the bar ends full.

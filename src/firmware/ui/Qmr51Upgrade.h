@@ -41,12 +41,12 @@ public:
     };
 
     // The list is polled for at most this long (the server sends 92 bytes or a little more).
-    static constexpr float kListSeconds = 5.0f;
+    static constexpr double kListSeconds = 5.0;
     // The HEX file (at most some 90 kB) gets this long; the transfer client gives up on a server
     // that stops sending before that.
-    static constexpr float kHexSeconds = 120.0f;
+    static constexpr double kHexSeconds = 120.0;
     // The QMR51 checks the new image and restarts into it; it answers again after about 7 s.
-    static constexpr float kRestartSeconds = 7.0f;
+    static constexpr double kRestartSeconds = 7.0;
     static constexpr int kAttempts = 3;
 
     Qmr51Upgrade(shell::Tool& tool, ProgressHost& progress);

@@ -7,7 +7,6 @@
 #include "firmware/ui/UpgradeWaits.h"
 #include "firmware/ui/WidgetDisabler.h"
 #include "shell/Captions.h"
-#include "shell/Waits.h"
 #include "shell/ui/Tool.h"
 #include <QDir>
 #include <QFile>
@@ -25,9 +24,8 @@ constexpr PathStyle kNativeStyle = PathStyle::Windows;
 constexpr PathStyle kNativeStyle = PathStyle::Posix;
 #endif
 
-constexpr float kScriptPauseSeconds = 0.1f;
-constexpr float kPassSeconds = 0.2f;
-constexpr double kSecondsPerDay = 86400.0;
+constexpr double kScriptPauseSeconds = 0.1;
+constexpr double kPassSeconds = 0.2;
 constexpr int kShownLastLines = 3;
 
 QString busyText() { return QStringLiteral("TIKA is being upgraded..."); }
@@ -35,24 +33,6 @@ QString busyText() { return QStringLiteral("TIKA is being upgraded..."); }
 // Seconds since a start, counted on across midnight. The limit of a flash must not end it at
 // 00:00 the way the clock rule ends a wait: stopping esptool half-way leaves the module without
 // firmware.
-class Stopwatch {
-public:
-    explicit Stopwatch(float now) : last_(now) {}
-    double update(float now)
-    {
-        double step = static_cast<double>(now) - last_;
-        if (step < 0)
-            step += kSecondsPerDay;
-        total_ += step;
-        last_ = now;
-        return total_;
-    }
-
-private:
-    double last_;
-    double total_ = 0;
-};
-
 QString esptoolSays(const EsptoolOutput& output)
 {
     if (!output.fatalLine().isEmpty())
@@ -73,8 +53,9 @@ void TikaFlash::run()
 {
     auto& state = tool_.state;
     auto& f = tool_.frm;
-    const QString imagePath = moduleImagePath(state.DeviceType, kNativeStyle);
-    const QString imageFile = QDir(tool_.svc.programFolder).filePath(moduleImagePath(state.DeviceType, PathStyle::Posix));
+    const device::DeviceKind kind = state.DeviceType.value_or(device::DeviceKind::TikaV1);
+    const QString imagePath = moduleImagePath(kind, kNativeStyle);
+    const QString imageFile = QDir(tool_.svc.programFolder).filePath(moduleImagePath(kind, PathStyle::Posix));
     if (!QFileInfo(imageFile).isFile()) {
         f.statusLine->setText(QStringLiteral("No module image %1: nothing was flashed.").arg(QDir::toNativeSeparators(imageFile)));
         return;
@@ -83,8 +64,8 @@ void TikaFlash::run()
     progress_.setCaption(QStringLiteral("Firmware upgrade started"));
     progress_.setValue(0);
     progress_.makeVisible();
-    f.setWindowTitle(QStringLiteral("%1 V%2.%3 ----").arg(state.DeviceType).arg(shell::kVersionMajor).arg(shell::kVersionRevision));
-    const Outcome outcome = FlashModule(state.ComPort, imagePath);
+    f.setWindowTitle(QStringLiteral("%1 V%2.%3 ----").arg(device::displayName(kind)).arg(shell::kVersionMajor).arg(shell::kVersionRevision));
+    const Outcome outcome = FlashModule(state.ComPort.value_or(0), imagePath);
     if (outcome == Outcome::Flashed)
         f.statusLine->setText(QStringLiteral("The TIKA module was flashed and verified; connecting again."));
     tool_.connection().cmdOpenCom_Click();
@@ -111,14 +92,14 @@ TikaFlash::Outcome TikaFlash::FlashModule(std::uint8_t PortNumber, const QString
 
 std::optional<FlashScript> TikaFlash::prepareScript(std::uint8_t port, const QString& imagePath, QString& problem)
 {
-    const QString& type = tool_.state.DeviceType;
+    const device::DeviceKind type = tool_.state.DeviceType.value_or(device::DeviceKind::TikaV1);
     const QString& folder = tool_.svc.programFolder;
 #ifdef Q_OS_WIN
     Q_UNUSED(problem);
     return windowsFlashScript(type, port, imagePath, QDir::toNativeSeparators(folder));
 #else
-    const QString device = tool_.svc.ports.devicePath(port);
-    if (device.isEmpty()) {
+    const QString devicePath = tool_.svc.ports.devicePath(port);
+    if (devicePath.isEmpty()) {
         problem = QStringLiteral("COM%1 is no serial port of this computer.").arg(port);
         return std::nullopt;
     }
@@ -134,7 +115,7 @@ std::optional<FlashScript> TikaFlash::prepareScript(std::uint8_t port, const QSt
                       .arg(bundledEsptoolName(type), folder);
         return std::nullopt;
     }
-    return posixFlashScript(type, port, device, imagePath, folder, esptool);
+    return posixFlashScript(type, port, devicePath, imagePath, folder, esptool);
 #endif
 }
 
@@ -187,14 +168,13 @@ TikaFlash::Outcome TikaFlash::watch(platform::RunningProgram& program, EsptoolOu
 {
     auto& clock = tool_.svc.clock;
     auto& f = tool_.frm;
-    float now = clock.secondsSinceMidnight();
-    // The 20 s the progress window shows at least; the wait follows the clock rule.
-    f.TimeOut2 = now + kMinimumSeconds;
-    Stopwatch elapsed(now);
+    const double start = clock.elapsedSeconds();
+    // The 20 s the progress window shows at least.
+    f.TimeOut2 = start + kMinimumSeconds;
     for (;;) {
         output.take(program.takeOutput());
-        now = clock.secondsSinceMidnight();
-        const double seconds = elapsed.update(now);
+        const double now = clock.elapsedSeconds();
+        const double seconds = now - start;
         const QString last = output.lastLine();
         progress_.setStatus(last.isEmpty() ? busyText() : busyText() + QLatin1Char('\n') + last);
         progress_.setValue(output.lastPercent() ? *output.lastPercent() : countdownPercent(f.TimeOut2 - now, kMinimumSeconds));
@@ -202,7 +182,7 @@ TikaFlash::Outcome TikaFlash::watch(platform::RunningProgram& program, EsptoolOu
         if (program.finished()) {
             if (program.failedToStart() || program.exitCode() != 0)
                 return Outcome::Failed;
-            if (shell::waitIsOver(now, f.TimeOut2) || progress_.closedByUser())
+            if (now >= f.TimeOut2 || progress_.closedByUser())
                 return Outcome::Flashed;
         } else if (seconds >= kLimitSeconds || progress_.closedByUser()) {
             const Outcome why = seconds >= kLimitSeconds ? Outcome::TimedOut : Outcome::Stopped;

@@ -38,7 +38,7 @@ public:
 
     // The progress window shows at least this long: the module boots its new firmware after
     // esptool's hard reset before the tool connects again.
-    static constexpr float kMinimumSeconds = 20.0f;
+    static constexpr double kMinimumSeconds = 20.0;
     // A flash that takes longer than this has hung (a 4 MB image at 115200 baud takes about 4
     // minutes with compression; the TIKA images are far smaller).
     static constexpr double kLimitSeconds = 300.0;

@@ -51,7 +51,7 @@ void UpgradeHandlers::cmdUpgrade_Click()
         // A settings change still waiting to go out would reach the device in the middle of the
         // transfer; the connect afterwards shows the settings the device really holds.
         f.timTXSettings.stop();
-        if (shell::isTika(tool_.state.DeviceType))
+        if (device::isTika(tool_.state.DeviceType))
             tika_->run();
         else
             refreshAfterwards = qmr51_->run();
@@ -85,11 +85,14 @@ void UpgradeHandlers::cmdStartUpgrade_Click()
     if (running_ || !forceDialog_)
         return;
     auto& state = tool_.state;
-    const QString chosen = forceDialog_->chosenDeviceType();
-    if (!chosen.isEmpty())
-        state.DeviceType = chosen;
+    if (const std::optional<device::DeviceKind> kind = forceDialog_->chosenDeviceType())
+        state.DeviceType = kind;
     // "COM7:" gives 7; a number past 255 names no port this tool can address.
-    state.ComPort = static_cast<std::uint8_t>(comlink::portNumberOfEntry(tool_.frm.cmbComPort->currentText()).value_or(0));
+    const std::optional<int> chosen = comlink::portNumberOfEntry(tool_.frm.cmbComPort->currentText());
+    if (chosen && *chosen > 0)
+        state.ComPort = static_cast<std::uint8_t>(*chosen);
+    else
+        state.ComPort.reset();
     // The upgrade runs inside this click of the dialog's button: closed meanwhile, the dialog only
     // hides, so the button is still there when the click returns.
     forceDialog_->setAttribute(Qt::WA_DeleteOnClose, false);

@@ -1,32 +1,33 @@
 #include "firmware/ui/UpgradeWaits.h"
-#include "shell/Waits.h"
+#include "platform/Waits.h"
+#include <algorithm>
 
 namespace firmware {
 
 namespace {
-constexpr float kPassSeconds = 0.2f;
+constexpr double kPassSeconds = 0.2;
 // A pause is made of short slices, so it ends close to its deadline whatever the pump's timer
 // granularity is.
 constexpr std::chrono::milliseconds kSlice{50};
 } // namespace
 
-void pauseHandlingEvents(platform::Clock& clock, platform::EventPump& pump, float& deadline, float seconds)
+void pauseHandlingEvents(platform::Clock& clock, platform::EventPump& pump, double& deadline, double seconds)
 {
-    shell::waitHandlingEvents(clock, pump, deadline, seconds, kSlice);
+    platform::waitHandlingEvents(clock, pump, deadline, seconds, kSlice);
 }
 
-bool waitUntil(platform::Clock& clock, platform::EventPump& pump, WaitDeadlines deadlines, float seconds,
-               const std::function<bool()>& done, const std::function<void(float)>& eachPass)
+bool waitUntil(platform::Clock& clock, platform::EventPump& pump, WaitDeadlines deadlines, double seconds,
+               const std::function<bool()>& done, const std::function<void(double)>& eachPass)
 {
-    deadlines.whole = clock.secondsSinceMidnight() + seconds;
+    deadlines.whole = clock.elapsedSeconds() + seconds;
     for (;;) {
         if (done())
             return true;
-        if (shell::waitIsOver(clock.secondsSinceMidnight(), deadlines.whole))
+        if (clock.elapsedSeconds() >= deadlines.whole)
             return false;
         pauseHandlingEvents(clock, pump, deadlines.pause, kPassSeconds);
         if (eachPass)
-            eachPass(deadlines.whole - clock.secondsSinceMidnight());
+            eachPass(std::max(0.0, deadlines.whole - clock.elapsedSeconds()));
     }
 }
 

@@ -30,7 +30,8 @@ PortHandlers::PortHandlers(shell::Tool& tool) : tool_(tool)
 void PortHandlers::cmdCloseCom_Click()
 {
     auto& f = tool_.frm;
-    tool_.state.ComPort = shell::kNoConnection;
+    tool_.state.ComPort.reset();
+    tool_.state.ConnectFailed = false;
     f.timScan.stop();
     // A settings change made just before the close must not be sent to a closed port a second later.
     f.timTXSettings.stop();
@@ -60,15 +61,15 @@ void PortHandlers::cmdScanCom_Click()
         f.cmbComPort->setCurrentIndex(index);
         cmbComPort_Click();
         tool_.connection().cmdOpenCom_Click();
-        if (state.ComPort != shell::kConnectFailed && state.ComPort != shell::kNoConnection)
+        if (state.ComPort)
             break;
     }
     f.cmdForceUpgrade->hide();
-    if (state.ComPort == shell::kConnectFailed) {
+    if (state.ConnectFailed) {
         tool_.svc.dialogs.message(QStringLiteral("No QMR51 or TIKA found"));
         tool_.svc.port.close();
         f.cmdForceUpgrade->show();
-    } else if (state.ComPort == shell::kNoConnection) {
+    } else if (!state.ComPort) {
         tool_.svc.dialogs.message(QStringLiteral("No COM interfaces found"));
     }
 }

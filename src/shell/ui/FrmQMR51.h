@@ -30,10 +30,10 @@ class FrmQMR51 : public QMainWindow {
 public:
     explicit FrmQMR51(QWidget* parent = nullptr);
 
-    // Deadlines of the running waits, in seconds since midnight. TimeOut: the command exchange (and
+    // Deadlines of the running waits, in seconds on the steady clock. TimeOut: the command exchange (and
     // the short pauses of the upgrade); TimeOut2: the port drain, the shut-down pause, upgrade waits.
-    float TimeOut = 0;
-    float TimeOut2 = 0;
+    double TimeOut = 0;
+    double TimeOut2 = 0;
 
     // Port and connection.
     QComboBox* cmbComPort;

@@ -13,11 +13,10 @@ void PortErrorReport::show(const QString& text)
     tool_.frm.statusLine->setText(text);
 }
 
-void PortErrorReport::afterOpenCom(std::uint8_t portNumber, std::uint8_t result)
+void PortErrorReport::afterOpenCom(std::uint8_t portNumber, std::optional<std::uint8_t> result)
 {
     platform::SerialPort& port = tool_.svc.port;
     const QString path = tool_.svc.ports.devicePath(portNumber);
-    // COM99 cannot be told from a failure by the result alone; the port itself can.
     const bool failed = result != portNumber || !port.isOpen() || port.hasFailed();
     if (!failed) {
         // An old note would blame a port that works now.
@@ -39,9 +38,9 @@ void PortErrorReport::afterExchange()
 {
     if (!tool_.exchange.lastExchangePortFailed() || !tool_.svc.port.isOpen())
         return;
-    const std::uint8_t portNumber = tool_.state.ComPort;
-    if (portNumber == kNoConnection || portNumber == kConnectFailed)
+    if (!tool_.state.ComPort)
         return;
+    const std::uint8_t portNumber = *tool_.state.ComPort;
     show(portLostText(portNumber, tool_.svc.ports.devicePath(portNumber), tool_.svc.port.lastError()));
 }
 

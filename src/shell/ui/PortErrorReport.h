@@ -1,6 +1,7 @@
 #pragma once
 #include <QString>
 #include <cstdint>
+#include <optional>
 
 namespace shell {
 
@@ -16,7 +17,7 @@ public:
     explicit PortErrorReport(Tool& tool);
 
     // After OpenCom(portNumber) gave result (portNumber when it worked, 99 when not).
-    void afterOpenCom(std::uint8_t portNumber, std::uint8_t result);
+    void afterOpenCom(std::uint8_t portNumber, std::optional<std::uint8_t> result);
     // After an exchange: when the port failed under it, says so for the connected port.
     void afterExchange();
 

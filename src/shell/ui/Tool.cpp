@@ -9,7 +9,7 @@
 #include "link/ui/PortHandlers.h"
 #include "shell/Captions.h"
 #include "shell/OutputFunctions.h"
-#include "shell/Waits.h"
+#include "platform/Waits.h"
 #include "shell/ui/PortErrorReport.h"
 #include "view/ui/ReadingsExport.h"
 #include "view/ui/ReadingsGrid.h"
@@ -23,7 +23,7 @@ namespace shell {
 Tool::Tool(platform::Services& services)
     : svc(services),
       serial(services.port, services.clock, services.pump, frm.TimeOut2),
-      exchange(services.port, services.clock, services.pump, services.dialogs, state, frm.TimeOut),
+      exchange(services.port, services.clock, services.pump, services.dialogs, state.DeviceType, frm.TimeOut),
       ports_(std::make_unique<comlink::PortHandlers>(*this)),
       connection_(std::make_unique<device::ConnectHandler>(*this)),
       readBack_(std::make_unique<device::SettingsReadBack>(*this)),
@@ -64,8 +64,8 @@ void Tool::Form_Unload()
     frm.timTXSettings.stop();
     // A second for whatever the window still has to do (a click that is being handled, a repaint)
     // before the line goes down.
-    waitHandlingEvents(svc.clock, svc.pump, frm.TimeOut2, 1.0f, std::chrono::milliseconds(100));
-    state.ComPort = kNoConnection;
+    platform::waitHandlingEvents(svc.clock, svc.pump, frm.TimeOut2, 1.0, std::chrono::milliseconds(100));
+    state.ComPort.reset();
     svc.port.close();
     svc.pump.processEvents();
 }

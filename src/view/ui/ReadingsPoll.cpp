@@ -34,8 +34,7 @@ void ReadingsPoll::imgRefresh_Click()
 
 void ReadingsPoll::timScan_Timer()
 {
-    const std::uint8_t port = tool_.state.ComPort;
-    if (port == shell::kNoConnection || port == shell::kConnectFailed)
+    if (!tool_.state.ComPort)
         return;
     if (tool_.exchange.busy())
         return;

@@ -25,7 +25,7 @@ TEST_P(Identify, DecidesTheKindOnTheReplyLengthAndShowsItInTheCaption)
     const IdentifyCase& c = GetParam();
     ToolHarness h;
     h.connect(7, c.data);
-    EXPECT_EQ(h.tool.state.DeviceType, QString::fromLatin1(c.deviceType));
+    EXPECT_EQ(h.tool.state.DeviceType, device::kindNamed(QString::fromLatin1(c.deviceType)));
     EXPECT_EQ(h.tool.frm.windowTitle(), QString::fromLatin1(c.caption));
     EXPECT_EQ(h.tool.state.ComPort, 7);
     EXPECT_EQ(h.p.port.writes.value(0), bytes({42, 86, 35}));
@@ -117,8 +117,9 @@ TEST(Connect, APortThatCannotBeOpenedTakesTheNotOpenedPath)
     h.p.port.existingPorts = {1};
     h.selectPort(5);
     h.tool.connection().cmdOpenCom_Click();
-    EXPECT_EQ(h.tool.state.ComPort, 99);
-    EXPECT_EQ(h.tool.state.DeviceType, "");
+    EXPECT_TRUE(h.tool.state.ConnectFailed);
+    EXPECT_EQ(h.tool.state.ComPort, std::nullopt);
+    EXPECT_EQ(h.tool.state.DeviceType, std::nullopt);
     EXPECT_EQ(f.windowTitle(), "QMR51-TIKA V4.4 ----");
     EXPECT_TRUE(h.p.port.writes.isEmpty());
     EXPECT_TRUE(h.p.dialogs.messages.isEmpty());
@@ -131,7 +132,8 @@ TEST(Connect, ASilentDeviceLeavesThePortOpenAndASecondOpenFindsItBusy)
     h.tool.state.FwVersion = {9, 9, 9, 9};
     h.selectPort(4);
     h.tool.connection().cmdOpenCom_Click();
-    EXPECT_EQ(h.tool.state.ComPort, 99);
+    EXPECT_TRUE(h.tool.state.ConnectFailed);
+    EXPECT_EQ(h.tool.state.ComPort, std::nullopt);
     EXPECT_TRUE(h.p.port.isOpen());
     EXPECT_TRUE(f.cmdUpgrade->isHidden());
     EXPECT_TRUE(f.cmdDebug->isHidden());
@@ -140,7 +142,8 @@ TEST(Connect, ASilentDeviceLeavesThePortOpenAndASecondOpenFindsItBusy)
 
     h.answerIdentify(fakes::qmr51Identity({1, 2, 3, 4}, 10, 1, 4, 4, "Q5100042"));
     h.tool.connection().cmdOpenCom_Click();
-    EXPECT_EQ(h.tool.state.ComPort, 99);
+    EXPECT_TRUE(h.tool.state.ConnectFailed);
+    EXPECT_EQ(h.tool.state.ComPort, std::nullopt);
     EXPECT_EQ(h.p.port.writes.size(), 1) << "the second open fails before anything is sent";
     EXPECT_TRUE(h.p.dialogs.messages.isEmpty());
 }
@@ -150,8 +153,8 @@ TEST(Connect, RepliesTooShortForTheirFieldsMeanNoDevice)
     for (const QByteArray& data : {bytes({1, 2, 3}), bytes({1, 2, 3, 4}), bytes({1, 2, 3, 4, 5, 6, 7})}) {
         ToolHarness h;
         h.connect(2, data);
-        EXPECT_EQ(h.tool.state.ComPort, 99) << data.size();
-        EXPECT_EQ(h.tool.state.DeviceType, "");
+        EXPECT_TRUE(h.tool.state.ConnectFailed) << data.size();
+        EXPECT_EQ(h.tool.state.DeviceType, std::nullopt);
     }
 }
 
@@ -161,7 +164,8 @@ TEST(Connect, APortNumberAbove255IsRefusedNotWrapped)
     h.tool.frm.cmbComPort->addItem("COM259:");
     h.tool.frm.cmbComPort->setCurrentIndex(0);
     h.tool.connection().cmdOpenCom_Click();
-    EXPECT_EQ(h.tool.state.ComPort, 99);
+    EXPECT_TRUE(h.tool.state.ConnectFailed);
+    EXPECT_EQ(h.tool.state.ComPort, std::nullopt);
     EXPECT_TRUE(h.p.port.opened.isEmpty()) << "COM3 must not be opened in its place";
 }
 
@@ -173,7 +177,7 @@ TEST(Connect, CloseResetsCaptionButtonsAndDisarmsTheSettingsTimer)
     h.connect(3, fakes::qmr51Identity({1, 2, 3, 4}, 10, 1, 4, 4, "Q5100042"));
     f.timTXSettings.start(1000);
     f.cmbComPort->activated(0); // the user picks an entry: same as Close
-    EXPECT_EQ(h.tool.state.ComPort, 0);
+    EXPECT_EQ(h.tool.state.ComPort, std::nullopt);
     EXPECT_FALSE(f.timScan.isActive());
     EXPECT_FALSE(f.timTXSettings.isActive());
     EXPECT_FALSE(h.p.port.isOpen());

@@ -39,9 +39,9 @@ struct SenderRig {
             return {};
         };
     }
-    void connect(const QByteArray& identification)
+    void connect(const QByteArray& identification, const char* entry = "COM7:")
     {
-        tool.frm.cmbComPort->addItem("COM7:");
+        tool.frm.cmbComPort->addItem(entry);
         tool.frm.cmbComPort->setCurrentIndex(0);
         p.port.replyToNextWrite({{identificationFrame(identification), 0.05}});
         tool.connection().cmdOpenCom_Click();
@@ -96,6 +96,16 @@ INSTANTIATE_TEST_SUITE_P(
                     PayloadCase{"Qmr51Dsmr4", qmrData(1, 4), bytes({10, 1, 4, 4}), 10000}),
     [](const testing::TestParamInfo<PayloadCase>& info) { return std::string(info.param.name); });
 
+TEST(SettingsSender, ADeviceOnCom99GetsItsSettings)
+{
+    SenderRig rig;
+    rig.p.port.existingPorts.insert(99);
+    rig.connect(qmrData(2, 4), "COM99:");
+    ASSERT_EQ(rig.tool.state.ComPort, 99);
+    EXPECT_EQ(rig.changeAndSend(), 1);
+    EXPECT_EQ(rig.p.port.writes, QList<QByteArray>{"*B" + bytes({10, 2, 5, 4}) + "#"});
+}
+
 TEST(SettingsSender, WithoutAConnectedOpenPortNothingIsSentAndTheTimerDisarms)
 {
     for (const bool closePort : {false, true}) {
@@ -104,7 +114,7 @@ TEST(SettingsSender, WithoutAConnectedOpenPortNothingIsSentAndTheTimerDisarms)
         if (closePort)
             rig.p.port.close();   // a port lost under the tool
         else
-            rig.tool.state.ComPort = 0;
+            rig.tool.state.ComPort.reset();
         EXPECT_EQ(rig.changeAndSend(), 1);
         EXPECT_TRUE(rig.p.port.writes.isEmpty());
         EXPECT_FALSE(rig.tool.frm.timScan.isActive());

@@ -24,7 +24,7 @@ struct LogRig {
         tool.Form_Load();
         p.port.open(7);
         tool.state.ComPort = 7;
-        tool.state.DeviceType = "TIKA V2";
+        tool.state.DeviceType = device::DeviceKind::TikaV2;
     }
     void read(const QByteArray& reply)
     {
@@ -134,7 +134,7 @@ TEST(DebugLogView, TheLogFrameTakesTheGridsPlaceUntilExit)
 {
     LogRig rig;
     auto& f = rig.tool.frm;
-    rig.tool.state.ComPort = 0; // Exit restarts the refresh even without a device
+    rig.tool.state.ComPort.reset(); // Exit restarts the refresh even without a device
     f.show();
     f.timScan.start(5000);
     const QRect grid = f.grdInterfaces->geometry();

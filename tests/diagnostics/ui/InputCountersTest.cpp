@@ -15,7 +15,7 @@ struct InputRig {
         tool.Form_Load();
         p.port.open(7);
         tool.state.ComPort = 7;
-        tool.state.DeviceType = "TIKA V2";
+        tool.state.DeviceType = device::DeviceKind::TikaV2;
     }
 };
 

@@ -22,7 +22,7 @@ TEST(FlashScript, WindowsBatchFileForPort12)
     };
     for (const Case c : {Case{"TIKA V1", "DATA\\TIKAv1.bin", kV1Line}, Case{"TIKA V2", "DATA\\TIKAv2.bin", kV2Line}}) {
         const firmware::FlashScript script =
-            firmware::windowsFlashScript(c.kind, 12, c.image, QStringLiteral("D:\\Program Files\\QMR51"));
+            firmware::windowsFlashScript(*device::kindNamed(c.kind), 12, c.image, QStringLiteral("D:\\Program Files\\QMR51"));
         EXPECT_EQ(script.path, "D:\\Program Files\\QMR51\\PCOM12.bat");
         EXPECT_EQ(script.content, QByteArray("D:\r\nCD \"D:\\Program Files\\QMR51\"\r\n") + c.line + "\r\n") << c.kind;
         EXPECT_EQ(script.program, "cmd.exe");
@@ -33,7 +33,7 @@ TEST(FlashScript, WindowsBatchFileForPort12)
 TEST(FlashScript, LinuxShellScriptQuotesEveryWord)
 {
     const firmware::FlashScript script = firmware::posixFlashScript(
-        "TIKA V1", 12, "/dev/ttyUSB0", "DATA/TIKAv1.bin", "/home/jan/QMR51 'tool' $HOME", "/home/jan/QMR51 'tool' $HOME/esptool32");
+        device::DeviceKind::TikaV1, 12, "/dev/ttyUSB0", "DATA/TIKAv1.bin", "/home/jan/QMR51 'tool' $HOME", "/home/jan/QMR51 'tool' $HOME/esptool32");
     EXPECT_EQ(script.path, "/home/jan/QMR51 'tool' $HOME/PCOM12.sh");
     EXPECT_EQ(script.content,
               QByteArray("#!/bin/sh\n"
@@ -46,7 +46,7 @@ TEST(FlashScript, LinuxShellScriptQuotesEveryWord)
     EXPECT_EQ(script.arguments, QStringList({"/home/jan/QMR51 'tool' $HOME/PCOM12.sh"}));
 
     const firmware::FlashScript v2 =
-        firmware::posixFlashScript("TIKA V2", 3, "/dev/ttyACM1", "DATA/TIKAv2.bin", "/opt/qmr51/", "/usr/bin/esptool");
+        firmware::posixFlashScript(device::DeviceKind::TikaV2, 3, "/dev/ttyACM1", "DATA/TIKAv2.bin", "/opt/qmr51/", "/usr/bin/esptool");
     EXPECT_EQ(v2.path, "/opt/qmr51/PCOM3.sh");
     EXPECT_TRUE(v2.content.endsWith("exec '/usr/bin/esptool' '--chip' 'esp32s3' '--port' '/dev/ttyACM1' '--baud' '115200' "
                                     "'--before' 'default_reset' '--after' 'hard_reset' 'write_flash' '-z' '--flash_mode' "

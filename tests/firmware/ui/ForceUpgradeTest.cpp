@@ -69,8 +69,8 @@ TEST(ForceUpgrade, TikaV2OnCom12RunsTheTikaBranchOnPort12)
     auto* dialog = h.tool.upgrade().frmForceUpgrade();
     ASSERT_NE(dialog, nullptr);
     dialog->optModuleType[2]->setChecked(true);
-    QString kindDuringFlash;
-    int portDuringFlash = 0;
+    std::optional<device::DeviceKind> kindDuringFlash;
+    std::optional<std::uint8_t> portDuringFlash;
     bool startEnabledDuringFlash = true;
     bool dialogSurvivedItsClose = false;
     QPointer<firmware::FrmForceUpgrade> watch(dialog);
@@ -85,7 +85,7 @@ TEST(ForceUpgrade, TikaV2OnCom12RunsTheTikaBranchOnPort12)
     };
     dialog->cmdStartUpgrade->click();
 
-    EXPECT_EQ(kindDuringFlash, "TIKA V2");
+    EXPECT_EQ(kindDuringFlash, device::DeviceKind::TikaV2);
     EXPECT_EQ(portDuringFlash, 12);
     EXPECT_FALSE(startEnabledDuringFlash);
     EXPECT_TRUE(dialogSurvivedItsClose);

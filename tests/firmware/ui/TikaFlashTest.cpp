@@ -28,7 +28,7 @@ struct Tika : UpgradeHarness {
         p.ports.paths.insert(12, QStringLiteral("/dev/ttyUSB3"));
         selectPort(12);
         EXPECT_TRUE(p.port.open(12));
-        tool.state.DeviceType = kind;
+        tool.state.DeviceType = device::kindNamed(kind);
         tool.state.ComPort = 12;
     }
     static void writeFile(const QString& path, const QByteArray& content, bool executable)

@@ -57,7 +57,7 @@ struct StandIn {
         p.ports.paths.insert(12, QStringLiteral("/dev/ttyUSB3"));
         tool->frm.cmbComPort->addItem(QStringLiteral("COM12:"));
         tool->frm.cmbComPort->setCurrentIndex(0);
-        tool->state.DeviceType = QStringLiteral("TIKA V1");
+        tool->state.DeviceType = device::DeviceKind::TikaV1;
         tool->state.ComPort = 12;
     }
     void write(const QString& name, const QByteArray& content)

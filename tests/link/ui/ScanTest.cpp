@@ -54,7 +54,8 @@ TEST(Scan, OnlySilentPortsOffersTheForcedUpgrade)
     h.tool.ports().cmdScanCom_Click();
     EXPECT_EQ(h.p.dialogs.messages, QStringList({"No QMR51 or TIKA found"}));
     EXPECT_FALSE(h.p.port.isOpen());
-    EXPECT_EQ(h.tool.state.ComPort, 99);
+    EXPECT_TRUE(h.tool.state.ConnectFailed);
+    EXPECT_EQ(h.tool.state.ComPort, std::nullopt);
     EXPECT_FALSE(h.tool.frm.cmdForceUpgrade->isHidden());
     EXPECT_EQ(h.tool.frm.cmbComPort->currentText(), "COM2:");
 }

@@ -38,7 +38,7 @@ TEST(Demo, StartsASimulatedTikaV2OnAPortLinkConnectsAndStopsWithoutATrace)
 
     // Connected, the way a real module connects.
     EXPECT_EQ(tool.state.ComPort, n);
-    EXPECT_EQ(tool.state.DeviceType, QStringLiteral("TIKA V2"));
+    EXPECT_EQ(tool.state.DeviceType, device::DeviceKind::TikaV2);
     EXPECT_EQ(tool.frm.windowTitle(),
               QStringLiteral("Visualizer V4.4 s/n:22M01234 Listening to COM%1 TIKA V2 FW V25.0.1.2").arg(n));
     const QString demoNote = QStringLiteral("Demo: a simulated TIKA V2 answers on COM%1 (").arg(n);
@@ -94,7 +94,7 @@ TEST(Demo, ANormalRunHasNoDemo)
     }
     EXPECT_TRUE(portLinks(h.folder.path()).isEmpty());
     EXPECT_EQ(tool.frm.cmbComPort->count(), 0);
-    EXPECT_EQ(tool.state.ComPort, 0);
+    EXPECT_EQ(tool.state.ComPort, std::nullopt);
     EXPECT_TRUE(tool.frm.statusLine->text().isEmpty());
 }
 

@@ -122,21 +122,13 @@ TEST(MainWindow, ClosingWhileConnectedPausesASecondThenClosesThePort)
     int eventPassesBefore = h.p.pump.passes;
     const double before = h.p.clock.exact();
     h.tool.frm.close();
-    EXPECT_EQ(h.tool.state.ComPort, 0);
+    EXPECT_EQ(h.tool.state.ComPort, std::nullopt);
     EXPECT_FALSE(h.p.port.isOpen());
     EXPECT_FALSE(h.tool.frm.timScan.isActive());
     EXPECT_NEAR(h.p.clock.exact() - before, 1.0, 0.11);
     EXPECT_GT(h.p.pump.passes - eventPassesBefore, 5) << "the window stays alive during the pause";
 }
 
-TEST(MainWindow, ClosingInTheFirstSecondAfterMidnightSkipsThePause)
-{
-    ToolHarness h;
-    h.p.clock.set(0.4);
-    h.tool.frm.close();
-    EXPECT_NEAR(h.p.clock.exact(), 0.4, 1e-6);
-    EXPECT_EQ(h.tool.state.ComPort, 0);
-}
 
 TEST(ReadingsGrid, SetUpWithTheDesignedColumnsAndHeadingsOnly)
 {

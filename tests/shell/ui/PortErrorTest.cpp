@@ -58,7 +58,8 @@ TEST_P(PortThatCannotBeOpened, KeepsTheCaptionRuleAndSaysWhyOnTheStatusLine)
     rig.port.refusal = QString::fromLatin1(GetParam().lastError);
     rig.tool.connection().cmdOpenCom_Click();
     EXPECT_EQ(rig.tool.frm.windowTitle(), kClosedCaption);
-    EXPECT_EQ(rig.tool.state.ComPort, 99);
+    EXPECT_TRUE(rig.tool.state.ConnectFailed);
+    EXPECT_EQ(rig.tool.state.ComPort, std::nullopt);
     EXPECT_TRUE(rig.p.dialogs.messages.isEmpty()) << "the connect itself shows no message box";
     EXPECT_EQ(rig.status(), QString::fromLatin1(GetParam().status));
     EXPECT_EQ(rig.tool.portErrors().note(), rig.status());

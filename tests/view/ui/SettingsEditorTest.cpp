@@ -106,7 +106,7 @@ TEST(SettingsEditor, TypingThreeHundredIntoAnOnDelaySendsTwoHundredFiftyOnce)
     auto& f = rig.tool.frm;
     rig.p.port.open(7);
     rig.tool.state.ComPort = 7;
-    rig.tool.state.DeviceType = "TIKA V1";
+    rig.tool.state.DeviceType = device::DeviceKind::TikaV1;
     rig.tool.state.FwVersion = {24, 2, 0, 1};
     f.delay[0]->text()->setText(QString());
 
