@@ -36,10 +36,6 @@ DebugLogReadOutcome interpretDebugLogResult(const QByteArray& result)
 
 QString logBytesToText(const QByteArray& bytes) { return QString::fromLatin1(bytes); }
 
-QByteArray logTextToBytes(const QString& text) { return text.toLatin1(); }
-
-QByteArray debugLogFileBytes(const QString& text) { return logTextToBytes(text) + "\r\n"; }
-
 QString proposedDebugLogFileName(const QString& caption, const QString& dateText, const QString& timeText)
 {
     QString name = caption + QStringLiteral("-debuglog-") + dateText + u'-' + timeText + QStringLiteral(".txt");

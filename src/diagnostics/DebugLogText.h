@@ -23,15 +23,9 @@ struct DebugLogReadOutcome {
 DebugLogReadOutcome interpretDebugLogResult(const QByteArray& result);
 
 // The log is a byte string from the device, not text in any particular character set. The log box
-// shows byte n as the character U+00nn (Latin-1), so that every byte 0 ... 255 keeps its value when
-// it is shown and when it is saved again: logBytesToText and logTextToBytes are exact inverses for
-// every byte string. A character the user types beyond U+00FF cannot be saved as one byte and is
-// written as '?'.
+// shows byte n as the character U+00nn (Latin-1), one character for every byte 0 ... 255; the
+// bytes themselves are kept beside the box and saved as they came.
 QString logBytesToText(const QByteArray& bytes);
-QByteArray logTextToBytes(const QString& text);
-
-// Contents of the saved log file: the box's text as its original bytes, then CR LF.
-QByteArray debugLogFileBytes(const QString& text);
 
 // The file name proposed in the save dialog:
 // caption + "-debuglog-" + date + "-" + time + ".txt", with every '/' and ':' removed (file systems

@@ -41,12 +41,6 @@ QString esptoolCommandLine(device::DeviceKind kind, int portNumber, const QStrin
     return QLatin1Char(' ') + program + QLatin1Char(' ') + args.join(QLatin1Char(' '));
 }
 
-QString windowsBatchScript(const QString& programFolder, const QString& commandLine)
-{
-    const QString crlf = QStringLiteral("\r\n");
-    return programFolder.left(2) + crlf + QStringLiteral("CD ") + programFolder + crlf + commandLine + crlf;
-}
-
 QString scriptFileName(int portNumber, PathStyle style)
 {
     return QStringLiteral("PCOM") + QString::number(portNumber)

@@ -31,10 +31,6 @@ QStringList esptoolArguments(device::DeviceKind kind, const QString& port, const
 // " esptools3.exe --chip esp32s3 --port COM12 ..." (TIKA V2). Nothing in it is quoted.
 QString esptoolCommandLine(device::DeviceKind kind, int portNumber, const QString& imagePath);
 
-// The batch file: three lines, each ended by CR LF: the folder's drive (its first two characters,
-// "D:"), "CD " + folder, then the command line.
-QString windowsBatchScript(const QString& programFolder, const QString& commandLine);
-
 // "PCOM" + port number + ".bat" (Windows) or ".sh" (Linux): rewritten on every flash, left in place.
 QString scriptFileName(int portNumber, PathStyle style);
 

@@ -7,10 +7,10 @@
 
 namespace shell {
 
-// The tool's own version is 4.0.0.4; captions show major "." revision, i.e. "4.4".
-inline constexpr int kVersionMajor = 4;
-inline constexpr int kVersionMinor = 0;
-inline constexpr int kVersionRevision = 4;
+// The tool's own version comes from the build (project version 4.0.0.4); captions show
+// major "." revision, i.e. "4.4".
+inline constexpr int kVersionMajor = QMR_VERSION_MAJOR;
+inline constexpr int kVersionRevision = QMR_VERSION_REVISION;
 inline constexpr char kApplicationTitle[] = "QMR51 Visualisation";
 
 // "QMR51-TIKA V4.4": the caption of a freshly started window.

@@ -29,12 +29,6 @@ TEST(EsptoolWindows, CommandLinesOfBothModules)
     EXPECT_TRUE(firmware::esptoolCommandLine(device::DeviceKind::TikaV1, 12, "x").contains("--port COM12 --baud 115200"));
 }
 
-TEST(EsptoolWindows, BatchFileOfThreeCrLfLines)
-{
-    EXPECT_EQ(firmware::windowsBatchScript("D:\\Programs\\QMR51 Tool", kV1Line),
-              "D:\r\nCD D:\\Programs\\QMR51 Tool\r\n" + kV1Line + "\r\n");
-}
-
 TEST(EsptoolPaths, ScriptNamesAndImagePaths)
 {
     EXPECT_EQ(firmware::scriptFileName(5, PathStyle::Windows), "PCOM5.bat");

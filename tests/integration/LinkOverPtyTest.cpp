@@ -19,7 +19,7 @@ namespace {
 struct Line {
     explicit Line(sim::DeviceKind kind) : device(sim::DeviceProfile::defaults(kind))
     {
-        this->kind = device::kindNamed(sim::deviceKindName(kind));
+        this->kind = kind;
     }
     sim::Simulator device;
     fakes::FakePortListing listing;
