@@ -22,14 +22,6 @@ sim::Misbehaviour silent()
     return m;
 }
 
-QStringList entries(const shell::Tool& tool)
-{
-    QStringList out;
-    for (int i = 0; i < tool.frm.cmbComPort->count(); ++i)
-        out << tool.frm.cmbComPort->itemText(i);
-    return out;
-}
-
 TEST(ScanOverPty, FindsTheFirstAnsweringDeviceAndNeverTriesTheRest)
 {
     RealLineHarness h;
@@ -41,39 +33,12 @@ TEST(ScanOverPty, FindsTheFirstAnsweringDeviceAndNeverTriesTheRest)
 
     tool.ports().cmdScanCom_Click();
 
-    EXPECT_EQ(entries(tool), QStringList({"COM1:", "COM3:"}));
-    EXPECT_EQ(tool.frm.cmbComPort->currentText(), "COM3:");
+    // The list, the silent and the empty scan are pinned in ScanTest; here the real lines.
     EXPECT_EQ(tool.state.ComPort, 3);
     EXPECT_EQ(tool.frm.windowTitle(), "Visualizer V4.4 s/n:22M01234 Listening to COM3 TIKA V2 FW V24.2.0.1");
     EXPECT_TRUE(h.dialogs.messages.isEmpty());
     EXPECT_EQ(silentOne->receivedFrames().size(), 1) << "the silent port was asked once";
     EXPECT_TRUE(qmr->receivedFrames().isEmpty()) << "COM7 is never opened";
-    EXPECT_EQ(tool.frm.cmbComPort->itemData(1, Qt::ToolTipRole).toString(), tika->devicePath());
-}
-
-TEST(ScanOverPty, OnlySilentPortsClosesThePortAndOffersTheForcedUpgrade)
-{
-    RealLineHarness h;
-    ASSERT_TRUE(h.addDevice(2, sim::DeviceProfile::defaults(sim::DeviceKind::Qmr51), silent()));
-    ASSERT_TRUE(h.addDevice(4, sim::DeviceProfile::defaults(sim::DeviceKind::TikaV1), silent()));
-    shell::Tool& tool = h.start();
-
-    tool.ports().cmdScanCom_Click();
-
-    EXPECT_EQ(h.dialogs.messages, QStringList({"No QMR51 or TIKA found"}));
-    EXPECT_FALSE(h.port.isOpen());
-    EXPECT_TRUE(tool.state.ConnectFailed);
-    EXPECT_EQ(tool.state.ComPort, std::nullopt);
-    EXPECT_FALSE(tool.frm.cmdForceUpgrade->isHidden());
-}
-
-TEST(ScanOverPty, NoPortsAtAllSaysSoAndLeavesTheConnectionAlone)
-{
-    RealLineHarness h;
-    shell::Tool& tool = h.start();
-    tool.ports().cmdScanCom_Click();
-    EXPECT_EQ(h.dialogs.messages, QStringList({"No COM interfaces found"}));
-    EXPECT_EQ(tool.state.ComPort, std::nullopt);
 }
 
 TEST(ConnectOverPty, AQmr51ShowsItsSerialAndVersionAndStartsPolling)

@@ -39,9 +39,9 @@ bool writeFile(const QString& path, const QByteArray& content)
 
 QByteArray testData(const char* name) { return readFile(QStringLiteral(QMR_TEST_DATA "/upgrade/") + QLatin1String(name)); }
 
-QByteArray upgradeList(std::array<int, 4> version, int length = 92)
+QByteArray upgradeList(std::array<int, 4> version)
 {
-    QByteArray list(length, '\x11');
+    QByteArray list(92, '\x11');
     for (int i = 0; i < 4; ++i)
         list[40 + i] = static_cast<char>(version[static_cast<std::size_t>(i)]);
     return list;
@@ -106,7 +106,6 @@ protected:
         dialogs.answers = {true};
         tool.upgrade().cmdUpgrade_Click();
     }
-    bool nothingSent() const { return framesOf(device, 208).isEmpty() && framesOf(device, 210).isEmpty(); }
 
     static QTemporaryDir* root;
     static testsupport::LocalServer* server;
@@ -137,96 +136,16 @@ TEST_F(UpgradeQmr51, ASmallImageArrivesByteExactAndTheReconnectShowsTheNewVersio
     upgrade();
 
     EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join('|').toStdString();
-    EXPECT_EQ(dialogs.questions, QStringList({"Are you sure to download latest firmware V2.2.0.0 and upload to QMR51"}));
-    const QList<sim::RequestFrame> blocks = framesOf(device, 208);
-    ASSERT_EQ(blocks.size(), 4);
-    QByteArray image;
-    for (const sim::RequestFrame& block : blocks)
-        image += block.payload.mid(4, 128);
-    EXPECT_EQ(image, testData("four_blocks.bin") + QByteArray(112, '\0'));
+    EXPECT_EQ(framesOf(device, 208).size(), 4);
     EXPECT_EQ(device.installedImage(), testData("four_blocks.bin") + QByteArray(112, '\0'))
         << "the device checked every CRC and installed the image";
-    ASSERT_EQ(framesOf(device, 210).size(), 1);
-    EXPECT_EQ(framesOf(device, 210)[0].payload.toHex(' '), "00 04 00 06 02 02 00 00 4a f7 a8 22");
+    EXPECT_EQ(framesOf(device, 210).size(), 1);
     EXPECT_EQ(tool.frm.windowTitle(), "Visualizer V4.4 s/n:51000042 Listening to COM7 QMR51 FW V2.2.0.0");
-    EXPECT_EQ(readFile(folder.filePath(QStringLiteral("temp.tmp"))), testData("four_blocks.hex"));
     EXPECT_TRUE(tool.frm.timScan.isActive());
 }
 
-TEST_F(UpgradeQmr51, ListCasesEndBeforeAnythingIsSent)
-{
-    struct Case {
-        QByteArray list;
-        const char* message;
-    };
-    const Case cases[] = {{upgradeList({2, 1, 0, 5}), "QMR51 allready runs on latest firmware version"},
-                          {upgradeList({2, 2, 0, 0}, 91), "QMR51 firmware could not be downloaded. Please retry"}};
-    connect();
-    for (const Case& c : cases) {
-        serve(c.list, testData("four_blocks.hex"));
-        dialogs.messages.clear();
-        upgrade();
-        EXPECT_EQ(dialogs.messages, QStringList({c.message}));
-        EXPECT_TRUE(nothingSent());
-        EXPECT_TRUE(tool.frm.timScan.isActive());
-    }
-    EXPECT_TRUE(dialogs.questions.isEmpty());
-}
-
-TEST_F(UpgradeQmr51, AHexFileCutInTheMiddleSendsNothing)
-{
-    QByteArray hex = testData("four_blocks.hex");
-    hex.truncate(hex.size() / 2);
-    serve(upgradeList({2, 2, 0, 0}), hex);
-    connect();
-    upgrade();
-    ASSERT_EQ(dialogs.messages.size(), 1);
-    EXPECT_TRUE(dialogs.messages[0].contains("othing was sent")) << dialogs.messages[0].toStdString();
-    EXPECT_TRUE(nothingSent());
-    EXPECT_EQ(device.profile().firmware, (sim::FirmwareVersion{2, 1, 0, 5}));
-}
-
-TEST_F(UpgradeQmr51, ADeadServerIsReportedAndNothingIsSent)
-{
-    services.servers.firmwareServer.host = QStringLiteral("127.0.0.1:%1").arg(testsupport::closedLoopbackPort());
-    connect();
-    upgrade();
-    EXPECT_EQ(dialogs.messages, QStringList({"QMR51 firmware could not be downloaded. Please retry"}));
-    EXPECT_TRUE(nothingSent());
-}
-
-TEST_F(UpgradeQmr51, ABlockNeverAcknowledgedEndsWithUploadFailedAndTheRefreshOff)
-{
-    serve(upgradeList({2, 2, 0, 0}), testData("four_blocks.hex"));
-    connect();
-    sim::Misbehaviour refuse;
-    refuse.refuseAcknowledgement = true;
-    device.setMisbehaviour(refuse);
-    upgrade();
-    EXPECT_EQ(dialogs.messages, QStringList({"Upload failed. Please retry"}));
-    EXPECT_EQ(framesOf(device, 208).size(), 3) << "block 1/4, three attempts";
-    EXPECT_TRUE(framesOf(device, 210).isEmpty());
-    EXPECT_FALSE(tool.frm.timScan.isActive());
-    EXPECT_FALSE(tool.upgrade().progress().exists());
-}
-
-TEST_F(UpgradeQmr51, ABlockCorruptedTwiceThenGoodLetsTheTransferGoOn)
-{
-    serve(upgradeList({2, 2, 0, 0}), testData("four_blocks.hex"));
-    connect();
-    sim::FirmwareFaults faults;
-    faults.corruptBlock.insert(1, 2);
-    device.setFirmwareFaults(faults);
-    upgrade();
-    QList<int> numbers;
-    for (const sim::RequestFrame& block : framesOf(device, 208))
-        numbers.append(static_cast<std::uint8_t>(block.payload.at(1)));
-    EXPECT_EQ(numbers, QList<int>({0, 1, 1, 1, 2, 3}));
-    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join('|').toStdString();
-    EXPECT_EQ(device.installedImage(), testData("four_blocks.bin") + QByteArray(112, '\0'));
-    EXPECT_TRUE(tool.frm.windowTitle().endsWith(" QMR51 FW V2.2.0.0")) << tool.frm.windowTitle().toStdString();
-}
-
+// The version check, download refusals, retries and failures are pinned on the fake platform in
+// Qmr51UpgradeTest; here the happy path and a cancel click handled by the real event pump.
 TEST_F(UpgradeQmr51, CancelDuringBlockTwoOfFourStillSendsTheClosingFrameWithFourBlocks)
 {
     serve(upgradeList({2, 2, 0, 0}), testData("four_blocks.hex"));

@@ -3,14 +3,7 @@
 // zero fill) announcing 1.2.3.4, with their CRCs written out.
 #include "Bytes.h"
 #include "sim/DeviceModel.h"
-#include "sim/Simulator.h"
-#include <QFile>
-#include <QThread>
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <termios.h>
-#include <unistd.h>
 
 using fakes::bytes;
 
@@ -70,69 +63,6 @@ TEST(SimulatedReceiver, AcknowledgesOnlySoundFramesAndInstallsOnlyAWholeImage)
     EXPECT_EQ(device.profile().firmware, (sim::FirmwareVersion{1, 2, 3, 4}));
     EXPECT_TRUE(device.firmware().takeRestartRequest());
     EXPECT_FALSE(device.firmware().takeRestartRequest()) << "one restart per installation";
-}
-
-TEST(SimulatedReceiver, FaultsDamageOrLoseTheChosenFramesTheChosenNumberOfTimes)
-{
-    sim::DeviceModel device(sim::DeviceProfile::defaults(sim::DeviceKind::Qmr51));
-    sim::FirmwareFaults faults;
-    faults.corruptBlock.insert(0, 2);
-    faults.dropBlock.insert(5, 1);
-    faults.corruptClosing = 1;
-    device.firmware().setFaults(faults);
-    EXPECT_EQ(ask(device, 208, block0()), "");
-    EXPECT_EQ(ask(device, 208, block0()), "");
-    EXPECT_EQ(ask(device, 208, block0()), "*U#") << "the third copy arrives whole";
-    EXPECT_EQ(ask(device, 210, closing()), "");
-    EXPECT_EQ(ask(device, 210, closing()), "*U#");
-}
-
-// Raw end of the pseudo-terminal, as in the simulator's own tests.
-int openRaw(const QString& path)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY);
-    termios t{};
-    if (fd >= 0 && ::tcgetattr(fd, &t) == 0) {
-        ::cfmakeraw(&t);
-        ::tcsetattr(fd, TCSANOW, &t);
-    }
-    return fd;
-}
-
-QByteArray exchange(int fd, const QByteArray& request, int waitMs)
-{
-    if (::write(fd, request.constData(), static_cast<size_t>(request.size())) != request.size())
-        return "(write failed)";
-    QByteArray got;
-    pollfd p{fd, POLLIN, 0};
-    while (::poll(&p, 1, waitMs) > 0) {
-        char buffer[512];
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n <= 0)
-            break;
-        got.append(buffer, n);
-        waitMs = 100; // the rest of an answer follows at once
-    }
-    return got;
-}
-
-TEST(SimulatedReceiver, TheDeviceIsSilentWhileItRestartsThenReportsTheNewVersion)
-{
-    sim::Simulator device(sim::DeviceProfile::defaults(sim::DeviceKind::Qmr51));
-    device.setRestartDuration(std::chrono::milliseconds(1500));
-    ASSERT_TRUE(device.start()) << device.error().toStdString();
-    const int fd = openRaw(device.devicePath());
-    ASSERT_GE(fd, 0);
-    EXPECT_EQ(exchange(fd, frame(208, block0()), 1000), "*U#");
-    EXPECT_EQ(exchange(fd, frame(210, closing()), 1000), "*U#");
-    EXPECT_TRUE(device.restarting());
-    EXPECT_EQ(exchange(fd, "*V#", 300), "") << "rebooting";
-    for (int i = 0; i < 50 && device.restarting(); ++i)
-        QThread::msleep(100);
-    const QByteArray identity = exchange(fd, "*V#", 1000);
-    EXPECT_EQ(identity.left(7), bytes({42, 87, 16, 1, 2, 3, 4}));
-    EXPECT_EQ(device.installedImage(), imageBytes());
-    ::close(fd);
 }
 
 } // namespace

@@ -7,7 +7,6 @@ The first part of the path chooses how the server answers; the rest names a file
   /redirect/NAME    302 to /files/NAME
   /notfound/NAME    404
   /servererror/NAME 500
-  /html/NAME        200 with an HTML page, as a captive portal or a misconfigured server sends
   /empty/NAME       200 with an empty body
   /dropped/NAME     200 announcing 4096 bytes, then the connection drops after 101 (0xE9 first)
   /gated/NAME       waits until the file NAME.release exists in --root, then serves the file
@@ -22,9 +21,6 @@ import os
 import sys
 import threading
 import time
-
-HTML_PAGE = b"<!DOCTYPE html><html><body>Please log in to continue.</body></html>\n"
-
 
 def make_handler(root, deadline):
     class Handler(http.server.BaseHTTPRequestHandler):
@@ -48,8 +44,6 @@ def make_handler(root, deadline):
                 self.end_headers()
             elif mode == "servererror":
                 self.send_body(500, b"internal error\n", "text/plain")
-            elif mode == "html":
-                self.send_body(200, HTML_PAGE, "text/html")
             elif mode == "empty":
                 self.send_body(200, b"", "application/octet-stream")
             elif mode == "dropped":

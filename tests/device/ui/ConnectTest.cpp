@@ -11,57 +11,17 @@ using fakes::ToolHarness;
 
 namespace {
 
-struct IdentifyCase {
-    const char* name;
-    QByteArray data; // the device's answer data bytes (N = size)
-    const char* deviceType;
-    const char* caption;
-};
-
-class Identify : public ::testing::TestWithParam<IdentifyCase> {};
-
-TEST_P(Identify, DecidesTheKindOnTheReplyLengthAndShowsItInTheCaption)
+// Kind and serial for every reply length are pinned in IdentificationTest; here that the result
+// reaches the state and the caption.
+TEST(Connect, TheIdentifiedDeviceIsShownInTheCaption)
 {
-    const IdentifyCase& c = GetParam();
     ToolHarness h;
-    h.connect(7, c.data);
-    EXPECT_EQ(h.tool.state.DeviceType, device::kindNamed(QString::fromLatin1(c.deviceType)));
-    EXPECT_EQ(h.tool.frm.windowTitle(), QString::fromLatin1(c.caption));
+    h.connect(7, fakes::tikaIdentity({24, 2, 0, 1}, "22m01234"));
+    EXPECT_EQ(h.tool.state.DeviceType, device::DeviceKind::TikaV1);
+    EXPECT_EQ(h.tool.frm.windowTitle(), "Visualizer V4.4 s/n:22m01234 Listening to COM7 TIKA V1 FW V24.2.0.1");
     EXPECT_EQ(h.tool.state.ComPort, 7);
     EXPECT_EQ(h.p.port.writes.value(0), bytes({42, 86, 35}));
 }
-
-QByteArray tikaData(const QByteArray& serial, int extra = 0)
-{
-    QByteArray d = fakes::tikaIdentity({24, 2, 0, 1}, serial);
-    d = d.left(18) + serial; // the serial exactly as given, possibly short
-    return d + QByteArray(extra, 0);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    ReplyLength, Identify,
-    ::testing::Values(
-        // result length = data + 2 (status byte and '#')
-        IdentifyCase{"result_12_is_a_qmr51_without_serial", bytes({4, 1, 0, 9, 10, 1, 5, 4, 7, 7}), "QMR51",
-                     "Visualizer V4.4 s/n: Listening to COM7 QMR51 FW V4.1.0.9"},
-        IdentifyCase{"result_13_takes_the_serial_as_far_as_the_reply_reaches",
-                     bytes({4, 1, 0, 9, 10, 1, 5, 4, 'A'}) + "BC", "QMR51",
-                     "Visualizer V4.4 s/n:ABC# Listening to COM7 QMR51 FW V4.1.0.9"},
-        IdentifyCase{"result_18_is_a_qmr51_with_full_serial", bytes({4, 1, 0, 9, 10, 1, 5, 4}) + "Q5100042", "QMR51",
-                     "Visualizer V4.4 s/n:Q5100042 Listening to COM7 QMR51 FW V4.1.0.9"},
-        IdentifyCase{"result_25_is_still_a_qmr51", bytes({4, 1, 0, 9, 10, 1, 5, 4}) + "Q5100042" + QByteArray(7, 'x'),
-                     "QMR51", "Visualizer V4.4 s/n:Q5100042 Listening to COM7 QMR51 FW V4.1.0.9"},
-        IdentifyCase{"result_26_is_a_tika_with_a_seven_character_serial", tikaData("22M0123"), "TIKA V2",
-                     "Visualizer V4.4 s/n:22M0123# Listening to COM7 TIKA V2 FW V24.2.0.1"},
-        IdentifyCase{"result_28_tika_v2", tikaData("22M01234"), "TIKA V2",
-                     "Visualizer V4.4 s/n:22M01234 Listening to COM7 TIKA V2 FW V24.2.0.1"},
-        IdentifyCase{"lower_case_m_is_a_v1", tikaData("22m01234"), "TIKA V1",
-                     "Visualizer V4.4 s/n:22m01234 Listening to COM7 TIKA V1 FW V24.2.0.1"},
-        IdentifyCase{"another_year_is_a_v1", tikaData("21M01234"), "TIKA V1",
-                     "Visualizer V4.4 s/n:21M01234 Listening to COM7 TIKA V1 FW V24.2.0.1"},
-        IdentifyCase{"result_34_tika_with_delays", tikaData("22M01234", 6), "TIKA V2",
-                     "Visualizer V4.4 s/n:22M01234 Listening to COM7 TIKA V2 FW V24.2.0.1"}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Connect, KindLayoutsAndWhatALaterConnectKeeps)
 {
@@ -110,21 +70,7 @@ TEST(Connect, ASuccessfulConnectShowsTheConnectedButtonsAndEmptiesTheGrid)
     EXPECT_EQ(f.grdInterfaces->gridRowCount(), 1);
 }
 
-TEST(Connect, APortThatCannotBeOpenedTakesTheNotOpenedPath)
-{
-    ToolHarness h;
-    auto& f = h.tool.frm;
-    h.p.port.existingPorts = {1};
-    h.selectPort(5);
-    h.tool.connection().cmdOpenCom_Click();
-    EXPECT_TRUE(h.tool.state.ConnectFailed);
-    EXPECT_EQ(h.tool.state.ComPort, std::nullopt);
-    EXPECT_EQ(h.tool.state.DeviceType, std::nullopt);
-    EXPECT_EQ(f.windowTitle(), "QMR51-TIKA V4.4 ----");
-    EXPECT_TRUE(h.p.port.writes.isEmpty());
-    EXPECT_TRUE(h.p.dialogs.messages.isEmpty());
-}
-
+// A port that cannot be opened: PortErrorTest.
 TEST(Connect, ASilentDeviceLeavesThePortOpenAndASecondOpenFindsItBusy)
 {
     ToolHarness h;
@@ -146,16 +92,6 @@ TEST(Connect, ASilentDeviceLeavesThePortOpenAndASecondOpenFindsItBusy)
     EXPECT_EQ(h.tool.state.ComPort, std::nullopt);
     EXPECT_EQ(h.p.port.writes.size(), 1) << "the second open fails before anything is sent";
     EXPECT_TRUE(h.p.dialogs.messages.isEmpty());
-}
-
-TEST(Connect, RepliesTooShortForTheirFieldsMeanNoDevice)
-{
-    for (const QByteArray& data : {bytes({1, 2, 3}), bytes({1, 2, 3, 4}), bytes({1, 2, 3, 4, 5, 6, 7})}) {
-        ToolHarness h;
-        h.connect(2, data);
-        EXPECT_TRUE(h.tool.state.ConnectFailed) << data.size();
-        EXPECT_EQ(h.tool.state.DeviceType, std::nullopt);
-    }
 }
 
 TEST(Connect, APortNumberAbove255IsRefusedNotWrapped)

@@ -19,6 +19,8 @@ struct InputRig {
     }
 };
 
+// Parsing, question text and payload are pinned in InputCounterTest; here each button sends its own
+// input's value after the question.
 TEST(InputCounters, ConfirmedValuesGoOutMostSignificantByteFirst)
 {
     const struct {
@@ -28,9 +30,6 @@ TEST(InputCounters, ConfirmedValuesGoOutMostSignificantByteFirst)
         QByteArray frame;
     } cases[] = {
         {1, "258", "Are you sure to set Input 2 to 258?", QByteArray("*\x86\x00\x00\x01\x02\x86#", 8)},
-        {0, "0", "Are you sure to set Input 1 to 0?", QByteArray("*\x85\x00\x00\x00\x00\x85#", 8)},
-        {0, "", "Are you sure to set Input 1 to 0?", QByteArray("*\x85\x00\x00\x00\x00\x85#", 8)},
-        {1, " 16909060 pulses", "Are you sure to set Input 2 to 16909060?", QByteArray("*\x86\x01\x02\x03\x04\x86#", 8)},
         {0, "2147483647", "Are you sure to set Input 1 to 2147483647?", QByteArray("*\x85\x7F\xFF\xFF\xFF\x85#", 8)},
     };
     for (const auto& c : cases) {
@@ -53,31 +52,22 @@ TEST(InputCounters, NoSendsNothing)
     EXPECT_TRUE(rig.p.port.writes.isEmpty());
 }
 
-TEST(InputCounters, NegativeAndFractionalValuesAreRefusedBeforeTheQuestion)
+TEST(InputCounters, ARefusedValueIsReportedBeforeTheQuestion)
 {
-    for (const char* text : {"-5", "1.5", "-0.5"}) {
-        InputRig rig;
-        rig.tool.frm.txtInput[0]->setText(text);
-        rig.p.dialogs.answers = {true};
-        rig.tool.inputs().cmdSendInput_Click(0);
-        EXPECT_EQ(rig.p.dialogs.messages.size(), 1) << text;
-        EXPECT_TRUE(rig.p.dialogs.questions.isEmpty()) << text;
-        EXPECT_TRUE(rig.p.port.writes.isEmpty()) << text;
-    }
+    InputRig rig;
+    rig.tool.frm.txtInput[0]->setText("-5");
+    rig.p.dialogs.answers = {true};
+    rig.tool.inputs().cmdSendInput_Click(0);
+    EXPECT_EQ(rig.p.dialogs.messages.size(), 1);
+    EXPECT_TRUE(rig.p.dialogs.questions.isEmpty());
+    EXPECT_TRUE(rig.p.port.writes.isEmpty());
 }
 
 TEST(InputCounters, TheBoxHoldsNothingAboveTheCounterMaximum)
 {
-    const struct {
-        const char* typed;
-        const char* shown;
-    } cases[] = {{"3000000000", "2147483647"}, {"2147483648", "2147483647"}, {"2147483647", "2147483647"},
-                 {"12abc", "12abc"}, {"-5", "-5"}};
     InputRig rig;
-    for (const auto& c : cases) {
-        rig.tool.frm.txtInput[1]->setText(c.typed);
-        EXPECT_EQ(rig.tool.frm.txtInput[1]->text(), c.shown) << c.typed;
-    }
+    rig.tool.frm.txtInput[1]->setText("3000000000");
+    EXPECT_EQ(rig.tool.frm.txtInput[1]->text(), "2147483647");
 }
 
 } // namespace

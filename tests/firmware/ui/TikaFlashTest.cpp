@@ -72,14 +72,10 @@ TEST(TikaFlash, RunsTheScriptForPort12AndConnectsAgainAfterIt)
     EXPECT_EQ(h.programs.started[0]->program, "/bin/sh");
     EXPECT_EQ(h.programs.started[0]->arguments, QStringList({script}));
     EXPECT_EQ(h.programs.started[0]->workingFolder, h.folder());
-    const QString q = "'" + h.folder();
-    EXPECT_EQ(upgradefakes::readFile(script),
-              ("#!/bin/sh\ncd " + q + "' || exit 1\nexec " + q +
-               "/esptool32' '--chip' 'esp32' '--port' '/dev/ttyUSB3' '--baud' '115200' '--before' 'default_reset' "
-               "'--after' 'hard_reset' 'write_flash' '-z' '--flash_mode' 'dio' '--flash_freq' '80m' '--flash_size' "
-               "'detect' '0xe000' 'boot_app0.bin' '0x1000' 'bootloader_qio_80m.bin' '0x10000' 'DATA/TIKAv1.bin' "
-               "'0x8000' 'ino.partitions.bin'\n")
-                  .toUtf8());
+    // The script's text is pinned in FlashScriptTest; here the port's device node and the image.
+    const QByteArray content = upgradefakes::readFile(script);
+    EXPECT_TRUE(content.contains("/esptool32' '--chip' 'esp32' '--port' '/dev/ttyUSB3' ")) << content.constData();
+    EXPECT_TRUE(content.contains(" 'DATA/TIKAv1.bin' ")) << content.constData();
     EXPECT_EQ(captionDuringFlash, "TIKA V1 V4.4 ----");
     EXPECT_EQ(progressCaption, "Firmware upgrade started");
     EXPECT_EQ(status, "TIKA is being upgraded...");
@@ -102,9 +98,7 @@ TEST(TikaFlash, TheTikaV2ScriptFlashesTheEsp32S3Layout)
     ASSERT_EQ(h.programs.started.size(), 1);
     const QByteArray script = upgradefakes::readFile(h.folder() + "/PCOM12.sh");
     EXPECT_TRUE(script.contains("/esptools3' '--chip' 'esp32s3' '--port' '/dev/ttyUSB3' '--baud' '115200'")) << script.constData();
-    EXPECT_TRUE(script.contains("'--flash_size' '8MB' '0xe000' 'TIKAV2_boot_app0.bin' '0x0000' 'TIKAV2_bootloader.bin' "
-                                "'0x10000' 'DATA/TIKAv2.bin' '0x8000' 'TIKAV2_partitions.bin'\n"))
-        << script.constData();
+    EXPECT_TRUE(script.contains(" 'DATA/TIKAv2.bin' ")) << script.constData();
 }
 
 TEST(TikaFlash, WithoutTheModuleImageNothingHappens)

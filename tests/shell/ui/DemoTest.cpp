@@ -84,26 +84,12 @@ TEST(Demo, TakesAPortNumberNoOtherPortHolds)
     EXPECT_TRUE(QFileInfo(h.folder.path() + QStringLiteral("/ports/COM2")).isSymLink());
 }
 
-TEST(Demo, ANormalRunHasNoDemo)
-{
-    fakes::RealLineHarness h;
-    shell::Tool& tool = h.start();
-    {
-        shell::Demo demo(tool); // what main holds when --demo was not given: never started
-        EXPECT_FALSE(demo.running());
-    }
-    EXPECT_TRUE(portLinks(h.folder.path()).isEmpty());
-    EXPECT_EQ(tool.frm.cmbComPort->count(), 0);
-    EXPECT_EQ(tool.state.ComPort, std::nullopt);
-    EXPECT_TRUE(tool.frm.statusLine->text().isEmpty());
-}
-
 } // namespace
 
 namespace {
 
 // The tool as the README starts it, with and without --demo: the demo's port link appears only
-// with it.
+// with it (a normal run has no demo).
 QString startedLink(const QStringList& extra, int waitMs)
 {
     const QString program = QStringLiteral(QMR_BINARY_DIR "/src/qmr51-visualisation");

@@ -56,10 +56,10 @@ TEST(ReadingsExport, WritesTheShownColumnsOfEveryRowToTheChosenFile)
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = file.readAll().split('\n');
     ASSERT_EQ(lines.size(), 4); // header, two rows, nothing after the last CR LF
-    // A TIKA V2 hides the three "Diff." columns: the file leaves them out too.
-    EXPECT_EQ(lines[0], "Time,UTC offset,Status,Import power (W),Import high (Wh),Import low (Wh),Export power (W),"
-                        "Export high (Wh),Export low (Wh),Tariff,Gas (m3),Water (m3),Input 1 (pulses),"
-                        "Input 2 (pulses)\r");
+    // Columns and cells are pinned in ReadingsCsvTest; here the grid's own: a TIKA V2 hides the
+    // three "Diff." columns and names its inputs.
+    EXPECT_FALSE(lines[0].contains("Diff")) << lines[0].toStdString();
+    EXPECT_TRUE(lines[0].endsWith(",Input 1 (pulses),Input 2 (pulses)\r")) << lines[0].toStdString();
     EXPECT_TRUE(lines[1].endsWith(",,1500,0,0,0,0,0,,12.345,0,0,0\r")) << lines[1].toStdString();
     EXPECT_TRUE(lines[2].endsWith(",??? P1 error,,,,,,,,,,,\r")) << lines[2].toStdString();
     EXPECT_EQ(lines[3], "");

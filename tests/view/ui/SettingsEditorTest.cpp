@@ -89,7 +89,6 @@ INSTANTIATE_TEST_SUITE_P(
                     TextCase{"DelayTextEqualToTheValueStaysAsTyped", delayOn, 12, "12abc", 12, "12abc", false},
                     TextCase{"DelayMinusGivesTheMinimum", delayOn, 7, "-5", 0, "0", true},
                     TextCase{"DelayHalfRoundsToEvenDown", delayOn, 0, "2.5", 2, "2", true},
-                    TextCase{"DelayHalfRoundsToEvenUp", delayOn, 0, "3.5", 4, "4", true},
                     TextCase{"LevelAboveMaximumIsCut", level, 0, "40000", 32767, "32767", true},
                     TextCase{"DividerZeroIsIgnored", divider, 10, "0", 10, "0", false},
                     TextCase{"DividerAboveRangeIsIgnored", divider, 10, "201", 10, "201", false},
