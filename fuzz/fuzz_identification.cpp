@@ -119,7 +119,7 @@ void checkTikaReadBack(const QByteArray& result, const Version& fw, FuzzedDataPr
     }
     // Settings bytes at data offsets 4 ... 17 (result bytes 5 ... 18), delays at 26 ... 29.
     const QByteArray payload = device::tikaSettingsPayload(back, fw);
-    checkPayloadSize(payload, QStringLiteral("TIKA V1"), fw);
+    checkPayloadSize(payload, device::DeviceKind::TikaV1, fw);
     const std::uint8_t code = fuzzing::byteAt(result, 5);
     const bool knownCode = code == 2 || code == 4 || code == 5 || code == 6 || code == 7 || code == 8;
     FUZZ_CHECK(payload.mid(1, 13) == result.mid(6, 13));
