@@ -42,25 +42,25 @@ TEST(InputCounters, ConfirmedValuesGoOutMostSignificantByteFirst)
     }
 }
 
-TEST(InputCounters, NoSendsNothing)
+// Nothing reaches the device when the user answers No, or when the value is refused (told in a
+// message before any question is asked).
+TEST(InputCounters, NoAndARefusedValueSendNothing)
 {
-    InputRig rig;
-    rig.tool.frm.txtInput[1]->setText("258");
-    rig.p.dialogs.answers = {false};
-    rig.tool.inputs().cmdSendInput_Click(1);
-    EXPECT_EQ(rig.p.dialogs.questions.size(), 1);
-    EXPECT_TRUE(rig.p.port.writes.isEmpty());
-}
-
-TEST(InputCounters, ARefusedValueIsReportedBeforeTheQuestion)
-{
-    InputRig rig;
-    rig.tool.frm.txtInput[0]->setText("-5");
-    rig.p.dialogs.answers = {true};
-    rig.tool.inputs().cmdSendInput_Click(0);
-    EXPECT_EQ(rig.p.dialogs.messages.size(), 1);
-    EXPECT_TRUE(rig.p.dialogs.questions.isEmpty());
-    EXPECT_TRUE(rig.p.port.writes.isEmpty());
+    const struct {
+        const char* text;
+        bool answer;
+        int questions;
+        int messages;
+    } cases[] = {{"258", false, 1, 0}, {"-5", true, 0, 1}};
+    for (const auto& c : cases) {
+        InputRig rig;
+        rig.tool.frm.txtInput[1]->setText(c.text);
+        rig.p.dialogs.answers = {c.answer};
+        rig.tool.inputs().cmdSendInput_Click(1);
+        EXPECT_EQ(rig.p.dialogs.questions.size(), c.questions) << c.text;
+        EXPECT_EQ(rig.p.dialogs.messages.size(), c.messages) << c.text;
+        EXPECT_TRUE(rig.p.port.writes.isEmpty()) << c.text;
+    }
 }
 
 TEST(InputCounters, TheBoxHoldsNothingAboveTheCounterMaximum)
