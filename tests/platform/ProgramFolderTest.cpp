@@ -6,42 +6,31 @@
 
 namespace {
 
-struct Folders {
+// An unpacked copy keeps its files beside the program; an installed one (its desktop file in
+// ../share/applications) uses the per-user data folder even when bin/ is writable; a folder given
+// on the command line wins. The folder is created when missing.
+TEST(ProgramFolder, BesideTheProgramPerUserOrAsGiven)
+{
     QTemporaryDir root;
-    QString bin() const { return root.path() + QStringLiteral("/bin"); }
-    QString dataHome() const { return root.path() + QStringLiteral("/data"); }
-    Folders()
-    {
-        QDir(root.path()).mkpath(QStringLiteral("bin"));
-        qputenv("XDG_DATA_HOME", dataHome().toUtf8());
-    }
-    ~Folders() { qunsetenv("XDG_DATA_HOME"); }
-};
+    const QString bin = root.path() + "/bin";
+    const QString dataHome = root.path() + "/data";
+    ASSERT_TRUE(QDir(root.path()).mkpath("bin"));
+    qputenv("XDG_DATA_HOME", dataHome.toUtf8());
 
-TEST(ProgramFolder, AnUnpackedCopyKeepsItsFilesBesideTheProgram)
-{
-    Folders f;
-    EXPECT_EQ(platform::resolveProgramFolder(f.bin(), {}), QDir(f.bin()).absolutePath());
-}
+    EXPECT_EQ(platform::resolveProgramFolder(bin, {}), QDir(bin).absolutePath());
 
-TEST(ProgramFolder, AnInstalledCopyUsesThePerUserFolderEvenWhenBinIsWritable)
-{
-    Folders f;
-    QDir(f.root.path()).mkpath(QStringLiteral("share/applications"));
-    QFile desktop(f.root.path() + QStringLiteral("/share/applications/qmr51-visualisation.desktop"));
+    const QString chosen = root.path() + "/chosen";
+    EXPECT_EQ(platform::resolveProgramFolder(bin, chosen), chosen);
+    EXPECT_TRUE(QFileInfo(chosen).isDir());
+
+    ASSERT_TRUE(QDir(root.path()).mkpath("share/applications"));
+    QFile desktop(root.path() + "/share/applications/qmr51-visualisation.desktop");
     ASSERT_TRUE(desktop.open(QIODevice::WriteOnly));
     desktop.close();
-    const QString folder = platform::resolveProgramFolder(f.bin(), {});
-    EXPECT_EQ(folder, f.dataHome() + QStringLiteral("/qmr51-visualisation"));
-    EXPECT_TRUE(QFileInfo(folder).isDir()) << "created when missing";
-}
-
-TEST(ProgramFolder, TheCommandLineWins)
-{
-    Folders f;
-    const QString chosen = f.root.path() + QStringLiteral("/chosen");
-    EXPECT_EQ(platform::resolveProgramFolder(f.bin(), chosen), chosen);
-    EXPECT_TRUE(QFileInfo(chosen).isDir());
+    const QString folder = platform::resolveProgramFolder(bin, {});
+    EXPECT_EQ(folder, dataHome + "/qmr51-visualisation");
+    EXPECT_TRUE(QFileInfo(folder).isDir());
+    qunsetenv("XDG_DATA_HOME");
 }
 
 } // namespace

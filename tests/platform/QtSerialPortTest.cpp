@@ -9,7 +9,6 @@ using fakes::bytes;
 
 namespace {
 
-
 // A QMR51 simulator reachable as COM5 through the listing.
 struct OverPty : ::testing::Test {
     sim::Simulator device{sim::DeviceProfile::defaults(sim::DeviceKind::Qmr51)};
@@ -30,73 +29,58 @@ struct OverPty : ::testing::Test {
             got.append(port.readAll());
         return got;
     }
+
+    void hangUpOnTheNextRequest()
+    {
+        sim::Misbehaviour hangUp;
+        hangUp.closeMidAnswer = true;
+        device.setMisbehaviour(hangUp);
+        ASSERT_TRUE(port.write("*V#"));
+    }
 };
 
-TEST_F(OverPty, ARequestGoesOutAndItsAnswerComesBackByteForByte)
+TEST_F(OverPty, RequestsAndAnswersPassByteForByteControlBytesUntranslated)
 {
     ASSERT_TRUE(port.open(5)) << qPrintable(port.lastError());
-    EXPECT_TRUE(port.isOpen());
+    EXPECT_TRUE(port.readAll().isEmpty());
+    EXPECT_FALSE(port.waitForInput(std::chrono::milliseconds(20)));
+    EXPECT_FALSE(port.hasFailed());
+
     ASSERT_TRUE(port.write("*V#"));
     EXPECT_EQ(receive(20).toHex(' '),
               bytes({42, 87, 16, 2, 1, 0, 5, 10, 1, 5, 1, '5', '1', '0', '0', '0', '0', '4', '2', 35}).toHex(' '));
     ASSERT_TRUE(device.waitForFrames(1, std::chrono::seconds(5)));
     EXPECT_EQ(device.receivedFrames().front().command, 86);
-}
-
-TEST_F(OverPty, ControlBytesPassUntranslated)
-{
     // XON, XOFF, CR, LF and 0 would be eaten or changed by a line not in raw mode.
-    ASSERT_TRUE(port.open(5));
     ASSERT_TRUE(port.write(bytes({42, 133, 0x11, 0x13, 0x0D, 0x0A, 133, 35})));
     EXPECT_EQ(receive(8).toHex(' '), bytes({42, 134, 4, 0x11, 0x13, 0x0D, 0x0A, 35}).toHex(' '));
     ASSERT_TRUE(port.write(bytes({42, 134, 0, 0xFF, 0x0D, 0, 134, 35})));
     EXPECT_EQ(receive(8).toHex(' '), bytes({42, 135, 4, 0, 0xFF, 0x0D, 0, 35}).toHex(' '));
 }
 
-TEST_F(OverPty, ReadingWithNothingWaitingGivesNothingAndNoFailure)
-{
-    ASSERT_TRUE(port.open(5));
-    EXPECT_TRUE(port.readAll().isEmpty());
-    EXPECT_FALSE(port.waitForInput(std::chrono::milliseconds(20)));
-    EXPECT_FALSE(port.hasFailed());
-}
-
-TEST_F(OverPty, AnOpenPortIsNotOpenedAgainButStillWorks)
+TEST_F(OverPty, OpenTwiceCloseAndOpenAgain)
 {
     ASSERT_TRUE(port.open(5));
     EXPECT_FALSE(port.open(5));
     EXPECT_TRUE(port.lastError().contains(device.devicePath())) << qPrintable(port.lastError());
-    ASSERT_TRUE(port.write("*V#"));
-    EXPECT_EQ(receive(20).size(), 20);
-}
-
-TEST_F(OverPty, CloseThenOpenAgain)
-{
-    ASSERT_TRUE(port.open(5));
     port.close();
     EXPECT_FALSE(port.isOpen());
     EXPECT_FALSE(port.write("*V#"));
-    port.close(); // harmless
     ASSERT_TRUE(port.open(5)) << qPrintable(port.lastError());
     ASSERT_TRUE(port.write("*V#"));
     EXPECT_EQ(receive(20).size(), 20);
 }
 
-TEST_F(OverPty, APortInUseElsewhereIsBusy)
+TEST_F(OverPty, AnOpenFailureNamesTheNodeOrThePort)
 {
     platform::QtSerialPort other(listing);
     ASSERT_TRUE(other.open(5));
     EXPECT_FALSE(port.open(5));
     EXPECT_FALSE(port.isOpen());
     EXPECT_TRUE(port.lastError().startsWith(device.devicePath() + ": ")) << qPrintable(port.lastError());
-}
 
-TEST_F(OverPty, PortsThatDoNotExistFailWithTheirNameInTheError)
-{
     EXPECT_FALSE(port.open(6));
-    EXPECT_FALSE(port.isOpen());
     EXPECT_TRUE(port.lastError().contains("COM6")) << qPrintable(port.lastError());
-
     listing.paths.insert(8, "/dev/qmr51-no-such-device");
     EXPECT_FALSE(port.open(8));
     EXPECT_TRUE(port.lastError().startsWith("/dev/qmr51-no-such-device: ")) << qPrintable(port.lastError());
@@ -105,10 +89,7 @@ TEST_F(OverPty, PortsThatDoNotExistFailWithTheirNameInTheError)
 TEST_F(OverPty, AHangUpEndsTheWaitAndMarksThePortFailed)
 {
     ASSERT_TRUE(port.open(5));
-    sim::Misbehaviour hangUp;
-    hangUp.closeMidAnswer = true;
-    device.setMisbehaviour(hangUp);
-    ASSERT_TRUE(port.write("*V#"));
+    hangUpOnTheNextRequest();
     // A line that only reports "readable" and then brings nothing must not hold the wait for its
     // whole length, nor report input for ever.
     for (int i = 0; i < 5 && !port.hasFailed(); ++i) {
@@ -122,17 +103,13 @@ TEST_F(OverPty, AHangUpEndsTheWaitAndMarksThePortFailed)
     EXPECT_FALSE(port.write("*V#"));
     EXPECT_TRUE(port.lastError().startsWith(device.devicePath() + ": ")) << qPrintable(port.lastError());
     port.close();
-    EXPECT_FALSE(port.isOpen());
     EXPECT_FALSE(port.hasFailed());
 }
 
 TEST_F(OverPty, AHangUpIsSeenByReadsAloneToo)
 {
     ASSERT_TRUE(port.open(5));
-    sim::Misbehaviour hangUp;
-    hangUp.closeMidAnswer = true;
-    device.setMisbehaviour(hangUp);
-    ASSERT_TRUE(port.write("*V#"));
+    hangUpOnTheNextRequest();
     ASSERT_TRUE(device.waitForFrames(1, std::chrono::seconds(5)));
     for (int i = 0; i < 200 && !device.hungUp(); ++i)
         QThread::msleep(10);
