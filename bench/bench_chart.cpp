@@ -10,7 +10,7 @@
 #include "view/ChartDecimation.h"
 #include "view/ReadingRow.h"
 #include "view/ui/ReadingsChart.h"
-#include "view/ui/ReadingsGrid.h"
+#include "LoggedGrid.h"
 #include <QApplication>
 #include <QChartView>
 #include <QCheckBox>
@@ -41,7 +41,7 @@ view::ReadingRow sampleRow(int n)
 // The grid and the chart in its place, as the window holds them, with `rows` readings logged and
 // all five lines picked (the most a user can ask to be drawn).
 struct Area {
-    view::ReadingsGrid grid;
+    LoggedGrid grid;
     view::ReadingsChart chart{grid};
     int next = 0;
 
@@ -52,13 +52,13 @@ struct Area {
         grid.InitGrid();
         // Filled while hidden (a hidden chart only thins), then shown: one redraw.
         for (; next < rows; ++next)
-            grid.appendReading(sampleRow(next));
+            grid.table().append(sampleRow(next));
         chart.chkChartInputs->setChecked(true);
         chart.chkChartGas->setChecked(true);
         (chartShown ? static_cast<QWidget&>(chart) : static_cast<QWidget&>(grid)).show();
         QCoreApplication::processEvents();
     }
-    void poll() { grid.appendReading(sampleRow(next++)); }
+    void poll() { grid.table().append(sampleRow(next++)); }
 };
 
 void BM_ChartPoll(benchmark::State& state)

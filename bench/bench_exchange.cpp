@@ -25,10 +25,9 @@ struct BenchLine {
     platform::QtSerialPort port{listing};
     platform::QtClock clock;
     platform::QtEventPump pump;
-    fakes::FakeDialogs dialogs;
     std::optional<device::DeviceKind> kind;
     double timeOut = 0;
-    comlink::CommandExchange exchange{port, clock, pump, dialogs, kind, timeOut};
+    comlink::CommandExchange exchange{port, clock, pump, kind, timeOut, {}};
 
     bool connect()
     {

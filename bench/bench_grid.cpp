@@ -9,7 +9,7 @@
 //   BM_PollGridWorkPainted/N the same, plus the event pass in which the view lays out and paints.
 //   BM_TableAppendOnly/N, BM_FirstHiddenRowAfterAppend/N: the two halves of a poll's grid work.
 #include "view/ReadingRow.h"
-#include "view/ui/ReadingsGrid.h"
+#include "LoggedGrid.h"
 #include <QApplication>
 #include <benchmark/benchmark.h>
 #include <chrono>
@@ -34,15 +34,15 @@ view::ReadingRow sampleRow(int n)
 }
 
 // A grid as the window shows it: set up, on screen (offscreen platform), about 30 rows high.
-std::unique_ptr<view::ReadingsGrid> shownGrid(int rows)
+std::unique_ptr<LoggedGrid> shownGrid(int rows)
 {
-    auto grid = std::make_unique<view::ReadingsGrid>();
+    auto grid = std::make_unique<LoggedGrid>();
     grid->resize(1400, 600);
     grid->InitGrid();
     grid->show();
     QCoreApplication::processEvents();
     for (int n = 0; n < rows; ++n)
-        grid->appendReading(sampleRow(n));
+        grid->table().append(sampleRow(n));
     QCoreApplication::processEvents();
     return grid;
 }
@@ -59,7 +59,7 @@ void BM_Append100kRows(benchmark::State& state)
         state.ResumeTiming();
         for (int n = 0; n < kRows; ++n) {
             const auto start = Clock::now();
-            grid->appendReading(sampleRow(n));
+            grid->table().append(sampleRow(n));
             const double ns = std::chrono::duration<double, std::nano>(Clock::now() - start).count();
             if (n < kSample)
                 firstNs += ns;
@@ -81,7 +81,7 @@ void BM_PollGridWork(benchmark::State& state)
     auto grid = shownGrid(static_cast<int>(state.range(0)));
     int n = static_cast<int>(state.range(0));
     for (auto _ : state)
-        grid->appendReading(sampleRow(n++));
+        grid->table().append(sampleRow(n++));
     state.counters["rows_at_end"] = grid->gridRowCount();
 }
 // A fixed number of polls, so the grid stays near its starting size.
@@ -116,7 +116,7 @@ void BM_PollGridWorkPainted(benchmark::State& state)
     auto grid = shownGrid(static_cast<int>(state.range(0)));
     int n = static_cast<int>(state.range(0));
     for (auto _ : state) {
-        grid->appendReading(sampleRow(n++));
+        grid->table().append(sampleRow(n++));
         grid->repaint(); // the view lays out and paints the rows now in view
         QCoreApplication::processEvents();
     }

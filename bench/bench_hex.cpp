@@ -15,14 +15,6 @@
 
 namespace {
 
-class SilentDialogs : public platform::Dialogs {
-public:
-    void message(const QString&) override { ++messages; }
-    bool askYesNo(const QString&) override { return false; }
-    std::optional<QString> saveFileName(const SaveRequest&) override { return std::nullopt; }
-    int messages = 0;
-};
-
 QByteArray record(int type, int address, const QByteArray& data)
 {
     QByteArray bytes;
@@ -86,10 +78,9 @@ const QString& fileFor(std::int64_t which) { return which == 0 ? files().small :
 void BM_Hex2BinString(benchmark::State& state)
 {
     const QString& path = fileFor(state.range(0));
-    SilentDialogs dialogs;
     qsizetype imageBytes = 0;
     for (auto _ : state) {
-        const firmware::HexImage result = firmware::Hex2BinString(path, false, dialogs);
+        const firmware::HexImage result = firmware::Hex2BinString(path, false);
         imageBytes = result.image.size();
         benchmark::DoNotOptimize(result.image.constData());
     }
@@ -109,7 +100,6 @@ void BM_SrecCatVersusLoader(benchmark::State& state)
     }
     const QString& path = fileFor(state.range(0));
     const QString out = files().dir.filePath("srec_out.bin");
-    SilentDialogs dialogs;
     double srecSeconds = 0;
     double loaderSeconds = 0;
     for (auto _ : state) {
@@ -118,7 +108,7 @@ void BM_SrecCatVersusLoader(benchmark::State& state)
         tool.start("srec_cat", {path, "-intel", "-o", out, "-binary"});
         tool.waitForFinished(60000);
         const auto srecEnd = std::chrono::steady_clock::now();
-        const firmware::HexImage result = firmware::Hex2BinString(path, false, dialogs);
+        const firmware::HexImage result = firmware::Hex2BinString(path, false);
         benchmark::DoNotOptimize(result.image.constData());
         const auto loaderEnd = std::chrono::steady_clock::now();
         const double srec = std::chrono::duration<double>(srecEnd - srecStart).count();

@@ -22,7 +22,7 @@ void BM_ScanFourSilentPortsThenADevice(benchmark::State& state)
         state.ResumeTiming();
         tool.ports().cmdScanCom_Click();
         state.PauseTiming();
-        if (tool.state.ComPort != 5)
+        if (tool.session.portNumber() != 5)
             state.SkipWithError("the device was not found");
         state.ResumeTiming();
     }

@@ -5,7 +5,7 @@
 //   ./bench_upgrade --benchmark_counters_tabular=true
 #include "FakePlatform.h"
 #include "firmware/UpgradeFrames.h"
-#include "firmware/ui/Qmr51Upgrade.h"
+#include "firmware/Qmr51Upgrade.h"
 #include "firmware/ui/UpgradeHandlers.h"
 #include "platform/QtClock.h"
 #include "platform/QtEventPump.h"

@@ -5,7 +5,6 @@
 // image then turns into for the QMR51 is either nothing or well-formed frames.
 //
 // Input: byte 0 bit 0 is NoBoot; the rest is the file.
-#include "FakeDialogs.h"
 #include "FuzzCheck.h"
 #include "UpgradeFrameChecks.h"
 #include "firmware/IntelHex.h"
@@ -43,12 +42,12 @@ QString refusedLine(const QString& refusal)
     return line.match(refusal).captured(1);
 }
 
-void checkImage(const firmware::HexImage& hex, const fakes::FakeDialogs& dialogs)
+void checkImage(const firmware::HexImage& hex)
 {
     FUZZ_CHECK(hex.image.size() <= kMaxImageBytes);
     if (!hex.refusal.isEmpty())
         FUZZ_CHECK(hex.image.isEmpty() && !hex.clean);
-    for (const QString& text : dialogs.messages)
+    for (const QString& text : hex.warnings)
         FUZZ_CHECK(isKnownWarning(text));
 }
 
@@ -61,24 +60,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool noBoot = (data[0] & 1) != 0;
     const QByteArray text = fuzzing::bytesOf(data + 1, size - 1);
 
-    fakes::FakeDialogs fromMemoryDialogs;
-    const firmware::HexImage fromMemory = firmware::hexTextToImage(text, noBoot, fromMemoryDialogs);
-    checkImage(fromMemory, fromMemoryDialogs);
+    const firmware::HexImage fromMemory = firmware::hexTextToImage(text, noBoot);
+    checkImage(fromMemory);
 
     QFile file(hexFilePath());
     FUZZ_CHECK(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     FUZZ_CHECK(file.write(text) == text.size());
     file.close();
-    fakes::FakeDialogs fromFileDialogs;
-    const firmware::HexImage fromFile = firmware::Hex2BinString(hexFilePath(), noBoot, fromFileDialogs);
-    checkImage(fromFile, fromFileDialogs);
+    const firmware::HexImage fromFile = firmware::Hex2BinString(hexFilePath(), noBoot);
+    checkImage(fromFile);
 
     // The file on disk and the same bytes in memory read alike.
     FUZZ_CHECK(fromFile.image == fromMemory.image);
     FUZZ_CHECK(fromFile.clean == fromMemory.clean);
     FUZZ_CHECK(fromFile.refusal.isEmpty() == fromMemory.refusal.isEmpty());
     FUZZ_CHECK(refusedLine(fromFile.refusal) == refusedLine(fromMemory.refusal));
-    FUZZ_CHECK(fromFileDialogs.messages == fromMemoryDialogs.messages);
+    FUZZ_CHECK(fromFile.warnings == fromMemory.warnings);
 
     // The checksum helpers take any line.
     for (const QByteArray& line : text.split('\n')) {

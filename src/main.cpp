@@ -6,7 +6,7 @@
 #include "platform/QtPrograms.h"
 #include "platform/QtSerialPort.h"
 #include "platform/SystemPortListing.h"
-#include "shell/Captions.h"
+#include "device/Captions.h"
 #include "shell/CommandLine.h"
 #include "shell/ui/Demo.h"
 #include "shell/ui/Tool.h"
@@ -19,7 +19,7 @@
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QString::fromLatin1(shell::kApplicationTitle));
+    QApplication::setApplicationName(QString::fromLatin1(device::kApplicationTitle));
     QApplication::setApplicationVersion(QStringLiteral(QMR_VERSION));
 
     QStringList arguments = QApplication::arguments();

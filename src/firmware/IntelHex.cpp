@@ -57,7 +57,7 @@ constexpr qsizetype kCountAt = 1, kAddressAt = 3, kTypeAt = 7, kDataAt = 9;
 // Reads record lines one at a time, so a file is never read beyond its end-of-file record.
 class HexLoader {
 public:
-    HexLoader(bool noBoot, platform::Dialogs& dialogs) : noBoot_(noBoot), dialogs_(dialogs) {}
+    explicit HexLoader(bool noBoot) : noBoot_(noBoot) {}
 
     // False when reading must stop: the end-of-file record, or a refusal.
     bool takeLine(QByteArrayView line, int lineNumber)
@@ -92,7 +92,7 @@ public:
             return segmentRecord(line, sumRight);
         if (type == "03" || type == "04" || type == "05")
             return true;
-        dialogs_.message(QStringLiteral("HEX Data type ") + QString::fromLatin1(type)
+        warnings_.append(QStringLiteral("HEX Data type ") + QString::fromLatin1(type)
                          + QStringLiteral(" not supported. This will be ignored!"));
         return true;
     }
@@ -100,8 +100,8 @@ public:
     HexImage finish()
     {
         if (!refusal_.isEmpty())
-            return {QByteArray(), false, refusal_};
-        return {std::move(image_), checksumsRight_ && endRecordSeen_, QString()};
+            return {QByteArray(), false, refusal_, warnings_};
+        return {std::move(image_), checksumsRight_ && endRecordSeen_, QString(), warnings_};
     }
 
     bool refuseLine(int lineNumber, const QString& reason)
@@ -119,7 +119,7 @@ private:
         if (line.size() < kMinRecordChars + 2 * count)
             return refuse(QStringLiteral("it announces %1 data bytes but is too short to hold them and its checksum").arg(count));
         if (!sumRight)
-            dialogs_.message(QStringLiteral("Checksum error op data record op adres &H")
+            warnings_.append(QStringLiteral("Checksum error op data record op adres &H")
                              + QString::fromLatin1(line.sliced(kAddressAt, 4)));
         const std::uint16_t address = wordAt(line, kAddressAt);
         if (noBoot_ && address > kLastApplicationAddress)
@@ -141,7 +141,7 @@ private:
         if (line.size() < kMinRecordChars + 4)
             return refuse(QStringLiteral("the extended segment address record is too short to hold its segment"));
         if (!sumRight) {
-            dialogs_.message(QStringLiteral("Checksum error op extended segment address &H")
+            warnings_.append(QStringLiteral("Checksum error op extended segment address &H")
                              + QString::fromLatin1(line.sliced(kDataAt, 4)));
             return true;
         }
@@ -155,7 +155,7 @@ private:
     }
 
     bool noBoot_;
-    platform::Dialogs& dialogs_;
+    QStringList warnings_;
     QByteArray image_;
     qsizetype segmentBase_ = 0;
     bool checksumsRight_ = true;
@@ -172,14 +172,14 @@ HexImage refused(const QString& what, HexImage result)
 
 } // namespace
 
-HexImage Hex2BinString(const QString& HexFile, bool NoBoot, platform::Dialogs& dialogs)
+HexImage Hex2BinString(const QString& HexFile, bool NoBoot)
 {
     QFile file(HexFile);
     if (!file.open(QIODevice::ReadOnly))
         return {QByteArray(), false,
-                QStringLiteral("The firmware file %1 cannot be opened: %2").arg(HexFile, file.errorString())};
+                QStringLiteral("The firmware file %1 cannot be opened: %2").arg(HexFile, file.errorString()), {}};
 
-    HexLoader loader(NoBoot, dialogs);
+    HexLoader loader(NoBoot);
     // Room for the longest allowed line, its CR LF and one character more to notice a longer one.
     char buffer[kMaxHexLineChars + 4];
     int lineNumber = 0;
@@ -203,9 +203,9 @@ HexImage Hex2BinString(const QString& HexFile, bool NoBoot, platform::Dialogs& d
     return result.refusal.isEmpty() ? result : refused(QStringLiteral("The firmware file ") + HexFile, result);
 }
 
-HexImage hexTextToImage(const QByteArray& text, bool NoBoot, platform::Dialogs& dialogs)
+HexImage hexTextToImage(const QByteArray& text, bool NoBoot)
 {
-    HexLoader loader(NoBoot, dialogs);
+    HexLoader loader(NoBoot);
     qsizetype from = 0;
     int lineNumber = 0;
     while (from < text.size()) {

@@ -1,8 +1,8 @@
 #pragma once
-#include "platform/Dialogs.h"
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 
 namespace firmware {
@@ -18,6 +18,9 @@ struct HexImage {
     // Empty unless the file was refused; then `image` is empty and this is a sentence for the
     // user (which line, and why). The caller shows it.
     QString refusal;
+    // The loader's warnings in the order the lines gave them, each for a message box the user
+    // confirms. The image is loaded all the same (see Hex2BinString).
+    QStringList warnings;
 };
 
 // A record line holds at most 253 characters: the QMR51 tools of old counted line positions in
@@ -32,18 +35,18 @@ inline constexpr std::uint16_t kLastApplicationAddress = 0x7FFF;
 // Reads the Intel HEX file at HexFile into one flat image. Records are read by fixed positions:
 // type 00 data is loaded (a wrong checksum warns but the data is loaded), 01 ends reading (later
 // lines are never read), 02 sets the segment base (not applied when its checksum is wrong),
-// 03/04/05 are ignored silently, any other type warns and is skipped. The three warnings go
-// through `dialogs` with their fixed Dutch/English texts. With NoBoot, a data record whose own
+// 03/04/05 are ignored silently, any other type warns and is skipped. The three warnings keep
+// their fixed Dutch/English texts. With NoBoot, a data record whose own
 // address (without segment base) is above 0x7FFF is skipped; one starting at or below it is
 // loaded whole. Lines end in LF or CR LF; empty lines are skipped.
 // Refused (empty image, `refusal` set): a file that cannot be opened, a character other than a
 // hex digit after the start character, a line longer than 253 characters, a line shorter than
 // its fields (11 characters, a data record's count, a segment record's 4 digits), a segment base
 // from 0x8000 up, an image that would pass 1 MiB.
-HexImage Hex2BinString(const QString& HexFile, bool NoBoot, platform::Dialogs& dialogs);
+HexImage Hex2BinString(const QString& HexFile, bool NoBoot);
 
 // The same conversion on HEX text already in memory (a download buffer, a test table).
-HexImage hexTextToImage(const QByteArray& text, bool NoBoot, platform::Dialogs& dialogs);
+HexImage hexTextToImage(const QByteArray& text, bool NoBoot);
 
 // Two upper-case hex digits: the two's complement (mod 256) of the sum of the digit pairs from
 // position 2 (after the start character) to the end of the line, its own checksum pair included,

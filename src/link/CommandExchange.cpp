@@ -24,9 +24,10 @@ struct BusyGuard {
 } // namespace
 
 CommandExchange::CommandExchange(platform::SerialPort& port, platform::Clock& clock, platform::EventPump& pump,
-                                 platform::Dialogs& dialogs, const std::optional<device::DeviceKind>& deviceKind,
-                                 double& timeOut)
-    : port_(port), clock_(clock), pump_(pump), dialogs_(dialogs), deviceKind_(deviceKind), timeOut_(timeOut)
+                                 const std::optional<device::DeviceKind>& deviceKind, double& timeOut,
+                                 std::function<void()> settingsRefused)
+    : port_(port), clock_(clock), pump_(pump), settingsRefused_(std::move(settingsRefused)), deviceKind_(deviceKind),
+      timeOut_(timeOut)
 {
 }
 
@@ -102,8 +103,8 @@ void CommandExchange::acknowledgement(std::uint8_t command, QByteArray& result)
     if (command == kWriteSettings) {
         // The settings command keeps its time-out status; a wrong answer is told to the user, and
         // told again on a later pass if the acknowledgement still has not come.
-        if (!acknowledged)
-            dialogs_.message(QStringLiteral("Settings error"));
+        if (!acknowledged && settingsRefused_)
+            settingsRefused_();
         return;
     }
     result = single(acknowledged ? kOk : kNotAcknowledged);

@@ -1,11 +1,11 @@
 #pragma once
 #include "platform/Clock.h"
-#include "platform/Dialogs.h"
 #include "platform/EventPump.h"
 #include "platform/SerialPort.h"
 #include "device/DeviceKind.h"
 #include <QByteArray>
 #include <cstdint>
+#include <functional>
 
 namespace comlink {
 
@@ -22,9 +22,11 @@ public:
     // its value while it runs.
     // deviceKind is the connected device's kind as the tool knows it (a TIKA module's readings
     // carry their own status byte); the exchange reads it at every request.
+    // settingsRefused runs whenever a look at the answer to the settings command finds bytes that
+    // are not the acknowledgement; the wait goes on afterwards.
     CommandExchange(platform::SerialPort& port, platform::Clock& clock, platform::EventPump& pump,
-                    platform::Dialogs& dialogs, const std::optional<device::DeviceKind>& deviceKind,
-                    double& timeOut);
+                    const std::optional<device::DeviceKind>& deviceKind, double& timeOut,
+                    std::function<void()> settingsRefused);
 
     QByteArray SendCommand(std::uint8_t command, const QByteArray& payload);
 
@@ -49,7 +51,7 @@ private:
     platform::SerialPort& port_;
     platform::Clock& clock_;
     platform::EventPump& pump_;
-    platform::Dialogs& dialogs_;
+    std::function<void()> settingsRefused_;
     const std::optional<device::DeviceKind>& deviceKind_;
     QByteArray rx_;
     double& timeOut_;

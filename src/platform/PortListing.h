@@ -1,18 +1,24 @@
 #pragma once
+#include <QList>
 #include <QString>
-#include <QStringList>
 
 namespace platform {
 
-// The machine's serial devices, each carrying a COM number 1..255 the way a technician knows
-// them from the device manager. Display names end in " (COM<n>)" and never contain "COM "
-// (COM and a blank), so the port search can read the number back from the name.
+// A serial device of the machine with the COM number 1..255 a technician knows it by.
+struct NumberedPort {
+    int portNumber = 0;
+    QString devicePath;   // e.g. /dev/ttyUSB0
+    QString description;  // the system's, e.g. "FT232R USB UART"; may be empty
+    bool operator==(const NumberedPort&) const = default;
+};
+
+// The machine's serial devices, numbered the way a technician knows them from the device manager.
 class PortListing {
 public:
     virtual ~PortListing() = default;
 
-    // Display names, in ascending port number, e.g. "FT232R USB UART /dev/ttyUSB0 (COM3)".
-    virtual QStringList deviceNames() = 0;
+    // Every port, in ascending port number.
+    virtual QList<NumberedPort> ports() = 0;
 
     // The device node of COM<portNumber>, or an empty string when no such port exists.
     virtual QString devicePath(int portNumber) = 0;

@@ -65,14 +65,6 @@ int portNumberOfLinkName(const QString& fileName)
     return n <= kHighestPortNumber ? n : 0;
 }
 
-QString portDisplayName(const QString& description, const QString& devicePath, int portNumber)
-{
-    QString name = description.isEmpty() ? QStringLiteral("Serial port") : description;
-    name += QLatin1Char(' ') + devicePath;
-    name.replace(QLatin1String("COM"), QLatin1String("Com"));
-    return name + QStringLiteral(" (COM%1)").arg(portNumber);
-}
-
 QList<NumberedPort> numberPorts(const QList<PortLink>& links, const QList<SystemSerialDevice>& devices)
 {
     QMap<QString, QString> descriptions; // device path -> description
@@ -114,7 +106,7 @@ QList<NumberedPort> numberPorts(const QList<PortLink>& links, const QList<System
 
     QList<NumberedPort> ports;
     for (auto it = assigned.cbegin(); it != assigned.cend(); ++it)
-        ports.append({it.key(), it.value(), portDisplayName(descriptions.value(it.value()), it.value(), it.key())});
+        ports.append({it.key(), it.value(), descriptions.value(it.value())});
     return ports;
 }
 

@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/PortListing.h"
 #include <QList>
 #include <QString>
 
@@ -28,13 +29,6 @@ struct SystemSerialDevice {
     QString description;             // e.g. "FT232R USB UART"; may be empty
 };
 
-struct NumberedPort {
-    int portNumber = 0;
-    QString devicePath;
-    QString displayName;
-    bool operator==(const NumberedPort&) const = default;
-};
-
 // n for an entry named exactly "COM" + n, n written without leading zeros, 1..255; else 0.
 int portNumberOfLinkName(const QString& fileName);
 
@@ -48,9 +42,5 @@ int portNumberOfLinkName(const QString& fileName);
 // Result in ascending port number.
 QList<NumberedPort> numberPorts(const QList<PortLink>& links, const QList<SystemSerialDevice>& devices);
 
-// description (or "Serial port" when empty) + " " + path + " (COM" + n + ")". The port search
-// takes the number after the first "COM" of the name and skips names holding "COM " (COM and a
-// blank), so every "COM" inside the description or the path is written "Com".
-QString portDisplayName(const QString& description, const QString& devicePath, int portNumber);
 
 } // namespace platform

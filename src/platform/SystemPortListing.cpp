@@ -51,19 +51,11 @@ QList<PortLink> SystemPortListing::readLinks() const
     return links;
 }
 
-QList<NumberedPort> SystemPortListing::currentPorts() { return numberPorts(readLinks(), systemDevices()); }
-
-QStringList SystemPortListing::deviceNames()
-{
-    QStringList names;
-    for (const NumberedPort& port : currentPorts())
-        names.append(port.displayName);
-    return names;
-}
+QList<NumberedPort> SystemPortListing::ports() { return numberPorts(readLinks(), systemDevices()); }
 
 QString SystemPortListing::devicePath(int portNumber)
 {
-    for (const NumberedPort& port : currentPorts()) {
+    for (const NumberedPort& port : ports()) {
         if (port.portNumber == portNumber)
             return port.devicePath;
     }

@@ -13,11 +13,10 @@ class SystemPortListing : public PortListing {
 public:
     explicit SystemPortListing(QString programFolder);
 
-    QStringList deviceNames() override;
+    QList<NumberedPort> ports() override;
     QString devicePath(int portNumber) override;
 
 private:
-    QList<NumberedPort> currentPorts();
     QList<PortLink> readLinks() const;
     const QList<SystemSerialDevice>& systemDevices();
 

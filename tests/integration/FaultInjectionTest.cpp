@@ -3,6 +3,7 @@
 // byte by byte at the edge of the deadline, an acknowledgement that never comes. For each: the tool
 // keeps working, tells the user what there is to tell, and gives the window back. How long each
 // handler held the window is printed (not asserted: timings are for the report, not for a test).
+#include "link/ui/PortList.h"
 #include "RealLineHarness.h"
 #include "diagnostics/ui/DebugLogView.h"
 #include "device/ui/SettingsSender.h"
@@ -26,11 +27,11 @@ struct Connected : RealLineHarness {
     {
         device = addDevice(9, sim::DeviceProfile::defaults(kind));
         start();
-        tool->frm.cmbComPort->addItem("COM9:");
+        comlink::addPortEntry(*tool->frm.cmbComPort, 9, {});
         tool->frm.cmbComPort->setCurrentIndex(0);
         tool->connection().cmdOpenCom_Click();
     }
-    bool connected() const { return device && tool->state.ComPort == 9; }
+    bool connected() const { return device && tool->session.portNumber() == 9; }
 };
 
 // Runs a handler and reports how long the window was held.
@@ -57,7 +58,7 @@ TEST(FaultInjection, AdapterPulledOutDuringAReadingsPoll)
     heldSeconds("pty closed mid poll", [&] { h.tool->poll().imgRefresh_Click(); });
     ASSERT_EQ(grid.gridRowCount(), rowsBefore + 1) << "a failed poll still adds its row";
     EXPECT_EQ(grid.table().row(grid.gridRowCount() - 2).completeFields, 0);
-    EXPECT_TRUE(h.tool->exchange.lastExchangePortFailed());
+    EXPECT_TRUE(h.tool->session.lastExchangePortFailed());
     // The next poll finds the same dead line and returns at once, without a crash.
     heldSeconds("poll on a dead line", [&] { h.tool->poll().imgRefresh_Click(); });
     EXPECT_EQ(grid.gridRowCount(), rowsBefore + 2);
@@ -89,11 +90,11 @@ TEST(FaultInjection, NoiseAtTheWrongBaudRateIsNoDevice)
     noise.wrongEndByte = true;
     ASSERT_TRUE(h.addDevice(9, sim::DeviceProfile::defaults(sim::DeviceKind::Qmr51), noise));
     shell::Tool& tool = h.start();
-    tool.frm.cmbComPort->addItem("COM9:");
+    comlink::addPortEntry(*tool.frm.cmbComPort, 9, {});
     tool.frm.cmbComPort->setCurrentIndex(0);
     heldSeconds("noise instead of a reply", [&] { tool.connection().cmdOpenCom_Click(); });
-    EXPECT_TRUE(tool.state.ConnectFailed);
-    EXPECT_EQ(tool.state.ComPort, std::nullopt);
+    EXPECT_TRUE(tool.session.connectFailed());
+    EXPECT_EQ(tool.session.portNumber(), std::nullopt);
     EXPECT_EQ(tool.frm.windowTitle(), "QMR51-TIKA V4.4 ----");
     EXPECT_TRUE(h.dialogs.messages.isEmpty());
 }
@@ -106,11 +107,11 @@ TEST(FaultInjection, AReplyInOneBytePiecesJustInsideTheDeadlineStillCounts)
     slow.pieceDelay = std::chrono::milliseconds(30); // 20 bytes: about 0.6 s of the 0.8 s
     ASSERT_TRUE(h.addDevice(9, sim::DeviceProfile::defaults(sim::DeviceKind::Qmr51), slow));
     shell::Tool& tool = h.start();
-    tool.frm.cmbComPort->addItem("COM9:");
+    comlink::addPortEntry(*tool.frm.cmbComPort, 9, {});
     tool.frm.cmbComPort->setCurrentIndex(0);
     heldSeconds("one-byte pieces inside the deadline", [&] { tool.connection().cmdOpenCom_Click(); });
-    EXPECT_EQ(tool.state.ComPort, 9);
-    EXPECT_EQ(tool.state.DeviceType, device::DeviceKind::Qmr51);
+    EXPECT_EQ(tool.session.portNumber(), 9);
+    EXPECT_EQ(tool.session.kind(), device::DeviceKind::Qmr51);
 }
 
 TEST(FaultInjection, AReplyInOneBytePiecesPastTheDeadlineIsATimeOut)
@@ -121,11 +122,11 @@ TEST(FaultInjection, AReplyInOneBytePiecesPastTheDeadlineIsATimeOut)
     slow.pieceDelay = std::chrono::milliseconds(60); // about 1.1 s for the whole reply
     ASSERT_TRUE(h.addDevice(9, sim::DeviceProfile::defaults(sim::DeviceKind::Qmr51), slow));
     shell::Tool& tool = h.start();
-    tool.frm.cmbComPort->addItem("COM9:");
+    comlink::addPortEntry(*tool.frm.cmbComPort, 9, {});
     tool.frm.cmbComPort->setCurrentIndex(0);
     heldSeconds("one-byte pieces past the deadline", [&] { tool.connection().cmdOpenCom_Click(); });
-    EXPECT_TRUE(tool.state.ConnectFailed);
-    EXPECT_EQ(tool.state.ComPort, std::nullopt);
+    EXPECT_TRUE(tool.session.connectFailed());
+    EXPECT_EQ(tool.session.portNumber(), std::nullopt);
 }
 
 TEST(FaultInjection, ASettingsAcknowledgementThatNeverComes)

@@ -1,3 +1,4 @@
+#include "link/ui/PortList.h"
 #include "RealLineHarness.h"
 #include <QComboBox>
 #include <QPushButton>
@@ -34,7 +35,7 @@ TEST(ScanOverPty, FindsTheFirstAnsweringDeviceAndNeverTriesTheRest)
     tool.ports().cmdScanCom_Click();
 
     // The list, the silent and the empty scan are pinned in ScanTest; here the real lines.
-    EXPECT_EQ(tool.state.ComPort, 3);
+    EXPECT_EQ(tool.session.portNumber(), 3);
     EXPECT_EQ(tool.frm.windowTitle(), "Visualizer V4.4 s/n:22M01234 Listening to COM3 TIKA V2 FW V24.2.0.1");
     EXPECT_TRUE(h.dialogs.messages.isEmpty());
     EXPECT_EQ(silentOne->receivedFrames().size(), 1) << "the silent port was asked once";
@@ -49,11 +50,11 @@ TEST(ConnectOverPty, AQmr51ShowsItsSerialAndVersionAndStartsPolling)
     qmr.firmware = {2, 1, 0, 5};
     ASSERT_TRUE(h.addDevice(12, qmr));
     shell::Tool& tool = h.start();
-    tool.frm.cmbComPort->addItem("COM12:");
+    comlink::addPortEntry(*tool.frm.cmbComPort, 12, {});
     tool.frm.cmbComPort->setCurrentIndex(0);
     tool.connection().cmdOpenCom_Click();
     EXPECT_EQ(tool.frm.windowTitle(), "Visualizer V4.4 s/n:Q5100042 Listening to COM12 QMR51 FW V2.1.0.5");
-    EXPECT_EQ(tool.state.ComPort, 12);
+    EXPECT_EQ(tool.session.portNumber(), 12);
     EXPECT_TRUE(tool.frm.timScan.isActive());
 }
 

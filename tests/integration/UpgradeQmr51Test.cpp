@@ -1,5 +1,6 @@
 // The QMR51 upgrade end to end: the tool with its real line, clock, event pump and FTP client,
 // a pyftpdlib firmware server on 127.0.0.1 and the simulated QMR51 on a pseudo-terminal as COM7.
+#include "link/ui/PortList.h"
 #include "FakeDialogs.h"
 #include "FakePlatform.h"
 #include "LocalServers.h"
@@ -85,7 +86,7 @@ protected:
         for (const QString& name : QDir(root->path()).entryList(QDir::Files))
             QFile::remove(root->filePath(name));
         tool.Form_Load();
-        tool.frm.cmbComPort->addItem(QStringLiteral("COM7:"));
+        comlink::addPortEntry(*tool.frm.cmbComPort, 7, {});
         tool.frm.cmbComPort->setCurrentIndex(0);
     }
 
@@ -98,7 +99,7 @@ protected:
     void connect()
     {
         tool.connection().cmdOpenCom_Click();
-        ASSERT_EQ(tool.state.ComPort, 7) << tool.frm.windowTitle().toStdString();
+        ASSERT_EQ(tool.session.portNumber(), 7) << tool.frm.windowTitle().toStdString();
         device.clearReceivedFrames();
     }
     void upgrade()

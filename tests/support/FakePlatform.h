@@ -12,9 +12,16 @@ namespace fakes {
 
 class FakePortListing : public platform::PortListing {
 public:
-    QStringList deviceNames() override { return names; }
+    QList<platform::NumberedPort> ports() override { return list; }
     QString devicePath(int portNumber) override { return paths.value(portNumber); }
-    QStringList names;
+    // Lists COM<n> as /dev/ttyUSB<n>.
+    void add(int n)
+    {
+        const QString path = QStringLiteral("/dev/ttyUSB%1").arg(n);
+        list.append({n, path, QStringLiteral("FT232R USB UART")});
+        paths.insert(n, path);
+    }
+    QList<platform::NumberedPort> list;
     QMap<int, QString> paths;
 };
 

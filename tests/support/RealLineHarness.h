@@ -24,13 +24,11 @@ namespace fakes {
 class LinkedPortsOnly : public platform::PortListing {
 public:
     explicit LinkedPortsOnly(const QString& folder) : system_(folder) {}
-    QStringList deviceNames() override
+    QList<platform::NumberedPort> ports() override
     {
-        QStringList names = system_.deviceNames();
-        names.erase(std::remove_if(names.begin(), names.end(),
-                                   [](const QString& n) { return !n.contains(QLatin1String("/dev/pts/")); }),
-                    names.end());
-        return names;
+        QList<platform::NumberedPort> found = system_.ports();
+        found.removeIf([](const platform::NumberedPort& p) { return !p.devicePath.startsWith(QLatin1String("/dev/pts/")); });
+        return found;
     }
     QString devicePath(int portNumber) override { return system_.devicePath(portNumber); }
 

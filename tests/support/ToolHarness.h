@@ -4,6 +4,7 @@
 #include "FakePlatform.h"
 #include "device/ui/ConnectHandler.h"
 #include "link/ui/PortHandlers.h"
+#include "link/ui/PortList.h"
 #include "shell/ui/Tool.h"
 #include <QComboBox>
 #include <initializer_list>
@@ -45,7 +46,7 @@ struct ToolHarness {
     void selectPort(int n)
     {
         tool.frm.cmbComPort->clear();
-        tool.frm.cmbComPort->addItem(QStringLiteral("COM%1:").arg(n));
+        comlink::addPortEntry(*tool.frm.cmbComPort, n, p.ports.devicePath(n));
         tool.frm.cmbComPort->setCurrentIndex(0);
     }
     // The device answers the next identification with these data bytes.

@@ -1,9 +1,7 @@
 #include "device/ui/ConnectHandler.h"
-#include "device/Identification.h"
 #include "device/ui/SettingsReadBack.h"
-#include "link/Commands.h"
-#include "link/PortSearch.h"
-#include "shell/Captions.h"
+#include "link/ui/PortList.h"
+#include "device/Captions.h"
 #include "shell/ui/PortErrorReport.h"
 #include "shell/ui/Tool.h"
 #include "view/ui/ReadingsGrid.h"
@@ -20,46 +18,35 @@ ConnectHandler::ConnectHandler(shell::Tool& tool) : tool_(tool)
     QObject::connect(tool_.frm.cmdOpenCom, &QPushButton::clicked, &tool_.frm, [this] { cmdOpenCom_Click(); });
 }
 
-void ConnectHandler::cmdOpenCom_Click()
+void ConnectHandler::cmdOpenCom_Click() { connectSelectedPort(); }
+
+void ConnectHandler::connectSelectedPort()
 {
     auto& f = tool_.frm;
-    auto& state = tool_.state;
-    state.DeviceType.reset();
+    device::Session& session = tool_.session;
 
-    const std::optional<int> port = comlink::portNumberOfEntry(f.cmbComPort->currentText());
-    if (!port) {
-        // A number past 255 names no port this tool can address; it must not wrap round to another.
-        state.ComPort.reset();
-        state.ConnectFailed = true;
+    // Entries carry numbers 1 ... 255; without a selected entry the port is 0, which never opens.
+    const auto port = static_cast<std::uint8_t>(comlink::selectedPortNumber(*f.cmbComPort));
+    const bool opened = session.open(port);
+    tool_.portErrors().afterOpen(port, opened);
+    if (!opened) {
         notOpened();
         return;
     }
-    state.ComPort = tool_.serial.OpenCom(static_cast<std::uint8_t>(*port));
-    state.ConnectFailed = !state.ComPort;
-    tool_.portErrors().afterOpenCom(static_cast<std::uint8_t>(*port), state.ComPort);
-    if (!state.ComPort) {
-        notOpened();
-        return;
-    }
-
-    const QByteArray reply = tool_.exchange.SendCommand(comlink::kIdentify, QByteArray());
-    tool_.portErrors().afterExchange();
-    const Identification id = identifyDevice(reply);
-    if (!id.deviceFound) {
+    if (!session.identify()) {
         noDevice();
         return;
     }
-    state.FwVersion = id.fwVersion;
-    state.DeviceType = id.kind;
-    f.setWindowTitle(shell::connectedCaption(id.serial, *port, id.kind, id.fwVersion));
+    const device::DeviceKind kind = *session.kind();
+    f.setWindowTitle(device::connectedCaption(session.serial(), port, kind, session.firmware()));
 
-    applyLayoutOf(id.kind);
+    applyLayoutOf(kind);
     f.cmdOpenCom->hide();
     f.cmdCloseCom->show();
     f.fraSettings->show();
-    if (device::isTika(id.kind)) {
-        f.grdInterfaces->applyDeviceLayout(id.kind == device::DeviceKind::TikaV2 ? view::ReadingsGrid::DeviceLayout::TikaV2
-                                                                            : view::ReadingsGrid::DeviceLayout::TikaV1);
+    if (device::isTika(kind)) {
+        f.grdInterfaces->applyDeviceLayout(kind == device::DeviceKind::TikaV2 ? view::ReadingsGrid::DeviceLayout::TikaV2
+                                                                         : view::ReadingsGrid::DeviceLayout::TikaV1);
         // A module polls its meter itself and keeps no interval of its own.
         f.interval->spin()->setValue(5);
         f.interval->setEnabled(false);
@@ -68,14 +55,13 @@ void ConnectHandler::cmdOpenCom_Click()
         f.interval->setEnabled(true);
     }
 
-    tool_.readBack().load(reply, id.kind);
+    tool_.readBack().load(session.settingsAnswer(), kind);
     // Loading the controls armed the settings timer; the values just read must not go back.
     f.timTXSettings.stop();
     f.timScan.start(f.interval->spin()->value() * 1000);
 
     f.cmdUpgrade->show();
     f.cmdDebug->show();
-    f.grdInterfaces->cutToHeadingRow();
     f.cmdForceUpgrade->hide();
     // Without this a user could never refresh by hand again after a first close.
     f.imgRefresh->show();
@@ -102,7 +88,7 @@ void ConnectHandler::applyLayoutOf(device::DeviceKind kind)
 void ConnectHandler::notOpened()
 {
     auto& f = tool_.frm;
-    f.setWindowTitle(shell::closedCaption());
+    f.setWindowTitle(device::closedCaption());
     f.cmdOpenCom->show();
     f.imgRefresh->hide();
     f.fraSettings->hide();
@@ -111,9 +97,7 @@ void ConnectHandler::notOpened()
 void ConnectHandler::noDevice()
 {
     auto& f = tool_.frm;
-    tool_.state.ComPort.reset();
-    tool_.state.ConnectFailed = true;
-    f.setWindowTitle(shell::closedCaption());
+    f.setWindowTitle(device::closedCaption());
     f.cmdOpenCom->show();
     f.imgRefresh->hide();
     f.fraSettings->hide();

@@ -15,10 +15,11 @@ class ConnectHandler {
 public:
     explicit ConnectHandler(shell::Tool& tool);
 
-    // Outcome in AppState: ComPort = port number and DeviceType set on success; no ComPort, no
-    // DeviceType and ConnectFailed when the port could not be opened or no device answered. No message box either
-    // way: the caption ending in " ----" is the report.
     void cmdOpenCom_Click();
+    // Connects the session to the port chosen in the list and shows the device (the Open button,
+    // the port search, the reconnect after an upgrade). No message box either way: the caption
+    // ending in " ----" is the report of a port that could not be opened or had no device.
+    void connectSelectedPort();
 
 private:
     void notOpened();

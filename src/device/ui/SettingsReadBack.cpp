@@ -1,6 +1,5 @@
 #include "device/ui/SettingsReadBack.h"
 #include "device/SettingsRecord.h"
-#include "shell/AppState.h"
 #include "shell/ui/Tool.h"
 #include <QComboBox>
 #include <QGroupBox>

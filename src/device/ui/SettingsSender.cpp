@@ -1,5 +1,4 @@
 #include "device/ui/SettingsSender.h"
-#include "link/Commands.h"
 #include "shell/ui/Tool.h"
 #include <QComboBox>
 #include <QGroupBox>
@@ -9,6 +8,10 @@ namespace device {
 SettingsSender::SettingsSender(shell::Tool& tool) : tool_(tool)
 {
     QObject::connect(&tool_.frm.timTXSettings, &QTimer::timeout, &connections_, [this] { timTXSettings_Timer(); });
+    // The device keeps its old settings when it answers a settings record with anything but the
+    // acknowledgement; the user must know the change did not take.
+    QObject::connect(&tool_.session, &device::Session::settingsRefused, &connections_,
+                     [this] { tool_.svc.dialogs.message(QStringLiteral("Settings error")); });
 }
 
 SettingsRecord SettingsSender::shownSettings() const
@@ -33,19 +36,17 @@ SettingsRecord SettingsSender::shownSettings() const
 void SettingsSender::timTXSettings_Timer()
 {
     auto& f = tool_.frm;
-    auto& state = tool_.state;
+    device::Session& session = tool_.session;
     // The device serves one request at a time: try again on the next tick.
-    if (tool_.exchange.busy())
+    if (session.busy())
         return;
     f.timScan.stop();
-    const bool connected = state.ComPort.has_value();
-    if (!connected || !tool_.svc.port.isOpen()) {
+    if (!session.isOpen()) {
         f.timTXSettings.stop();
         return;
     }
 
-    const QByteArray payload = settingsPayload(shownSettings(), state.DeviceType.value_or(device::DeviceKind::Qmr51), state.FwVersion);
-    tool_.exchange.SendCommand(comlink::kWriteSettings, payload);
+    session.sendSettings(shownSettings());
 
     const int scanMs = f.interval->spin()->value() * 1000;
     if (f.fraDebug->isHidden())

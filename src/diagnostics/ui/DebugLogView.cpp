@@ -1,6 +1,5 @@
 #include "diagnostics/ui/DebugLogView.h"
 #include "diagnostics/DebugLogText.h"
-#include "link/Commands.h"
 #include "shell/ui/Tool.h"
 #include "view/ReadingFormat.h"
 #include "view/ui/ReadingsGrid.h"
@@ -52,9 +51,9 @@ void DebugLogView::cmldClear_Click()
 void DebugLogView::cmdReadDebugLog_Click()
 {
     // The device serves one request at a time; a click let through by another exchange waits.
-    if (tool_.exchange.busy())
+    if (tool_.session.busy())
         return;
-    const QByteArray result = tool_.exchange.SendCommand(comlink::kReadDebugLog, QByteArray());
+    const QByteArray result = tool_.session.readDebugLog();
     const DebugLogReadOutcome outcome = interpretDebugLogResult(result);
     if (!outcome.message.isEmpty())
         tool_.svc.dialogs.message(outcome.message);

@@ -26,7 +26,7 @@ void InputCounters::txtInput_Change(int i)
 void InputCounters::cmdSendInput_Click(int i)
 {
     // The device serves one request at a time; a click let through by another exchange waits.
-    if (tool_.exchange.busy())
+    if (tool_.session.busy())
         return;
     const InputValue input = validateInputValue(tool_.frm.txtInput[i]->text());
     if (!input.value) {
@@ -35,7 +35,7 @@ void InputCounters::cmdSendInput_Click(int i)
     }
     if (!tool_.svc.dialogs.askYesNo(inputConfirmationText(i, *input.value)))
         return;
-    tool_.exchange.SendCommand(inputCounterCommand(i), inputCounterPayload(i, *input.value));
+    tool_.session.presetCounter(i, *input.value);
 }
 
 } // namespace diagnostics

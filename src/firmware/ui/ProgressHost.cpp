@@ -11,7 +11,7 @@ FrmProgress& ProgressHost::get()
         window_ = new FrmProgress(mainWindow_);
         closedByUser_ = false;
         QObject::connect(window_, &FrmProgress::closedByUser, window_, [this] { closedByUser_ = true; });
-        QObject::connect(window_, &FrmProgress::cancelled, window_, [this] { state_.UpgradeCancelled = -1; });
+        QObject::connect(window_, &FrmProgress::cancelled, window_, [this] { cancelled_ = true; });
     }
     return *window_;
 }

@@ -1,36 +1,40 @@
 #pragma once
+#include "firmware/UpgradeHost.h"
 #include "firmware/ui/FrmProgress.h"
-#include "shell/AppState.h"
+#include "platform/Dialogs.h"
 #include <QPointer>
 
 namespace firmware {
 
-// Owns the one progress window: created with its first texts when an upgrade first touches it,
-// destroyed when the upgrade unloads it, created afresh on the next touch. An upgrade reaches the
-// window only through get(), so it never writes to a window that is gone.
-class ProgressHost {
+// The window's side of an upgrade: the one progress window and the message boxes. The progress
+// window is created with its first texts when an upgrade first touches it, destroyed when the
+// upgrade unloads it, created afresh on the next touch; an upgrade reaches it only through get(),
+// so it never writes to a window that is gone.
+class ProgressHost : public UpgradeHost {
 public:
-    ProgressHost(shell::AppState& state, QWidget* mainWindow) : state_(state), mainWindow_(mainWindow) {}
-    ~ProgressHost() { unload(); }
+    ProgressHost(QWidget* mainWindow, platform::Dialogs& dialogs) : mainWindow_(mainWindow), dialogs_(dialogs) {}
+    ~ProgressHost() override { unload(); }
 
     FrmProgress& get();
     bool exists() const { return !window_.isNull(); }
-    void unload();
 
-    // The window's caption, status text and bar value in one go (each optional).
-    void setCaption(const QString& caption) { get().setWindowTitle(caption); }
-    void setStatus(const QString& text);
-    void setValue(int percent);
-    void makeVisible();
-    // True when the user closed the window with its own close control since it was last made
-    // visible (or created).
-    bool closedByUser() const { return closedByUser_; }
+    void setCaption(const QString& caption) override { get().setWindowTitle(caption); }
+    void setStatus(const QString& text) override;
+    void setValue(int percent) override;
+    void makeVisible() override;
+    void unload() override;
+    bool cancelRequested() const override { return cancelled_; }
+    void clearCancel() override { cancelled_ = false; }
+    bool closedByUser() const override { return closedByUser_; }
+    void message(const QString& text) override { dialogs_.message(text); }
+    bool askYesNo(const QString& question) override { return dialogs_.askYesNo(question); }
 
 private:
-    shell::AppState& state_;
     QWidget* mainWindow_;
+    platform::Dialogs& dialogs_;
     QPointer<FrmProgress> window_;
     bool closedByUser_ = false;
+    bool cancelled_ = false;
 };
 
 } // namespace firmware

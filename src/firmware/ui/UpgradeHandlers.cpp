@@ -1,11 +1,14 @@
 #include "firmware/ui/UpgradeHandlers.h"
+#include "device/ui/ConnectHandler.h"
+#include "firmware/Qmr51Upgrade.h"
+#include "firmware/TikaFlash.h"
 #include "firmware/ui/FrmForceUpgrade.h"
-#include "firmware/ui/Qmr51Upgrade.h"
-#include "firmware/ui/TikaFlash.h"
 #include "firmware/ui/WidgetDisabler.h"
-#include "link/PortSearch.h"
+#include "link/ui/PortList.h"
+#include "device/Captions.h"
 #include "shell/ui/Tool.h"
 #include <QComboBox>
+#include <QLabel>
 #include <QPushButton>
 
 namespace firmware {
@@ -16,9 +19,10 @@ constexpr int kDialogOffsetTwips = 1000;
 
 UpgradeHandlers::UpgradeHandlers(shell::Tool& tool)
     : tool_(tool),
-      progress_(tool.state, &tool.frm),
-      qmr51_(std::make_unique<Qmr51Upgrade>(tool, progress_)),
-      tika_(std::make_unique<TikaFlash>(tool, progress_))
+      progress_(&tool.frm, tool.svc.dialogs),
+      qmr51_(std::make_unique<Qmr51Upgrade>(tool.session, tool.svc.transfer, tool.svc.servers.firmwareServer,
+                                            tool.svc.programFolder, progress_)),
+      tika_(std::make_unique<TikaFlash>(tool.session, tool.svc.programs, tool.svc.programFolder, progress_))
 {
     auto& f = tool_.frm;
     QObject::connect(f.cmdUpgrade, &QPushButton::clicked, &connections_, [this] { cmdUpgrade_Click(); });
@@ -37,7 +41,9 @@ void UpgradeHandlers::setStartControlsEnabled(bool enabled)
         forceDialog_->cmdStartUpgrade->setEnabled(enabled);
 }
 
-void UpgradeHandlers::cmdUpgrade_Click()
+void UpgradeHandlers::cmdUpgrade_Click() { runUpgrade(); }
+
+void UpgradeHandlers::runUpgrade()
 {
     if (running_)
         return;
@@ -51,15 +57,43 @@ void UpgradeHandlers::cmdUpgrade_Click()
         // A settings change still waiting to go out would reach the device in the middle of the
         // transfer; the connect afterwards shows the settings the device really holds.
         f.timTXSettings.stop();
-        if (device::isTika(tool_.state.DeviceType))
-            tika_->run();
-        else
-            refreshAfterwards = qmr51_->run();
+        refreshAfterwards = device::isTika(tool_.session.kind()) ? flashTika() : upgradeQmr51();
     }
     if (refreshAfterwards)
         f.timScan.start();
     running_ = false;
     setStartControlsEnabled(true);
+}
+
+bool UpgradeHandlers::upgradeQmr51()
+{
+    switch (qmr51_->run()) {
+    case Qmr51Upgrade::Outcome::NotStarted:
+        return true;
+    case Qmr51Upgrade::Outcome::TransferFailed:
+        // The device waits for a retry; a poll now would only disturb it.
+        return false;
+    case Qmr51Upgrade::Outcome::Restarted:
+        break;
+    }
+    tool_.connection().connectSelectedPort();
+    return true;
+}
+
+bool UpgradeHandlers::flashTika()
+{
+    auto& f = tool_.frm;
+    const QString missing = tika_->missingImage();
+    if (!missing.isEmpty()) {
+        f.statusLine->setText(missing);
+        return true;
+    }
+    const device::DeviceKind kind = tool_.session.kind().value_or(device::DeviceKind::TikaV1);
+    f.setWindowTitle(QStringLiteral("%1 V%2.%3 ----").arg(device::displayName(kind)).arg(device::kVersionMajor).arg(device::kVersionRevision));
+    if (tika_->run() == TikaFlash::Outcome::Flashed)
+        f.statusLine->setText(QStringLiteral("The TIKA module was flashed and verified; connecting again."));
+    tool_.connection().connectSelectedPort();
+    return true;
 }
 
 void UpgradeHandlers::cmdForceUpgrade_Click()
@@ -84,19 +118,13 @@ void UpgradeHandlers::cmdStartUpgrade_Click()
 {
     if (running_ || !forceDialog_)
         return;
-    auto& state = tool_.state;
-    if (const std::optional<device::DeviceKind> kind = forceDialog_->chosenDeviceType())
-        state.DeviceType = kind;
-    // "COM7:" gives 7; a number past 255 names no port this tool can address.
-    const std::optional<int> chosen = comlink::portNumberOfEntry(tool_.frm.cmbComPort->currentText());
-    if (chosen && *chosen > 0)
-        state.ComPort = static_cast<std::uint8_t>(*chosen);
-    else
-        state.ComPort.reset();
+    const int chosen = comlink::selectedPortNumber(*tool_.frm.cmbComPort);
+    tool_.session.assume(chosen > 0 ? std::optional<std::uint8_t>(static_cast<std::uint8_t>(chosen)) : std::nullopt,
+                         forceDialog_->chosenDeviceType());
     // The upgrade runs inside this click of the dialog's button: closed meanwhile, the dialog only
     // hides, so the button is still there when the click returns.
     forceDialog_->setAttribute(Qt::WA_DeleteOnClose, false);
-    cmdUpgrade_Click();
+    runUpgrade();
     // Unloaded once the upgrade has returned; the click that started it is still on the stack, so
     // the dialog goes when control is back in the event loop.
     if (forceDialog_) {

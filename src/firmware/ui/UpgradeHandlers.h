@@ -28,14 +28,16 @@ public:
     UpgradeHandlers(const UpgradeHandlers&) = delete;
     UpgradeHandlers& operator=(const UpgradeHandlers&) = delete;
 
-    // The one entry point of every upgrade: a TIKA module (DeviceType "TIKA V1"/"TIKA V2") is
-    // flashed with esptool, any other device is taken as a QMR51 and upgraded over its line. The
-    // refresh is on again afterwards, except after a failed QMR51 transfer.
     void cmdUpgrade_Click();
+    // The one entry point of every upgrade: a TIKA module (the session's kind "TIKA V1"/"TIKA V2")
+    // is flashed with esptool, any other device is taken as a QMR51 and upgraded over its line;
+    // the window connects again afterwards. The refresh is on again afterwards, except after a
+    // failed QMR51 transfer.
+    void runUpgrade();
     // Shows the forced-upgrade dialog, 1000 twips right of and below the main window, non-modal;
     // a second click shows the same dialog again.
     void cmdForceUpgrade_Click();
-    // The dialog's Start upgrade: DeviceType from the chosen option, ComPort from the port list's
+    // The dialog's Start upgrade: the kind from the chosen option, the port from the port list's
     // entry, then the upgrade; the dialog is unloaded when it has returned.
     void cmdStartUpgrade_Click();
 
@@ -48,6 +50,9 @@ public:
 
 private:
     void setStartControlsEnabled(bool enabled);
+    // Each returns true when the periodic refresh may run again.
+    bool upgradeQmr51();
+    bool flashTika();
 
     shell::Tool& tool_;
     ProgressHost progress_;

@@ -1,7 +1,7 @@
 #include "link/ui/PortHandlers.h"
 #include "device/ui/ConnectHandler.h"
-#include "link/PortSearch.h"
-#include "shell/Captions.h"
+#include "link/ui/PortList.h"
+#include "device/Captions.h"
 #include "shell/ui/Tool.h"
 #include <QComboBox>
 #include <QGroupBox>
@@ -27,49 +27,44 @@ PortHandlers::PortHandlers(shell::Tool& tool) : tool_(tool)
     });
 }
 
-void PortHandlers::cmdCloseCom_Click()
+void PortHandlers::cmdCloseCom_Click() { closeConnection(); }
+
+void PortHandlers::cmbComPort_Click() { closeConnection(); }
+
+void PortHandlers::closeConnection()
 {
     auto& f = tool_.frm;
-    tool_.state.ComPort.reset();
-    tool_.state.ConnectFailed = false;
     f.timScan.stop();
     // A settings change made just before the close must not be sent to a closed port a second later.
     f.timTXSettings.stop();
-    tool_.svc.port.close();
-    f.setWindowTitle(shell::closedCaption());
+    tool_.session.close();
+    f.setWindowTitle(device::closedCaption());
     f.cmdOpenCom->show();
     f.imgRefresh->hide();
     f.fraSettings->hide();
     f.cmdCloseCom->hide();
 }
 
-void PortHandlers::cmbComPort_Click() { cmdCloseCom_Click(); }
 
 void PortHandlers::cmdScanCom_Click()
 {
     auto& f = tool_.frm;
-    auto& state = tool_.state;
+    device::Session& session = tool_.session;
     f.cmbComPort->clear();
-    const QStringList names = tool_.svc.ports.deviceNames();
-    for (const QString& name : names) {
-        const std::optional<int> number = candidatePortNumber(name);
-        if (!number)
-            continue;
-        f.cmbComPort->addItem(portEntry(*number));
-        const int index = f.cmbComPort->count() - 1;
-        f.cmbComPort->setItemData(index, tool_.svc.ports.devicePath(*number), Qt::ToolTipRole);
-        f.cmbComPort->setCurrentIndex(index);
-        cmbComPort_Click();
-        tool_.connection().cmdOpenCom_Click();
-        if (state.ComPort)
+    for (const platform::NumberedPort& port : session.portListing().ports()) {
+        addPortEntry(*f.cmbComPort, port.portNumber, port.devicePath);
+        f.cmbComPort->setCurrentIndex(f.cmbComPort->count() - 1);
+        closeConnection();
+        tool_.connection().connectSelectedPort();
+        if (session.portNumber())
             break;
     }
     f.cmdForceUpgrade->hide();
-    if (state.ConnectFailed) {
+    if (session.connectFailed()) {
         tool_.svc.dialogs.message(QStringLiteral("No QMR51 or TIKA found"));
         tool_.svc.port.close();
         f.cmdForceUpgrade->show();
-    } else if (!state.ComPort) {
+    } else if (!session.portNumber()) {
         tool_.svc.dialogs.message(QStringLiteral("No COM interfaces found"));
     }
 }

@@ -12,11 +12,12 @@ class PortHandlers {
 public:
     explicit PortHandlers(shell::Tool& tool);
 
-    // Ends the connection: ComPort 0, refresh and settings timers off, port closed, caption and
-    // buttons back to "not connected". Harmless when nothing is open.
     void cmdCloseCom_Click();
     // A new choice in the port list always starts from a closed connection.
     void cmbComPort_Click();
+    // Ends the connection: refresh and settings timers off, port closed, caption and buttons back
+    // to "not connected". Harmless when nothing is open.
+    void closeConnection();
     // Lists the machine's serial ports and connects to one after the other until a device answers.
     void cmdScanCom_Click();
 

@@ -1,5 +1,5 @@
 #include "platform/ui/QtDialogs.h"
-#include "shell/Captions.h"
+#include "device/Captions.h"
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -7,12 +7,12 @@ namespace platform {
 
 void QtDialogs::message(const QString& text)
 {
-    QMessageBox::information(parent_, QString::fromLatin1(shell::kApplicationTitle), text, QMessageBox::Ok);
+    QMessageBox::information(parent_, QString::fromLatin1(device::kApplicationTitle), text, QMessageBox::Ok);
 }
 
 bool QtDialogs::askYesNo(const QString& text)
 {
-    return QMessageBox::question(parent_, QString::fromLatin1(shell::kApplicationTitle), text,
+    return QMessageBox::question(parent_, QString::fromLatin1(device::kApplicationTitle), text,
                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
         == QMessageBox::Yes;
 }

@@ -1,6 +1,6 @@
 #include "shell/ui/Demo.h"
 #include "device/ui/ConnectHandler.h"
-#include "link/PortSearch.h"
+#include "link/ui/PortList.h"
 #include "shell/ui/Tool.h"
 #include "sim/Simulator.h"
 #include <QComboBox>
@@ -54,10 +54,9 @@ bool Demo::start()
 
     // As the port search would list it: the entry, with the device node as its tooltip.
     QComboBox& list = *tool_.frm.cmbComPort;
-    list.addItem(comlink::portEntry(portNumber_));
-    list.setItemData(list.count() - 1, device_->devicePath(), Qt::ToolTipRole);
+    comlink::addPortEntry(list, portNumber_, device_->devicePath());
     list.setCurrentIndex(list.count() - 1);
-    tool_.connection().cmdOpenCom_Click();
+    tool_.connection().connectSelectedPort();
     status.setText(QStringLiteral("Demo: a simulated TIKA V2 answers on COM%1 (%2); its readings change slowly. "
                                   "Start without --demo to work with a real device.")
                        .arg(portNumber_)

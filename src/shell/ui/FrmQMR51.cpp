@@ -1,5 +1,5 @@
 #include "shell/ui/FrmQMR51.h"
-#include "shell/Captions.h"
+#include "device/Captions.h"
 #include "view/GridColumns.h"
 #include "view/ui/ReadingsChart.h"
 #include "view/ui/ReadingsGrid.h"
@@ -47,10 +47,10 @@ QLabel* label(const QString& name, const QString& caption, QWidget* parent)
 
 } // namespace
 
-FrmQMR51::FrmQMR51(QWidget* parent) : QMainWindow(parent)
+FrmQMR51::FrmQMR51(view::ReadingsTable& readingsLog, QWidget* parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("frmQMR51"));
-    setWindowTitle(startCaption());
+    setWindowTitle(device::startCaption());
     area_ = new QWidget(this);
     setCentralWidget(area_);
 
@@ -77,6 +77,7 @@ FrmQMR51::FrmQMR51(QWidget* parent) : QMainWindow(parent)
     column->addStretch(1);
 
     grdInterfaces = new view::ReadingsGrid(area_);
+    grdInterfaces->showLog(readingsLog);
     Label1 = label(QStringLiteral("Label1"), QStringLiteral("-----------   IMPORT   ---------------"), area_);
     Label2 = label(QStringLiteral("Label2"), QStringLiteral("----------------    EXPORT    ----------------"), area_);
     labInput = label(QStringLiteral("labInput"), QStringLiteral("-------   INPUT   -------"), area_);

@@ -16,6 +16,7 @@ class QRadioButton;
 class QToolButton;
 
 namespace view {
+class ReadingsTable;
 class ReadingsChart;
 class ReadingsGrid;
 }
@@ -28,12 +29,8 @@ namespace shell {
 class FrmQMR51 : public QMainWindow {
     Q_OBJECT
 public:
-    explicit FrmQMR51(QWidget* parent = nullptr);
-
-    // Deadlines of the running waits, in seconds on the steady clock. TimeOut: the command exchange (and
-    // the short pauses of the upgrade); TimeOut2: the port drain, the shut-down pause, upgrade waits.
-    double TimeOut = 0;
-    double TimeOut2 = 0;
+    // The grid and the chart show readingsLog (the session's), which outlives the window.
+    explicit FrmQMR51(view::ReadingsTable& readingsLog, QWidget* parent = nullptr);
 
     // Port and connection.
     QComboBox* cmbComPort;

@@ -5,7 +5,10 @@
 
 namespace shell {
 
-PortErrorReport::PortErrorReport(Tool& tool) : tool_(tool) {}
+PortErrorReport::PortErrorReport(Tool& tool) : tool_(tool)
+{
+    QObject::connect(&tool_.session, &device::Session::lineLost, &tool_.frm, [this] { lineLost(); });
+}
 
 void PortErrorReport::show(const QString& text)
 {
@@ -13,12 +16,11 @@ void PortErrorReport::show(const QString& text)
     tool_.frm.statusLine->setText(text);
 }
 
-void PortErrorReport::afterOpenCom(std::uint8_t portNumber, std::optional<std::uint8_t> result)
+void PortErrorReport::afterOpen(std::uint8_t portNumber, bool opened)
 {
     platform::SerialPort& port = tool_.svc.port;
-    const QString path = tool_.svc.ports.devicePath(portNumber);
-    const bool failed = result != portNumber || !port.isOpen() || port.hasFailed();
-    if (!failed) {
+    const QString path = tool_.session.devicePath(portNumber);
+    if (opened) {
         // An old note would blame a port that works now.
         if (!note_.isEmpty() && tool_.frm.statusLine->text() == note_)
             tool_.frm.statusLine->setText(portInUseText(portNumber, path));
@@ -26,22 +28,18 @@ void PortErrorReport::afterOpenCom(std::uint8_t portNumber, std::optional<std::u
         return;
     }
     if (port.isOpen() && !port.hasFailed()) {
-        // OpenCom opens nothing that is open already: the port of a failed identification stays
-        // open until the user picks a port again.
+        // Nothing that is open is opened again: the port of a failed identification stays open
+        // until the user picks a port again.
         show(portStillOpenText(portNumber, path));
         return;
     }
     show(portOpenFailedText(portNumber, path, port.lastError()));
 }
 
-void PortErrorReport::afterExchange()
+void PortErrorReport::lineLost()
 {
-    if (!tool_.exchange.lastExchangePortFailed() || !tool_.svc.port.isOpen())
-        return;
-    if (!tool_.state.ComPort)
-        return;
-    const std::uint8_t portNumber = *tool_.state.ComPort;
-    show(portLostText(portNumber, tool_.svc.ports.devicePath(portNumber), tool_.svc.port.lastError()));
+    const std::uint8_t portNumber = *tool_.session.portNumber();
+    show(portLostText(portNumber, tool_.session.devicePath(portNumber), tool_.svc.port.lastError()));
 }
 
 } // namespace shell

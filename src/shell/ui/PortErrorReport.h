@@ -1,7 +1,6 @@
 #pragma once
 #include <QString>
 #include <cstdint>
-#include <optional>
 
 namespace shell {
 
@@ -14,17 +13,17 @@ class Tool;
 // works replaces the note with the port's name and node.
 class PortErrorReport {
 public:
+    // Listens to the session for a line that went away under an exchange.
     explicit PortErrorReport(Tool& tool);
 
-    // After OpenCom(portNumber) gave result (portNumber when it worked, 99 when not).
-    void afterOpenCom(std::uint8_t portNumber, std::optional<std::uint8_t> result);
-    // After an exchange: when the port failed under it, says so for the connected port.
-    void afterExchange();
+    // After the session tried to open COM<portNumber>.
+    void afterOpen(std::uint8_t portNumber, bool opened);
 
     // The note this reporter last put on the status line; empty when none is up.
     const QString& note() const { return note_; }
 
 private:
+    void lineLost();
     void show(const QString& text);
 
     Tool& tool_;

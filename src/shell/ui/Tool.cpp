@@ -7,7 +7,7 @@
 #include "firmware/ModuleImages.h"
 #include "firmware/ui/UpgradeHandlers.h"
 #include "link/ui/PortHandlers.h"
-#include "shell/Captions.h"
+#include "device/Captions.h"
 #include "shell/OutputFunctions.h"
 #include "platform/Waits.h"
 #include "shell/ui/PortErrorReport.h"
@@ -22,8 +22,7 @@ namespace shell {
 
 Tool::Tool(platform::Services& services)
     : svc(services),
-      serial(services.port, services.clock, services.pump, frm.TimeOut2),
-      exchange(services.port, services.clock, services.pump, services.dialogs, state.DeviceType, frm.TimeOut),
+      session(services.port, services.ports, services.clock, services.pump),
       ports_(std::make_unique<comlink::PortHandlers>(*this)),
       connection_(std::make_unique<device::ConnectHandler>(*this)),
       readBack_(std::make_unique<device::SettingsReadBack>(*this)),
@@ -55,7 +54,7 @@ void Tool::Form_Load()
     }
     // Fresh module images for a later TIKA flash; the window does not wait for them.
     moduleImages_->start();
-    frm.setWindowTitle(startCaption());
+    frm.setWindowTitle(device::startCaption());
 }
 
 void Tool::Form_Unload()
@@ -64,9 +63,8 @@ void Tool::Form_Unload()
     frm.timTXSettings.stop();
     // A second for whatever the window still has to do (a click that is being handled, a repaint)
     // before the line goes down.
-    platform::waitHandlingEvents(svc.clock, svc.pump, frm.TimeOut2, 1.0, std::chrono::milliseconds(100));
-    state.ComPort.reset();
-    svc.port.close();
+    platform::waitHandlingEvents(svc.clock, svc.pump, session.waitDeadline(), 1.0, std::chrono::milliseconds(100));
+    session.close();
     svc.pump.processEvents();
 }
 

@@ -1,8 +1,6 @@
 #pragma once
-#include "link/CommandExchange.h"
-#include "link/SerialLink.h"
+#include "device/Session.h"
 #include "platform/Services.h"
-#include "shell/AppState.h"
 #include "shell/ui/FrmQMR51.h"
 #include <memory>
 
@@ -33,9 +31,9 @@ namespace shell {
 
 class PortErrorReport;
 
-// The running tool: the shared state, the main window, the line to the device, and the handlers
-// of every part of the window, wired to their controls. Each handler reaches the others through
-// this object, the way the window's own handlers would call each other.
+// The running tool: the device session, the main window, and the handlers of every part of the
+// window, wired to their controls. A handler reads its controls, calls the session or a flow on it,
+// and shows the result; the handlers share the window and the session through this object.
 class Tool {
 public:
     explicit Tool(platform::Services& services);
@@ -44,10 +42,8 @@ public:
     Tool& operator=(const Tool&) = delete;
 
     platform::Services& svc;
-    AppState state;
-    FrmQMR51 frm;
-    comlink::SerialLink serial;
-    comlink::CommandExchange exchange;
+    device::Session session;
+    FrmQMR51 frm{session.readings()};
 
     comlink::PortHandlers& ports() { return *ports_; }
     device::ConnectHandler& connection() { return *connection_; }

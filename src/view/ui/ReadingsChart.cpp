@@ -99,6 +99,9 @@ ReadingsChart::ReadingsChart(ReadingsGrid& grid, QWidget* parent) : QWidget(pare
             [this](const QModelIndex&, int first, int last) { rowsAdded(first, last); });
     connect(&table, &QAbstractItemModel::modelReset, this, [this] { restart(); });
     connect(&table, &QAbstractItemModel::headerDataChanged, this, [this] { namesChanged(); });
+    // A TIKA V1 has no pulse inputs to chart.
+    connect(&grid_, &ReadingsGrid::deviceLayoutApplied, this,
+            [this] { chkChartInputs->setEnabled(!grid_.isColumnHidden(kFirstInputColumn)); });
     connect(chkChartInputs, &QCheckBox::toggled, this, [this] { picksChanged(); });
     connect(chkChartGas, &QCheckBox::toggled, this, [this] { picksChanged(); });
     namesChanged();
@@ -135,8 +138,6 @@ void ReadingsChart::restart()
     drawnSamples_.fill(-2);
     anyRow_ = false;
     timeFirst_ = timeTo_ = 0;
-    // The connect empties the log after it has laid out the grid for the device: a TIKA V1 has
-    // no pulse inputs to chart.
     chkChartInputs->setEnabled(!grid_.isColumnHidden(kFirstInputColumn));
     if (isVisible())
         redraw();

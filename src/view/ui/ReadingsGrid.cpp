@@ -17,7 +17,6 @@ ReadingsGrid::ReadingsGrid(QWidget* parent) : QTableView(parent)
 {
     setObjectName(QStringLiteral("grdInterfaces"));
     setAccessibleName(QStringLiteral("Readings"));
-    setModel(&table_);
     verticalHeader()->hide();
     // Every row has the same height, so the view never measures rows: appending and scrolling cost
     // the same whatever the number of rows.
@@ -50,13 +49,21 @@ void ReadingsGrid::setColumnWidthTwips(int column, int twips)
     setColumnWidth(column, std::max(1, twipsToPixels(twips, dotsPerInch())));
 }
 
+void ReadingsGrid::showLog(ReadingsTable& log)
+{
+    table_ = &log;
+    setModel(&log);
+    // A new row below the view brings the view down with it.
+    connect(&log, &QAbstractItemModel::rowsInserted, this, [this] { scrollTowardsNewRow(); });
+}
+
 void ReadingsGrid::InitGrid()
 {
-    table_.clear();
+    table_->clear();
     horizontalHeader()->setFixedHeight(twipsToPixels(kHeadingRowTwips, dotsPerInch()));
     for (int column : kSetupOrder) {
         setColumnWidthTwips(column, kGridLayout[static_cast<size_t>(column)].widthTwips);
-        table_.setHeading(column, QString::fromUtf8(kGridLayout[static_cast<size_t>(column)].heading));
+        table_->setHeading(column, QString::fromUtf8(kGridLayout[static_cast<size_t>(column)].heading));
     }
 }
 
@@ -68,17 +75,18 @@ void ReadingsGrid::applyDeviceLayout(DeviceLayout layout)
         setColumnWidthTwips(19, 50);
         setColumnWidthTwips(20, 1200);
         setColumnWidthTwips(21, 1200);
-        return;
-    }
-    for (int c : {6, 11, 16, 19})
-        setColumnWidthTwips(c, 0);
-    if (layout == DeviceLayout::TikaV2) {
-        table_.setHeading(20, QStringLiteral("Input 1"));
-        table_.setHeading(21, QStringLiteral("Input 2"));
     } else {
-        setColumnWidthTwips(20, 0);
-        setColumnWidthTwips(21, 0);
+        for (int c : {6, 11, 16, 19})
+            setColumnWidthTwips(c, 0);
+        if (layout == DeviceLayout::TikaV2) {
+            table_->setHeading(20, QStringLiteral("Input 1"));
+            table_->setHeading(21, QStringLiteral("Input 2"));
+        } else {
+            setColumnWidthTwips(20, 0);
+            setColumnWidthTwips(21, 0);
+        }
     }
+    emit deviceLayoutApplied();
 }
 
 int ReadingsGrid::topGridRow() const
@@ -90,7 +98,7 @@ int ReadingsGrid::topGridRow() const
 
 int ReadingsGrid::firstHiddenGridRow() const
 {
-    const int rows = table_.rowCount();
+    const int rows = table_->rowCount();
     if (rows == 0)
         return 1;
     if (topGridRow() > 1)
@@ -105,12 +113,6 @@ int ReadingsGrid::rowsThatFit() const
     return rowHeight > 0 ? viewport()->height() / rowHeight : 1;
 }
 
-void ReadingsGrid::appendReading(const ReadingRow& row)
-{
-    table_.append(row);
-    scrollTowardsNewRow();
-}
-
 void ReadingsGrid::scrollTowardsNewRow()
 {
     const int top = topRowAfterAppend(gridRowCount(), firstHiddenGridRow(), rowsThatFit());
@@ -119,7 +121,7 @@ void ReadingsGrid::scrollTowardsNewRow()
     // Scrolling is per row: the scroll bar's value is the first model row shown. The range follows
     // the rows only after a layout pass; with one row height it is known without measuring rows
     // (asking the view for it would make it add up every row's height again).
-    const int lastTop = std::max(0, table_.rowCount() - rowsThatFit());
+    const int lastTop = std::max(0, table_->rowCount() - rowsThatFit());
     if (verticalScrollBar()->maximum() < lastTop)
         verticalScrollBar()->setRange(0, lastTop);
     verticalScrollBar()->setValue(top - 1);

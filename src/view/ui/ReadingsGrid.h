@@ -14,6 +14,8 @@ public:
     enum class DeviceLayout { Qmr51, TikaV1, TikaV2 };
 
     explicit ReadingsGrid(QWidget* parent = nullptr);
+    // The grid is a view on the session's readings log; it shows nothing before this.
+    void showLog(ReadingsTable& log);
 
     // Sets the grid up as the window loads: 22 columns, headings centred, design widths, no readings.
     void InitGrid();
@@ -24,14 +26,9 @@ public:
     void setColumnWidthTwips(int column, int twips);
     int columnWidthTwips(int column) const { return widthTwips_.at(static_cast<size_t>(column)); }
 
-    ReadingsTable& table() { return table_; }
+    ReadingsTable& table() { return *table_; }
     // Grid rows including the heading row.
-    int gridRowCount() const { return table_.rowCount() + 1; }
-    // Removes every reading row (the heading row stays).
-    void cutToHeadingRow() { table_.clear(); }
-
-    // Appends a reading and scrolls so the new row can be seen when it fell below the view.
-    void appendReading(const ReadingRow& row);
+    int gridRowCount() const { return table_->rowCount() + 1; }
 
     // The smallest grid row (0 = headings) that is not fully in view; gridRowCount() when all are.
     int firstHiddenGridRow() const;
@@ -42,10 +39,15 @@ public:
 
     double dotsPerInch() const;
 
+signals:
+    // The columns of a device kind are in place (after applyDeviceLayout).
+    void deviceLayoutApplied();
+
 private:
+    // Scrolls so a new row can be seen when it fell below the view.
     void scrollTowardsNewRow();
 
-    ReadingsTable table_;
+    ReadingsTable* table_ = nullptr;
     std::array<int, kGridColumns> widthTwips_{};
 };
 

@@ -75,8 +75,8 @@ TEST(ForceUpgrade, TikaV2OnCom12RunsTheTikaBranchOnPort12)
     bool dialogSurvivedItsClose = false;
     QPointer<firmware::FrmForceUpgrade> watch(dialog);
     h.programs.onStart = [&](const upgradefakes::ProgramRecord&) {
-        kindDuringFlash = h.tool.state.DeviceType;
-        portDuringFlash = h.tool.state.ComPort;
+        kindDuringFlash = h.tool.session.kind();
+        portDuringFlash = h.tool.session.portNumber();
         startEnabledDuringFlash = dialog->cmdStartUpgrade->isEnabled();
         // Closed by the user while its Start click is still running the upgrade.
         dialog->close();
@@ -106,7 +106,7 @@ TEST(ForceUpgrade, AQmr51OnAClosedPortGetsThePortOpenedFirst)
     h.tool.upgrade().cmdForceUpgrade_Click();
     h.tool.upgrade().frmForceUpgrade()->cmdStartUpgrade->click();
 
-    EXPECT_EQ(h.tool.state.ComPort, 7);
+    EXPECT_EQ(h.tool.session.portNumber(), 7);
     EXPECT_EQ(h.device.framesOf(208), 4);
     EXPECT_EQ(h.device.framesOf(210), 1);
     EXPECT_EQ(h.p.port.opened, QList<int>({7, 7}));

@@ -1,7 +1,7 @@
 // The QMR51 upgrade on the fake platform: a QMR51 at the far end of the fake line, a firmware
 // server whose downloads take fake time, the fake clock making every wait instant.
 #include "UpgradeFakes.h"
-#include "firmware/ui/Qmr51Upgrade.h"
+#include "firmware/Qmr51Upgrade.h"
 #include "firmware/ui/UpgradeHandlers.h"
 #include <QLabel>
 #include <QTimeZone>
@@ -44,7 +44,7 @@ struct Connected : UpgradeHarness {
 TEST(Qmr51Upgrade, TheImageArrivesByteExactAndTheReconnectShowsTheNewVersion)
 {
     Connected h;
-    ASSERT_EQ(h.tool.state.DeviceType, device::DeviceKind::Qmr51);
+    ASSERT_EQ(h.tool.session.kind(), device::DeviceKind::Qmr51);
     h.serve({2, 2, 0, 0}, "four_blocks.hex");
     h.upgrade();
 
@@ -124,7 +124,7 @@ TEST_P(VersionCheck, EndsBeforeTheDownloadUnlessANewerImageIsWanted)
 {
     const ListCase& c = GetParam();
     Connected h(c.deviceVersion);
-    ASSERT_EQ(h.tool.state.ComPort, 7);
+    ASSERT_EQ(h.tool.session.portNumber(), 7);
     h.serve({1, 2, 3, 4}, "four_blocks.hex");
     if (c.listLength == 0)
         h.transfer.files.remove(kList);

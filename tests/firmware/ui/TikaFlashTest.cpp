@@ -1,7 +1,7 @@
 // The TIKA flash on the fake platform: esptool is a fake program whose output and end come at set
 // moments of fake time, so the 20 s and 5 min waits cost nothing.
 #include "UpgradeFakes.h"
-#include "firmware/ui/TikaFlash.h"
+#include "firmware/TikaFlash.h"
 #include "firmware/ui/UpgradeHandlers.h"
 #include <QDir>
 #include <QLabel>
@@ -28,8 +28,7 @@ struct Tika : UpgradeHarness {
         p.ports.paths.insert(12, QStringLiteral("/dev/ttyUSB3"));
         selectPort(12);
         EXPECT_TRUE(p.port.open(12));
-        tool.state.DeviceType = device::kindNamed(kind);
-        tool.state.ComPort = 12;
+        tool.session.assume(12, device::kindNamed(kind));
     }
     static void writeFile(const QString& path, const QByteArray& content, bool executable)
     {

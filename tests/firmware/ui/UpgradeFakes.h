@@ -1,6 +1,7 @@
 #pragma once
 // Fakes for the upgrade tests: a QMR51 at the far end of the fake port, downloads and programs
 // that take (fake) time.
+#include "link/ui/PortList.h"
 #include "FakePlatform.h"
 #include "ToolHarness.h"
 #include "firmware/ModuleImages.h"
@@ -235,7 +236,7 @@ struct UpgradeHarness {
     void selectPort(int n)
     {
         tool.frm.cmbComPort->clear();
-        tool.frm.cmbComPort->addItem(QStringLiteral("COM%1:").arg(n));
+        comlink::addPortEntry(*tool.frm.cmbComPort, n, {});
         tool.frm.cmbComPort->setCurrentIndex(0);
     }
     void connectQmr51(int port = 7)

@@ -28,7 +28,7 @@ void logAfternoon(view::ReadingsGrid& grid, qint64 startMsecs)
         row.takenAtMsecs = startMsecs + 5000LL * n;
         if (n % 400 == 399) {
             row.status = 1; // the meter was busy now and then
-            grid.appendReading(row);
+            grid.table().append(row);
             continue;
         }
         row.encoding = view::FieldEncoding::UInt32;
@@ -44,7 +44,7 @@ void logAfternoon(view::ReadingsGrid& grid, qint64 startMsecs)
         row.fields[10] = 987000 + n;
         row.fields[11] = static_cast<quint32>(n / 12);
         row.fields[12] = static_cast<quint32>(n / 30);
-        grid.appendReading(row);
+        grid.table().append(row);
     }
 }
 
@@ -83,7 +83,7 @@ TEST(Screenshots, EveryControlOfEachViewIsOnTheWindowAndUncovered)
     h.p.ports.paths[7] = QStringLiteral("/dev/ttyUSB0");
     h.connect(7, fakes::tikaIdentity({25, 0, 1, 2}, "22M01234"));
     f.timScan.stop();
-    ASSERT_EQ(h.tool.state.ComPort, 7);
+    ASSERT_EQ(h.tool.session.portNumber(), 7);
     logAfternoon(*f.grdInterfaces, h.p.clock.now().toMSecsSinceEpoch() - 3 * 3600 * 1000);
     f.statusLine->setText(QStringLiteral("COM7: /dev/ttyUSB0"));
 

@@ -37,8 +37,8 @@ TEST(Demo, StartsASimulatedTikaV2OnAPortLinkConnectsAndStopsWithoutATrace)
     EXPECT_EQ(tool.frm.cmbComPort->currentText(), QStringLiteral("COM%1:").arg(n));
 
     // Connected, the way a real module connects.
-    EXPECT_EQ(tool.state.ComPort, n);
-    EXPECT_EQ(tool.state.DeviceType, device::DeviceKind::TikaV2);
+    EXPECT_EQ(tool.session.portNumber(), n);
+    EXPECT_EQ(tool.session.kind(), device::DeviceKind::TikaV2);
     EXPECT_EQ(tool.frm.windowTitle(),
               QStringLiteral("Visualizer V4.4 s/n:22M01234 Listening to COM%1 TIKA V2 FW V25.0.1.2").arg(n));
     const QString demoNote = QStringLiteral("Demo: a simulated TIKA V2 answers on COM%1 (").arg(n);

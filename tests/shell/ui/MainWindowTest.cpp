@@ -90,11 +90,11 @@ TEST(MainWindow, ClosingWhileConnectedPausesASecondThenClosesThePort)
 {
     ToolHarness h;
     h.connect(3, fakes::qmr51Identity({1, 2, 3, 4}, 10, 1, 5, 4, "QMR00001"));
-    ASSERT_EQ(h.tool.state.ComPort, 3);
+    ASSERT_EQ(h.tool.session.portNumber(), 3);
     int eventPassesBefore = h.p.pump.passes;
     const double before = h.p.clock.exact();
     h.tool.frm.close();
-    EXPECT_EQ(h.tool.state.ComPort, std::nullopt);
+    EXPECT_EQ(h.tool.session.portNumber(), std::nullopt);
     EXPECT_FALSE(h.p.port.isOpen());
     EXPECT_FALSE(h.tool.frm.timScan.isActive());
     EXPECT_NEAR(h.p.clock.exact() - before, 1.0, 0.11);
@@ -167,7 +167,7 @@ TEST(ReadingsGrid, TheNewestReadingStaysInViewAsTheLogGrows)
     QApplication::processEvents();
     auto& grid = *f.grdInterfaces;
     for (int i = 0; i < 300; ++i) {
-        grid.appendReading(view::ReadingRow{});
+        grid.table().append(view::ReadingRow{});
         if (i % 50 != 49)
             continue;
         QApplication::processEvents();
@@ -177,7 +177,7 @@ TEST(ReadingsGrid, TheNewestReadingStaysInViewAsTheLogGrows)
     // A user who scrolled back to the first readings is brought to the newest one by the next poll.
     grid.scrollToTop();
     QApplication::processEvents();
-    grid.appendReading(view::ReadingRow{});
+    grid.table().append(view::ReadingRow{});
     QApplication::processEvents();
     const QRect newest = grid.visualRect(grid.model()->index(grid.model()->rowCount() - 1, 0));
     EXPECT_TRUE(grid.viewport()->rect().contains(newest));

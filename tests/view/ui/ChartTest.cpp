@@ -159,7 +159,7 @@ TEST(ReadingsChart, AWeekOfReadingsIsDrawnFromABoundedNumberOfPointsWithItsPeak)
         row.encoding = view::FieldEncoding::UInt32;
         row.completeFields = 13;
         row.fields[0] = r == 12345 ? 9000 : 400 + r % 50; // one kettle among the standby
-        grid.appendReading(row);
+        grid.table().append(row);
     }
     rig.tool.frm.cmdShowChart->click();
     const QList<QPointF> drawn = rig.drawn(ReadingsChart::ImportPower);
@@ -186,11 +186,11 @@ TEST(ReadingsChart, AConnectStartsAnEmptyChart)
 TEST(ReadingsChart, ATikaV1HasNoInputsToChart)
 {
     ChartRig rig(fakes::tikaIdentity({24, 1, 0, 3}, "21T00042"));
-    ASSERT_EQ(rig.tool.state.DeviceType, device::DeviceKind::TikaV1);
+    ASSERT_EQ(rig.tool.session.kind(), device::DeviceKind::TikaV1);
     EXPECT_FALSE(rig.chart().chkChartInputs->isEnabled());
     rig.tool.ports().cmdCloseCom_Click();
     rig.connect(7, fakes::qmr51Identity({2, 1, 0, 5}, 60, 0, 2, 10, "Q5100042"));
-    ASSERT_EQ(rig.tool.state.DeviceType, device::DeviceKind::Qmr51);
+    ASSERT_EQ(rig.tool.session.kind(), device::DeviceKind::Qmr51);
     EXPECT_TRUE(rig.chart().chkChartInputs->isEnabled()) << "a QMR51 shows its Extern1 and Extern2 again";
 }
 

@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QToolButton>
 #include <functional>
+#include "ToolHarness.h"
 #include <gtest/gtest.h>
 
 namespace {
@@ -17,10 +18,7 @@ namespace {
 using shell::SpinText;
 using Pick = std::function<SpinText*(shell::FrmQMR51&)>;
 
-struct EditorRig {
-    fakes::FakePlatform p;
-    shell::Tool tool{p.services};
-    EditorRig() { tool.Form_Load(); }
+struct EditorRig : fakes::ToolHarness {
     bool armed() const { return tool.frm.timTXSettings.isActive() && tool.frm.timTXSettings.interval() == 1000; }
 };
 
@@ -103,10 +101,9 @@ TEST(SettingsEditor, TypingThreeHundredIntoAnOnDelaySendsTwoHundredFiftyOnce)
 {
     EditorRig rig;
     auto& f = rig.tool.frm;
-    rig.p.port.open(7);
-    rig.tool.state.ComPort = 7;
-    rig.tool.state.DeviceType = device::DeviceKind::TikaV1;
-    rig.tool.state.FwVersion = {24, 2, 0, 1};
+    rig.connect(7, fakes::tikaIdentity({24, 2, 0, 1}, "21M00001", 2, 1, {}, fakes::bytes({0, 0, 0, 0})));
+    rig.p.port.writes.clear();
+    f.timTXSettings.stop();
     f.delay[0]->text()->setText(QString());
 
     QList<int> values;

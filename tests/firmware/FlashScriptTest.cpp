@@ -1,5 +1,5 @@
 // The esptool scripts for both systems, checked as the literal text that goes into the file.
-#include "firmware/ui/FlashScript.h"
+#include "firmware/FlashScript.h"
 #include <gtest/gtest.h>
 
 namespace {

@@ -1,17 +1,12 @@
-#include "firmware/ui/TikaFlash.h"
-#include "device/ui/ConnectHandler.h"
+#include "firmware/TikaFlash.h"
+#include "device/Session.h"
 #include "firmware/EsptoolCommand.h"
-#include "firmware/ui/EsptoolOutput.h"
-#include "firmware/ui/ProgressHost.h"
-#include "firmware/ui/UpgradeProgress.h"
-#include "firmware/ui/UpgradeWaits.h"
-#include "firmware/ui/WidgetDisabler.h"
-#include "shell/Captions.h"
-#include "shell/ui/Tool.h"
+#include "firmware/EsptoolOutput.h"
+#include "firmware/UpgradeProgress.h"
+#include "firmware/UpgradeWaits.h"
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLabel>
 #include <QStandardPaths>
 
 namespace firmware {
@@ -30,9 +25,6 @@ constexpr int kShownLastLines = 3;
 
 QString busyText() { return QStringLiteral("TIKA is being upgraded..."); }
 
-// Seconds since a start, counted on across midnight. The limit of a flash must not end it at
-// 00:00 the way the clock rule ends a wait: stopping esptool half-way leaves the module without
-// firmware.
 QString esptoolSays(const EsptoolOutput& output)
 {
     if (!output.fatalLine().isEmpty())
@@ -47,28 +39,32 @@ QString withDetail(const QString& first, const QString& detail, const QString& l
 
 } // namespace
 
-TikaFlash::TikaFlash(shell::Tool& tool, ProgressHost& progress) : tool_(tool), progress_(progress) {}
-
-void TikaFlash::run()
+TikaFlash::TikaFlash(device::Session& session, platform::Programs& programs, QString programFolder, UpgradeHost& host)
+    : session_(session), programs_(programs), programFolder_(std::move(programFolder)), host_(host)
 {
-    auto& state = tool_.state;
-    auto& f = tool_.frm;
-    const device::DeviceKind kind = state.DeviceType.value_or(device::DeviceKind::TikaV1);
-    const QString imagePath = moduleImagePath(kind, kNativeStyle);
-    const QString imageFile = QDir(tool_.svc.programFolder).filePath(moduleImagePath(kind, PathStyle::Posix));
-    if (!QFileInfo(imageFile).isFile()) {
-        f.statusLine->setText(QStringLiteral("No module image %1: nothing was flashed.").arg(QDir::toNativeSeparators(imageFile)));
-        return;
-    }
-    tool_.svc.port.close();
-    progress_.setCaption(QStringLiteral("Firmware upgrade started"));
-    progress_.setValue(0);
-    progress_.makeVisible();
-    f.setWindowTitle(QStringLiteral("%1 V%2.%3 ----").arg(device::displayName(kind)).arg(shell::kVersionMajor).arg(shell::kVersionRevision));
-    const Outcome outcome = FlashModule(state.ComPort.value_or(0), imagePath);
-    if (outcome == Outcome::Flashed)
-        f.statusLine->setText(QStringLiteral("The TIKA module was flashed and verified; connecting again."));
-    tool_.connection().cmdOpenCom_Click();
+}
+
+device::DeviceKind TikaFlash::kind() const { return session_.kind().value_or(device::DeviceKind::TikaV1); }
+
+QString TikaFlash::imageFile() const
+{
+    return QDir(programFolder_).filePath(moduleImagePath(kind(), PathStyle::Posix));
+}
+
+QString TikaFlash::missingImage() const
+{
+    if (QFileInfo(imageFile()).isFile())
+        return {};
+    return QStringLiteral("No module image %1: nothing was flashed.").arg(QDir::toNativeSeparators(imageFile()));
+}
+
+TikaFlash::Outcome TikaFlash::run()
+{
+    session_.line().close();
+    host_.setCaption(QStringLiteral("Firmware upgrade started"));
+    host_.setValue(0);
+    host_.makeVisible();
+    return FlashModule(session_.portNumber().value_or(0), moduleImagePath(kind(), kNativeStyle));
 }
 
 TikaFlash::Outcome TikaFlash::FlashModule(std::uint8_t PortNumber, const QString& ImagePath)
@@ -77,28 +73,28 @@ TikaFlash::Outcome TikaFlash::FlashModule(std::uint8_t PortNumber, const QString
     QString problem;
     std::optional<FlashScript> script = prepareScript(PortNumber, ImagePath, problem);
     if (script) {
-        pauseHandlingEvents(tool_.svc.clock, tool_.svc.pump, tool_.frm.TimeOut, kScriptPauseSeconds);
+        pauseHandlingEvents(session_.clock(), session_.pump(), session_.replyDeadline(), kScriptPauseSeconds);
         problem = writeScript(*script);
     }
     if (problem.isEmpty())
         report = runScript(*script);
     else
         report.message = QStringLiteral("The TIKA module was not flashed: ") + problem;
-    progress_.unload();
+    host_.unload();
     if (!report.message.isEmpty())
-        tool_.svc.dialogs.message(report.message);
+        host_.message(report.message);
     return report.outcome;
 }
 
 std::optional<FlashScript> TikaFlash::prepareScript(std::uint8_t port, const QString& imagePath, QString& problem)
 {
-    const device::DeviceKind type = tool_.state.DeviceType.value_or(device::DeviceKind::TikaV1);
-    const QString& folder = tool_.svc.programFolder;
+    const device::DeviceKind type = kind();
+    const QString& folder = programFolder_;
 #ifdef Q_OS_WIN
     Q_UNUSED(problem);
     return windowsFlashScript(type, port, imagePath, QDir::toNativeSeparators(folder));
 #else
-    const QString devicePath = tool_.svc.ports.devicePath(port);
+    const QString devicePath = session_.devicePath(port);
     if (devicePath.isEmpty()) {
         problem = QStringLiteral("COM%1 is no serial port of this computer.").arg(port);
         return std::nullopt;
@@ -133,13 +129,9 @@ QString TikaFlash::writeScript(const FlashScript& script)
 
 TikaFlash::Report TikaFlash::runScript(const FlashScript& script)
 {
-    auto& svc = tool_.svc;
-    // The window takes no input while esptool has the module; the progress window stays usable.
-    WidgetDisabler mainWindowOff(tool_.frm.centralWidget());
     EsptoolOutput output;
-    std::unique_ptr<platform::RunningProgram> running = svc.programs.start(script.program, script.arguments,
-                                                                           svc.programFolder);
-    progress_.setStatus(busyText());
+    std::unique_ptr<platform::RunningProgram> running = programs_.start(script.program, script.arguments, programFolder_);
+    host_.setStatus(busyText());
     const Outcome outcome = watch(*running, output);
     const QString says = esptoolSays(output);
     switch (outcome) {
@@ -166,31 +158,31 @@ TikaFlash::Report TikaFlash::runScript(const FlashScript& script)
 
 TikaFlash::Outcome TikaFlash::watch(platform::RunningProgram& program, EsptoolOutput& output)
 {
-    auto& clock = tool_.svc.clock;
-    auto& f = tool_.frm;
+    platform::Clock& clock = session_.clock();
+    double& shownUntil = session_.waitDeadline();
     const double start = clock.elapsedSeconds();
     // The 20 s the progress window shows at least.
-    f.TimeOut2 = start + kMinimumSeconds;
+    shownUntil = start + kMinimumSeconds;
     for (;;) {
         output.take(program.takeOutput());
         const double now = clock.elapsedSeconds();
         const double seconds = now - start;
         const QString last = output.lastLine();
-        progress_.setStatus(last.isEmpty() ? busyText() : busyText() + QLatin1Char('\n') + last);
-        progress_.setValue(output.lastPercent() ? *output.lastPercent() : countdownPercent(f.TimeOut2 - now, kMinimumSeconds));
+        host_.setStatus(last.isEmpty() ? busyText() : busyText() + QLatin1Char('\n') + last);
+        host_.setValue(output.lastPercent() ? *output.lastPercent() : countdownPercent(shownUntil - now, kMinimumSeconds));
 
         if (program.finished()) {
             if (program.failedToStart() || program.exitCode() != 0)
                 return Outcome::Failed;
-            if (now >= f.TimeOut2 || progress_.closedByUser())
+            if (now >= shownUntil || host_.closedByUser())
                 return Outcome::Flashed;
-        } else if (seconds >= kLimitSeconds || progress_.closedByUser()) {
+        } else if (seconds >= kLimitSeconds || host_.closedByUser()) {
             const Outcome why = seconds >= kLimitSeconds ? Outcome::TimedOut : Outcome::Stopped;
             program.kill();
             output.take(program.takeOutput());
             return why;
         }
-        pauseHandlingEvents(clock, tool_.svc.pump, f.TimeOut, kPassSeconds);
+        pauseHandlingEvents(clock, session_.pump(), session_.replyDeadline(), kPassSeconds);
     }
 }
 

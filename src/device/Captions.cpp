@@ -1,6 +1,6 @@
-#include "shell/Captions.h"
+#include "device/Captions.h"
 
-namespace shell {
+namespace device {
 
 namespace {
 QString versionOfTool() { return QString::number(kVersionMajor) + '.' + QString::number(kVersionRevision); }
@@ -24,4 +24,4 @@ QString connectedCaption(const QByteArray& serial, int port, device::DeviceKind 
         + versionText(firmware);
 }
 
-} // namespace shell
+} // namespace device

@@ -5,7 +5,7 @@
 #include <array>
 #include <cstdint>
 
-namespace shell {
+namespace device {
 
 // The tool's own version comes from the build (project version 4.0.0.4); captions show
 // major "." revision, i.e. "4.4".
@@ -24,4 +24,4 @@ QString connectedCaption(const QByteArray& serial, int port, device::DeviceKind 
 // "a.b.c.d", each byte as a plain decimal number.
 QString versionText(const std::array<std::uint8_t, 4>& version);
 
-} // namespace shell
+} // namespace device

@@ -1,18 +1,14 @@
-#include "firmware/ui/Qmr51Upgrade.h"
-#include "device/ui/ConnectHandler.h"
+#include "firmware/Qmr51Upgrade.h"
+#include "device/Session.h"
+#include "firmware/FirmwareDownload.h"
 #include "firmware/IntelHex.h"
 #include "firmware/UpgradeFrames.h"
 #include "firmware/UpgradeList.h"
-#include "firmware/ui/FirmwareDownload.h"
-#include "firmware/ui/ProgressHost.h"
-#include "firmware/ui/UpgradeProgress.h"
-#include "firmware/ui/UpgradeWaits.h"
+#include "firmware/UpgradeProgress.h"
+#include "firmware/UpgradeWaits.h"
 #include "link/Commands.h"
-#include "link/PortSearch.h"
-#include "shell/Captions.h"
 #include "platform/Waits.h"
-#include "shell/ui/Tool.h"
-#include <QComboBox>
+#include "device/Captions.h"
 #include <QDir>
 #include <QFile>
 
@@ -36,34 +32,45 @@ QByteArray readWhole(const QString& path)
 
 } // namespace
 
-Qmr51Upgrade::Qmr51Upgrade(shell::Tool& tool, ProgressHost& progress) : tool_(tool), progress_(progress) {}
+Qmr51Upgrade::Qmr51Upgrade(device::Session& session, platform::FileTransfer& transfer, platform::FtpAccount server,
+                           QString programFolder, UpgradeHost& host)
+    : session_(session), transfer_(transfer), server_(std::move(server)), programFolder_(std::move(programFolder)), host_(host)
+{
+}
 
-QString Qmr51Upgrade::temporaryFile() const { return QDir(tool_.svc.programFolder).filePath(QStringLiteral("temp.tmp")); }
+QString Qmr51Upgrade::temporaryFile() const { return QDir(programFolder_).filePath(QStringLiteral("temp.tmp")); }
 
-bool Qmr51Upgrade::run()
+Qmr51Upgrade::Outcome Qmr51Upgrade::run()
 {
     if (!ensurePortOpen())
-        return true;
+        return Outcome::NotStarted;
     const std::optional<std::array<std::uint8_t, 4>> latest = checkVersion();
     if (!latest)
-        return true;
+        return Outcome::NotStarted;
     const std::optional<QByteArray> image = downloadImage();
     if (!image)
-        return true;
-    switch (sendImage(*image, *latest)) {
+        return Outcome::NotStarted;
+    return sendAndRestart(*image, *latest);
+}
+
+Qmr51Upgrade::Outcome Qmr51Upgrade::sendAndRestart(const QByteArray& image, const std::array<std::uint8_t, 4>& version)
+{
+    if (!ensurePortOpen())
+        return Outcome::NotStarted;
+    switch (sendImage(image, version)) {
     case TransferOutcome::UploadFailed:
-        tool_.svc.dialogs.message(QStringLiteral("Upload failed. Please retry"));
-        progress_.unload();
-        return false;
+        host_.message(QStringLiteral("Upload failed. Please retry"));
+        host_.unload();
+        return Outcome::TransferFailed;
     case TransferOutcome::ClosingFailed:
-        tool_.svc.dialogs.message(QStringLiteral("Upgrading failed. Please retry"));
-        progress_.unload();
-        return false;
+        host_.message(QStringLiteral("Upgrading failed. Please retry"));
+        host_.unload();
+        return Outcome::TransferFailed;
     case TransferOutcome::Done:
         break;
     }
-    restart(blockCount(*image));
-    return true;
+    restart(blockCount(image));
+    return Outcome::Restarted;
 }
 
 // A forced upgrade may find the port closed (the port search closes it when no device answered).
@@ -71,63 +78,59 @@ bool Qmr51Upgrade::run()
 // be sent and the user is told before anything is downloaded.
 bool Qmr51Upgrade::ensurePortOpen()
 {
-    auto& svc = tool_.svc;
-    if (svc.port.isOpen())
+    platform::SerialPort& line = session_.line();
+    if (line.isOpen())
         return true;
-    const QString entry = tool_.frm.cmbComPort->currentText();
-    const std::optional<int> port = comlink::portNumberOfEntry(entry);
-    if (entry.isEmpty() || !port || *port == 0) {
-        svc.dialogs.message(QStringLiteral("No serial port is chosen for the QMR51 upgrade. Choose the port of the QMR51 "
-                                           "in the port list and retry.") + kNothingSent);
+    const std::optional<std::uint8_t> port = session_.portNumber();
+    if (!port || *port == 0) {
+        host_.message(QStringLiteral("No serial port is chosen for the QMR51 upgrade. Choose the port of the QMR51 "
+                                     "in the port list and retry.") + kNothingSent);
         return false;
     }
-    const std::optional<std::uint8_t> opened = tool_.serial.OpenCom(static_cast<std::uint8_t>(*port));
-    if (!opened) {
-        const QString why = svc.port.lastError();
-        svc.dialogs.message(QStringLiteral("The QMR51 upgrade needs COM%1, but that port cannot be opened%2.")
-                                .arg(*port)
-                                .arg(why.isEmpty() ? QString() : QStringLiteral(" (") + why + QLatin1Char(')'))
-                            + kNothingSent);
+    if (!session_.link().OpenCom(*port)) {
+        const QString why = line.lastError();
+        host_.message(QStringLiteral("The QMR51 upgrade needs COM%1, but that port cannot be opened%2.")
+                          .arg(*port)
+                          .arg(why.isEmpty() ? QString() : QStringLiteral(" (") + why + QLatin1Char(')'))
+                      + kNothingSent);
         return false;
     }
-    tool_.state.ComPort = opened;
     return true;
 }
 
 std::optional<std::array<std::uint8_t, 4>> Qmr51Upgrade::checkVersion()
 {
-    auto& svc = tool_.svc;
-    auto& state = tool_.state;
-    FirmwareDownload download(svc, {tool_.frm.TimeOut2, tool_.frm.TimeOut}, temporaryFile());
+    FirmwareDownload download(transfer_, session_.clock(), session_.pump(),
+                              {session_.waitDeadline(), session_.replyDeadline()}, temporaryFile());
     download.removeLocalFile();
-    state.UpgradeCancelled = 0;
-    progress_.setCaption(QStringLiteral("QMR51 Upgrade firmware"));
-    progress_.setStatus(QStringLiteral("Checking Online version..."));
-    progress_.setValue(0);
-    progress_.makeVisible();
+    host_.clearCancel();
+    host_.setCaption(QStringLiteral("QMR51 Upgrade firmware"));
+    host_.setStatus(QStringLiteral("Checking Online version..."));
+    host_.setValue(0);
+    host_.makeVisible();
 
     int percent = 0;
     const FirmwareDownload::Result list =
-        download.fetch(svc.servers.firmwareServer, kListPath, kListStartSeconds, kListSeconds, [&](double, const auto&) {
+        download.fetch(server_, kListPath, kListStartSeconds, kListSeconds, [&](double, const auto&) {
             percent = nextPollPercent(percent);
-            progress_.setValue(percent);
+            host_.setValue(percent);
         });
     const std::optional<std::array<std::uint8_t, 4>> latest =
         list.succeeded ? latestFirmwareVersion(readWhole(temporaryFile())) : std::nullopt;
     if (!latest) {
-        progress_.unload();
-        svc.dialogs.message(QStringLiteral("QMR51 firmware could not be downloaded. Please retry"));
+        host_.unload();
+        host_.message(QStringLiteral("QMR51 firmware could not be downloaded. Please retry"));
         return std::nullopt;
     }
-    progress_.setValue(10);
-    if (*latest == state.FwVersion) {
-        progress_.unload();
-        svc.dialogs.message(QStringLiteral("QMR51 allready runs on latest firmware version"));
+    host_.setValue(10);
+    if (*latest == session_.firmware()) {
+        host_.unload();
+        host_.message(QStringLiteral("QMR51 allready runs on latest firmware version"));
         return std::nullopt;
     }
-    if (!svc.dialogs.askYesNo(QStringLiteral("Are you sure to download latest firmware V") + shell::versionText(*latest)
+    if (!host_.askYesNo(QStringLiteral("Are you sure to download latest firmware V") + device::versionText(*latest)
                               + QStringLiteral(" and upload to QMR51"))) {
-        progress_.unload();
+        host_.unload();
         return std::nullopt;
     }
     return latest;
@@ -135,13 +138,13 @@ std::optional<std::array<std::uint8_t, 4>> Qmr51Upgrade::checkVersion()
 
 std::optional<QByteArray> Qmr51Upgrade::downloadImage()
 {
-    auto& svc = tool_.svc;
-    FirmwareDownload download(svc, {tool_.frm.TimeOut2, tool_.frm.TimeOut}, temporaryFile());
+    FirmwareDownload download(transfer_, session_.clock(), session_.pump(),
+                              {session_.waitDeadline(), session_.replyDeadline()}, temporaryFile());
     download.removeLocalFile();
-    progress_.setStatus(QStringLiteral("Downloading firmware..."));
+    host_.setStatus(QStringLiteral("Downloading firmware..."));
     const FirmwareDownload::Result hex =
-        download.fetch(svc.servers.firmwareServer, kHexPath, 0.0, kHexSeconds, [&](double left, const auto& job) {
-            progress_.setValue(downloadPercent(job.bytesReceived(), job.expectedBytes(), kHexSeconds - left));
+        download.fetch(server_, kHexPath, 0.0, kHexSeconds, [&](double left, const auto& job) {
+            host_.setValue(downloadPercent(job.bytesReceived(), job.expectedBytes(), kHexSeconds - left));
         });
     if (!hex.finished) {
         refuse(QStringLiteral("The QMR51 firmware download did not finish within %1 s. Please retry.").arg(kHexSeconds));
@@ -157,8 +160,10 @@ std::optional<QByteArray> Qmr51Upgrade::downloadImage()
                    .arg(hex.expectedBytes));
         return std::nullopt;
     }
-    progress_.setValue(90);
-    const HexImage loaded = Hex2BinString(temporaryFile(), true, svc.dialogs);
+    host_.setValue(90);
+    const HexImage loaded = Hex2BinString(temporaryFile(), true);
+    for (const QString& warning : loaded.warnings)
+        host_.message(warning);
     if (!loaded.refusal.isEmpty()) {
         refuse(loaded.refusal);
         return std::nullopt;
@@ -178,25 +183,24 @@ std::optional<QByteArray> Qmr51Upgrade::downloadImage()
 
 void Qmr51Upgrade::refuse(const QString& why)
 {
-    progress_.unload();
+    host_.unload();
     QString text = why;
     if (!text.contains(QLatin1String("nothing was sent"), Qt::CaseInsensitive))
         text += kNothingSent;
-    tool_.svc.dialogs.message(text);
+    host_.message(text);
 }
 
 Qmr51Upgrade::TransferOutcome Qmr51Upgrade::sendImage(const QByteArray& image, const std::array<std::uint8_t, 4>& version)
 {
-    auto& state = tool_.state;
     const int count = blockCount(image);
     int block = 0;
     acknowledged_ = 0;
     blocksDone_ = 0;
-    state.UpgradeCancelled = 0;
-    progress_.makeVisible();
-    while (block < count && state.UpgradeCancelled == 0) {
-        progress_.setStatus(QStringLiteral("Sending block %1/%2").arg(block + 1).arg(count));
-        progress_.setValue(blockPercent(block, count));
+    host_.clearCancel();
+    host_.makeVisible();
+    while (block < count && !host_.cancelRequested()) {
+        host_.setStatus(QStringLiteral("Sending block %1/%2").arg(block + 1).arg(count));
+        host_.setValue(blockPercent(block, count));
         if (!sendAcknowledged(comlink::kFirmwareBlock, dataBlockFrame(image, block)))
             return TransferOutcome::UploadFailed;
         ++block;
@@ -213,7 +217,7 @@ Qmr51Upgrade::TransferOutcome Qmr51Upgrade::sendImage(const QByteArray& image, c
 bool Qmr51Upgrade::sendAcknowledged(std::uint8_t command, const QByteArray& frame)
 {
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        if (tool_.exchange.SendCommand(command, frame) == QByteArray(1, char(comlink::kOk))) {
+        if (session_.request(command, frame) == QByteArray(1, char(comlink::kOk))) {
             ++acknowledged_;
             return true;
         }
@@ -223,19 +227,15 @@ bool Qmr51Upgrade::sendAcknowledged(std::uint8_t command, const QByteArray& fram
 
 void Qmr51Upgrade::restart(int blocks)
 {
-    auto& svc = tool_.svc;
-    auto& f = tool_.frm;
-    progress_.setStatus(QStringLiteral("QMR51 is rebooting..."));
-    progress_.setValue(countdownPercent(kRestartSeconds, kRestartSeconds));
-    platform::waitHandlingEvents(svc.clock, svc.pump, f.TimeOut2, kRestartSeconds, kRestartPass, [&](double left) {
-        progress_.setValue(countdownPercent(left, kRestartSeconds));
-    });
+    host_.setStatus(QStringLiteral("QMR51 is rebooting..."));
+    host_.setValue(countdownPercent(kRestartSeconds, kRestartSeconds));
+    platform::waitHandlingEvents(session_.clock(), session_.pump(), session_.waitDeadline(), kRestartSeconds,
+                                 kRestartPass, [&](double left) { host_.setValue(countdownPercent(left, kRestartSeconds)); });
     // The closing frame counts as a block too, so after a whole transfer the bar ends full.
-    progress_.setValue(blockPercent(blocksDone_, blocks));
-    progress_.unload();
-    svc.port.close();
-    pauseHandlingEvents(svc.clock, svc.pump, f.TimeOut2, kReconnectPauseSeconds);
-    tool_.connection().cmdOpenCom_Click();
+    host_.setValue(blockPercent(blocksDone_, blocks));
+    host_.unload();
+    session_.line().close();
+    pauseHandlingEvents(session_.clock(), session_.pump(), session_.waitDeadline(), kReconnectPauseSeconds);
 }
 
 } // namespace firmware

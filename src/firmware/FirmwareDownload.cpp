@@ -1,4 +1,4 @@
-#include "firmware/ui/FirmwareDownload.h"
+#include "firmware/FirmwareDownload.h"
 #include <QFile>
 #include <QFileInfo>
 
@@ -9,26 +9,27 @@ namespace {
 constexpr double kCancelSeconds = 5.0;
 } // namespace
 
-FirmwareDownload::FirmwareDownload(platform::Services& services, WaitDeadlines deadlines, const QString& localPath)
-    : svc_(services), deadlines_(deadlines), localPath_(localPath)
+FirmwareDownload::FirmwareDownload(platform::FileTransfer& transfer, platform::Clock& clock, platform::EventPump& pump,
+                                   WaitDeadlines deadlines, const QString& localPath)
+    : transfer_(transfer), clock_(clock), pump_(pump), deadlines_(deadlines), localPath_(localPath)
 {
 }
 
 void FirmwareDownload::removeLocalFile()
 {
     QFile::remove(localPath_);
-    svc_.pump.processEvents();
+    pump_.processEvents();
 }
 
 FirmwareDownload::Result FirmwareDownload::fetch(
     const platform::FtpAccount& account, const QString& remotePath, double startSeconds, double seconds,
     const std::function<void(double, const platform::TransferJob&)>& eachPass)
 {
-    std::shared_ptr<platform::TransferJob> job = svc_.transfer.ftpGet(account, remotePath, localPath_);
+    std::shared_ptr<platform::TransferJob> job = transfer_.ftpGet(account, remotePath, localPath_);
     const auto ended = [&job] { return job->finished(); };
     if (startSeconds > 0)
-        pauseHandlingEvents(svc_.clock, svc_.pump, deadlines_.whole, startSeconds);
-    waitUntil(svc_.clock, svc_.pump, deadlines_, seconds, ended, [&](double left) {
+        pauseHandlingEvents(clock_, pump_, deadlines_.whole, startSeconds);
+    waitUntil(clock_, pump_, deadlines_, seconds, ended, [&](double left) {
         if (eachPass)
             eachPass(left, *job);
     });
@@ -37,7 +38,7 @@ FirmwareDownload::Result FirmwareDownload::fetch(
     result.finished = job->finished();
     if (!result.finished) {
         job->cancel();
-        waitUntil(svc_.clock, svc_.pump, deadlines_, kCancelSeconds, ended);
+        waitUntil(clock_, pump_, deadlines_, kCancelSeconds, ended);
     }
     result.succeeded = result.finished && job->succeeded();
     result.expectedBytes = job->expectedBytes();

@@ -1,4 +1,4 @@
-#include "firmware/ui/EsptoolOutput.h"
+#include "firmware/EsptoolOutput.h"
 #include <QRegularExpression>
 
 namespace firmware {

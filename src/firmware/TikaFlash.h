@@ -1,20 +1,18 @@
 #pragma once
-#include "firmware/ui/FlashScript.h"
+#include "firmware/FlashScript.h"
+#include "firmware/UpgradeHost.h"
+#include "platform/Programs.h"
 #include <QString>
 #include <cstdint>
 #include <optional>
 
-namespace platform {
-class RunningProgram;
-}
-namespace shell {
-class Tool;
+namespace device {
+class Session;
 }
 
 namespace firmware {
 
 class EsptoolOutput;
-class ProgressHost;
 
 // The TIKA side of an upgrade. The tool does not flash a module itself: esptool does, through a
 // script written into the program folder (see FlashScript). esptool resets the module into its
@@ -43,14 +41,18 @@ public:
     // minutes with compression; the TIKA images are far smaller).
     static constexpr double kLimitSeconds = 300.0;
 
-    TikaFlash(shell::Tool& tool, ProgressHost& progress);
+    // The flash of the module kind the session knows (a TIKA V1 when it knows none) on the
+    // session's port, with esptool started through `programs` in programFolder.
+    TikaFlash(device::Session& session, platform::Programs& programs, QString programFolder, UpgradeHost& host);
 
-    // The TIKA branch of an upgrade, for the module kind in DeviceType on COM<ComPort>: when the
-    // module image DATA/TIKAv1.bin (TIKAv2.bin) is in the program folder, the port is closed, the
-    // progress window and the caption ("TIKA V1 V4.4 ----") show the flash, FlashModule runs and
-    // the connect runs again afterwards. Without the image nothing happens (the status line says
-    // which file is missing).
-    void run();
+    // The module image DATA/TIKAv1.bin (TIKAv2.bin) in the program folder, and a sentence for the
+    // technician when it is not there (nothing can be flashed then); empty when it is.
+    QString imageFile() const;
+    QString missingImage() const;
+
+    // The TIKA branch of an upgrade once the image is there: the port is closed, the progress
+    // window shows the flash and FlashModule runs. The caller connects again afterwards.
+    Outcome run();
 
     // Writes the script for COM<PortNumber> and ImagePath (relative to the program folder), runs
     // it with the main window disabled, shows esptool's progress and its last line, and waits
@@ -73,8 +75,12 @@ private:
     Report runScript(const FlashScript& script);
     Outcome watch(platform::RunningProgram& program, EsptoolOutput& output);
 
-    shell::Tool& tool_;
-    ProgressHost& progress_;
+    device::DeviceKind kind() const;
+
+    device::Session& session_;
+    platform::Programs& programs_;
+    QString programFolder_;
+    UpgradeHost& host_;
 };
 
 } // namespace firmware

@@ -1,4 +1,4 @@
-#include "firmware/ui/FlashScript.h"
+#include "firmware/FlashScript.h"
 #include "firmware/EsptoolCommand.h"
 
 namespace firmware {

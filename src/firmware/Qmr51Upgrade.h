@@ -1,17 +1,17 @@
 #pragma once
+#include "firmware/UpgradeHost.h"
+#include "platform/FileTransfer.h"
 #include <QByteArray>
 #include <QString>
 #include <array>
 #include <cstdint>
 #include <optional>
 
-namespace shell {
-class Tool;
+namespace device {
+class Session;
 }
 
 namespace firmware {
-
-class ProgressHost;
 
 // The QMR51 side of an upgrade, over the device's own serial line:
 //   1. version check: the upgrade list "/DENA_UPGlist.bin" from the firmware server (FTP) into
@@ -22,7 +22,8 @@ class ProgressHost;
 //   3. transfer: every block in a command-208 frame, three attempts each, Cancel honoured before
 //      each block; then the command-210 closing frame with the block count, the new version and
 //      the image CRC, three attempts;
-//   4. restart: the QMR51 checks the image and reboots into it (7 s), then the tool connects again.
+//   4. restart: the QMR51 checks the image and reboots into it (7 s); the port is closed, and the
+//      caller connects again.
 //
 // The device keeps running its old firmware until the closing frame tells it the image is whole,
 // so nothing may be sent unless the whole image is known to be right: a download that failed, was
@@ -34,6 +35,12 @@ class ProgressHost;
 // repaints and the progress window's Cancel stays clickable.
 class Qmr51Upgrade {
 public:
+    // How run() ended.
+    enum class Outcome {
+        NotStarted,     // refused, declined or already up to date: nothing was sent (the host was told)
+        Restarted,      // sent; the QMR51 restarts into the new image and the port is closed
+        TransferFailed, // a frame went unanswered; the device waits for a retry (the host was told)
+    };
     enum class TransferOutcome {
         Done,          // every block (or, after Cancel, the blocks up to then) and the closing frame went
         UploadFailed,  // a data block was not acknowledged in 3 attempts
@@ -49,14 +56,19 @@ public:
     static constexpr double kRestartSeconds = 7.0;
     static constexpr int kAttempts = 3;
 
-    Qmr51Upgrade(shell::Tool& tool, ProgressHost& progress);
+    // The upgrade of the QMR51 on the session's port (opened here when it is closed), with the
+    // firmware server `server`; both downloads land in temp.tmp of programFolder.
+    Qmr51Upgrade(device::Session& session, platform::FileTransfer& transfer, platform::FtpAccount server,
+                 QString programFolder, UpgradeHost& host);
 
-    // Runs the four phases. True when the periodic refresh may run again afterwards; false after a
-    // transfer failure, which leaves the refresh off and the device waiting for a retry.
-    bool run();
+    // Runs the four phases.
+    Outcome run();
+    // Phases 3 and 4 for an image the caller loaded (a local HEX file): the image must already be
+    // known whole and fit (see imageRefusal).
+    Outcome sendAndRestart(const QByteArray& image, const std::array<std::uint8_t, 4>& version);
 
     // Phase 3 alone: sends `image` (padded, 1..255 blocks) and the closing frame announcing
-    // `version`. Resets UpgradeCancelled and shows the progress window first. The number of frames
+    // `version`. Clears a Cancel and shows the progress window first. The number of frames
     // acknowledged ends up in framesAcknowledged().
     TransferOutcome sendImage(const QByteArray& image, const std::array<std::uint8_t, 4>& version);
     int framesAcknowledged() const { return acknowledged_; }
@@ -72,8 +84,11 @@ private:
     bool sendAcknowledged(std::uint8_t command, const QByteArray& frame);
     void refuse(const QString& why);
 
-    shell::Tool& tool_;
-    ProgressHost& progress_;
+    device::Session& session_;
+    platform::FileTransfer& transfer_;
+    platform::FtpAccount server_;
+    QString programFolder_;
+    UpgradeHost& host_;
     int acknowledged_ = 0;
     int blocksDone_ = 0; // blocks sent, the closing frame counted as one more
 };

@@ -1,6 +1,8 @@
 #pragma once
-#include "firmware/ui/UpgradeWaits.h"
-#include "platform/Services.h"
+#include "firmware/UpgradeWaits.h"
+#include "platform/Clock.h"
+#include "platform/EventPump.h"
+#include "platform/FileTransfer.h"
 #include <QString>
 #include <functional>
 
@@ -18,7 +20,8 @@ public:
         QString error;            // the transfer client's reason when it failed
     };
 
-    FirmwareDownload(platform::Services& services, WaitDeadlines deadlines, const QString& localPath);
+    FirmwareDownload(platform::FileTransfer& transfer, platform::Clock& clock, platform::EventPump& pump,
+                     WaitDeadlines deadlines, const QString& localPath);
 
     // The local file goes before every download, so a left-over from an earlier run is never
     // taken for the new file. A file that cannot be removed is left (the download replaces it).
@@ -31,7 +34,9 @@ public:
                  const std::function<void(double secondsLeft, const platform::TransferJob& job)>& eachPass);
 
 private:
-    platform::Services& svc_;
+    platform::FileTransfer& transfer_;
+    platform::Clock& clock_;
+    platform::EventPump& pump_;
     WaitDeadlines deadlines_;
     QString localPath_;
 };

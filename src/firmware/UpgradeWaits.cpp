@@ -1,4 +1,4 @@
-#include "firmware/ui/UpgradeWaits.h"
+#include "firmware/UpgradeWaits.h"
 #include "platform/Waits.h"
 #include <algorithm>
 

@@ -9,8 +9,8 @@ namespace firmware {
 // progress window repaints and its Cancel button can be clicked. Every wait measures elapsed time
 // on the steady clock (deadline := elapsed + interval).
 
-// Where the deadlines live: the main window's public fields. `whole` (TimeOut2) holds the deadline
-// of a whole wait, `pause` (TimeOut) the deadline of the 0.2 s pauses inside it.
+// Where the deadlines live: the session's, so whoever shows a wait's progress can read them.
+// `whole` holds the deadline of a whole wait, `pause` the deadline of the 0.2 s pauses inside it.
 struct WaitDeadlines {
     double& whole;
     double& pause;

@@ -1,4 +1,4 @@
-#include "firmware/ui/UpgradeProgress.h"
+#include "firmware/UpgradeProgress.h"
 #include <algorithm>
 #include <cmath>
 

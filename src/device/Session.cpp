@@ -1,0 +1,99 @@
+#include "device/Session.h"
+#include "diagnostics/InputCounter.h"
+#include "link/Commands.h"
+#include "view/ReadingsDecoder.h"
+
+namespace device {
+
+Session::Session(platform::SerialPort& port, platform::PortListing& ports, platform::Clock& clock,
+                 platform::EventPump& pump)
+    : line_(port),
+      ports_(ports),
+      clock_(clock),
+      pump_(pump),
+      link_(port, clock, pump, waitDeadline_),
+      exchange_(port, clock, pump, kind_, replyDeadline_, [this] { emit settingsRefused(); })
+{
+}
+
+bool Session::open(std::uint8_t portNumber)
+{
+    kind_.reset();
+    port_ = link_.OpenCom(portNumber);
+    connectFailed_ = !port_;
+    return port_.has_value();
+}
+
+bool Session::identify()
+{
+    const QByteArray reply = request(comlink::kIdentify);
+    const Identification id = identifyDevice(reply);
+    if (!id.deviceFound) {
+        // The port stays open: a device that is still booting may answer a later connect, and the
+        // user's next choice of port closes it.
+        port_.reset();
+        connectFailed_ = true;
+        return false;
+    }
+    firmware_ = id.fwVersion;
+    kind_ = id.kind;
+    serial_ = id.serial;
+    answer_ = reply;
+    // The log holds the readings of this connection only.
+    readings_.clear();
+    emit connected();
+    return true;
+}
+
+Session::ConnectOutcome Session::connect(std::uint8_t portNumber)
+{
+    if (!open(portNumber))
+        return ConnectOutcome::NotOpened;
+    return identify() ? ConnectOutcome::Connected : ConnectOutcome::NoDevice;
+}
+
+void Session::close()
+{
+    port_.reset();
+    connectFailed_ = false;
+    line_.close();
+}
+
+void Session::assume(std::optional<std::uint8_t> portNumber, std::optional<DeviceKind> kind)
+{
+    port_ = portNumber;
+    if (kind)
+        kind_ = kind;
+}
+
+QByteArray Session::request(std::uint8_t command, const QByteArray& payload)
+{
+    const QByteArray reply = exchange_.SendCommand(command, payload);
+    if (exchange_.lastExchangePortFailed() && line_.isOpen() && port_)
+        emit lineLost();
+    return reply;
+}
+
+view::ReadingRow Session::poll(bool nederlandSelected, bool belgieSelected)
+{
+    const QByteArray reply = request(comlink::kReadReadings);
+    // The row carries the moment the readings arrived, not the moment they were asked for.
+    const qint64 takenAtMsecs = clock_.now().toMSecsSinceEpoch();
+    const view::ReadingRow row = view::decodeReadings(reply, kind_, nederlandSelected, belgieSelected, takenAtMsecs);
+    readings_.append(row);
+    return row;
+}
+
+void Session::sendSettings(const SettingsRecord& settings)
+{
+    request(comlink::kWriteSettings, settingsPayload(settings, kind_.value_or(DeviceKind::Qmr51), firmware_));
+}
+
+QByteArray Session::readDebugLog() { return request(comlink::kReadDebugLog); }
+
+void Session::presetCounter(int inputIndex, quint32 value)
+{
+    request(diagnostics::inputCounterCommand(inputIndex), diagnostics::inputCounterPayload(inputIndex, value));
+}
+
+} // namespace device
