@@ -64,9 +64,9 @@ void BM_LastReplyByteToReturn(benchmark::State& state)
     std::vector<double> micros;
     for (auto _ : state) {
         const auto sent = std::chrono::steady_clock::now();
-        const QByteArray result = line.exchange.SendCommand(86, {});
+        const comlink::Reply result = line.exchange.SendCommand(86, {});
         const auto returned = std::chrono::steady_clock::now();
-        if (result.isEmpty() || result.at(0) != 0) {
+        if (!result.ok()) {
             state.SkipWithError("the identification was not answered");
             break;
         }
@@ -99,10 +99,10 @@ void BM_AcknowledgementWaitCpu(benchmark::State& state)
     for (auto _ : state) {
         const double process0 = cpuSeconds(CLOCK_PROCESS_CPUTIME_ID);
         const double thread0 = cpuSeconds(CLOCK_THREAD_CPUTIME_ID);
-        const QByteArray result = line.exchange.SendCommand(208, block);
+        const comlink::Reply result = line.exchange.SendCommand(208, block);
         processMs.push_back((cpuSeconds(CLOCK_PROCESS_CPUTIME_ID) - process0) * 1e3);
         threadMs.push_back((cpuSeconds(CLOCK_THREAD_CPUTIME_ID) - thread0) * 1e3);
-        if (result != QByteArray(1, '\0')) {
+        if (!result.ok()) {
             state.SkipWithError("the block was not acknowledged");
             break;
         }

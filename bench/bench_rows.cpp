@@ -2,6 +2,7 @@
 // decode one reply and to make the 22 cell texts of a row.
 //
 // Run: build-*/bench/bench_rows --benchmark_counters_tabular=true
+#include "Bytes.h"
 #include "BenchMain.h"
 #include <QCoreApplication>
 #include "view/ReadingFormat.h"
@@ -43,7 +44,7 @@ QByteArray tikaV2Reply()
 template <typename Rows>
 void storeRows(benchmark::State& state, bool reserve)
 {
-    const view::ReadingRow row = view::decodeReadings(qmrReply(), device::DeviceKind::Qmr51, true, false, 1700000000000);
+    const view::ReadingRow row = view::decodeReadings(fakes::replyOf(qmrReply()), device::DeviceKind::Qmr51, true, false, 1700000000000);
     double bytesPerRow = 0;
     for (auto _ : state) {
         Rows rows;
@@ -68,7 +69,7 @@ BENCHMARK(BM_RowsInQList)->Unit(benchmark::kMillisecond);
 
 void BM_DecodeReply(benchmark::State& state)
 {
-    const QByteArray reply = qmrReply();
+    const comlink::Reply reply = fakes::replyOf(qmrReply());
     for (auto _ : state)
         benchmark::DoNotOptimize(view::decodeReadings(reply, device::DeviceKind::Qmr51, true, false, 1700000000000));
 }
@@ -78,7 +79,7 @@ void formatRow(benchmark::State& state, const QByteArray& reply, const char* dev
 {
     const QLocale dutch(QLocale::Dutch, QLocale::Netherlands);
     for (auto _ : state) {
-        const view::ReadingRow row = view::decodeReadings(reply, device::kindNamed(QString::fromLatin1(deviceType)), true, false, 1700000000000);
+        const view::ReadingRow row = view::decodeReadings(fakes::replyOf(reply), device::kindNamed(QString::fromLatin1(deviceType)), true, false, 1700000000000);
         for (int column = 0; column < view::kReadingColumnCount; ++column)
             benchmark::DoNotOptimize(view::readingCellText(row, column, dutch));
     }

@@ -3,8 +3,9 @@
 // 0 ... 255 must survive being shown and saved, and the proposed file name never holds a '/' or
 // ':' whatever the caption, date and time texts hold.
 //
-// Input: the SendCommand result of command 68 (status byte first); the same bytes, read as UTF-16,
+// Input: the reply to command 68, written status byte first; the same bytes, read as UTF-16,
 // also serve as text the user typed into the log box, and split in three as caption, date and time.
+#include "Bytes.h"
 #include "FuzzCheck.h"
 #include "diagnostics/DebugLogText.h"
 #include <array>
@@ -22,7 +23,9 @@ bool isKnownMessage(const QString& text)
 
 void checkReadOutcome(const QByteArray& result)
 {
-    const diagnostics::DebugLogReadOutcome outcome = diagnostics::interpretDebugLogResult(result);
+    if (result.isEmpty())
+        return;
+    const diagnostics::DebugLogReadOutcome outcome = diagnostics::interpretDebugLogResult(fakes::replyOf(result));
     FUZZ_CHECK(outcome.message.isEmpty() || isKnownMessage(outcome.message));
     FUZZ_CHECK(outcome.message.isEmpty() || outcome.appendBytes.isEmpty());
     const bool logText = !result.isEmpty() && result.at(0) == 0 && result.size() != 2;

@@ -3,9 +3,10 @@
 // kinds, and the settings it would send back are 4, 14 or 18 bytes; settings read from a device and
 // sent back unchanged are the same bytes the device sent.
 //
-// Input: the SendCommand result of command 86 (status byte first). The same bytes also fill a
+// Input: the reply to command 86, written status byte first. The same bytes also fill a
 // settings record with arbitrary (even negative or huge) control values and a firmware version,
 // for the payload builders.
+#include "Bytes.h"
 #include "FuzzCheck.h"
 #include "device/Identification.h"
 #include "device/SettingsRecord.h"
@@ -98,11 +99,11 @@ void checkShownValues(const device::TikaOutputBytes& out, FuzzedDataProvider& in
 void checkTikaReadBack(const QByteArray& result, const Version& fw, FuzzedDataProvider& in)
 {
     device::SettingsRecord back;
-    back.protocolPosition = device::tikaProtocolPositionOf(result);
+    back.protocolPosition = device::tikaProtocolPositionOf(result.mid(1));
     FUZZ_CHECK(back.protocolPosition >= 0 && back.protocolPosition <= 5);
-    back.modbusAddress = device::tikaModbusAddress(result);
+    back.modbusAddress = device::tikaModbusAddress(result.mid(1));
     for (int i = 0; i < 2; ++i) {
-        const device::TikaOutputBytes out = device::tikaOutputBytes(result, i);
+        const device::TikaOutputBytes out = device::tikaOutputBytes(result.mid(1), i);
         FUZZ_CHECK(out.function >= 0 && out.function <= 255 && out.divider >= 0 && out.divider <= 255);
         FUZZ_CHECK(out.powerLevelW >= 0 && out.powerLevelW <= 65535);
         FUZZ_CHECK(out.powerDiffW >= 0 && out.powerDiffW <= 65535);
@@ -131,7 +132,7 @@ void checkTikaReadBack(const QByteArray& result, const Version& fw, FuzzedDataPr
 
 void checkQmrReadBack(const QByteArray& result)
 {
-    const device::QmrReadBack back = device::qmrReadBack(result);
+    const device::QmrReadBack back = device::qmrReadBack(result.mid(1));
     FUZZ_CHECK(back.protocolPosition >= 0 && back.protocolPosition <= 3);
     device::SettingsRecord record;
     record.intervalSeconds = back.intervalSeconds;
@@ -154,7 +155,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QByteArray result = fuzzing::bytesOf(data, size);
     FuzzedDataProvider in(data, size);
 
-    const device::Identification id = device::identifyDevice(result);
+    if (result.isEmpty())
+        return 0;
+    const device::Identification id = device::identifyDevice(fakes::replyOf(result));
     Version fw{};
     if (!id.deviceFound) {
         FUZZ_CHECK(id.serial.isEmpty());

@@ -4,7 +4,8 @@
 // locales.
 //
 // Input: byte 0 picks the device kind (bits 0-1) and the country option buttons (bits 2-3); the
-// rest is the SendCommand result of command 64 (status byte first).
+// rest is the reply to command 64, written status byte first.
+#include "Bytes.h"
 #include "FuzzCheck.h"
 #include "device/DeviceKind.h"
 #include "view/ReadingFormat.h"
@@ -79,7 +80,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool belgie = (data[0] & 8) != 0;
     const QByteArray result = fuzzing::bytesOf(data + 1, size - 1);
 
-    const view::ReadingRow row = view::decodeReadings(result, device::kindNamed(deviceType), nederland, belgie, kTakenAtMsecs);
+    if (result.isEmpty())
+        return 0;
+    const view::ReadingRow row =
+        view::decodeReadings(fakes::replyOf(result), device::kindNamed(deviceType), nederland, belgie, kTakenAtMsecs);
     FUZZ_CHECK(row.takenAtMsecs == kTakenAtMsecs);
     FUZZ_CHECK(row.completeFields <= 13);
     if (result.isEmpty() || result.at(0) != 0) {

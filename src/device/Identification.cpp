@@ -5,27 +5,28 @@ namespace device {
 namespace {
 
 constexpr int kSerialLength = 8;
-// Result byte index of the first serial byte (data offset 8 for a QMR51, 18 for a TIKA).
-constexpr int kQmrSerialIndex = 9;
-constexpr int kTikaSerialIndex = 19;
+// Reply byte index of the first serial byte.
+constexpr int kQmrSerialIndex = 8;
+constexpr int kTikaSerialIndex = 18;
 
-std::uint8_t byteAt(const QByteArray& result, int index) { return static_cast<std::uint8_t>(result.at(index)); }
+std::uint8_t byteAt(const QByteArray& bytes, int index) { return static_cast<std::uint8_t>(bytes.at(index)); }
 
 } // namespace
 
-Identification identifyDevice(const QByteArray& result)
+Identification identifyDevice(const comlink::Reply& reply)
 {
     Identification id;
+    const QByteArray& result = reply.data;
     const int length = static_cast<int>(result.size());
-    // The status byte comes first; anything but 0 means the device did not answer properly.
-    if (length < kQmrMinResultLength || byteAt(result, 0) != 0)
+    // Any status but 0 means the device did not answer properly.
+    if (length < kQmrMinReplyLength || !reply.ok())
         return id;
 
     id.deviceFound = true;
     for (int i = 0; i < 4; ++i)
-        id.fwVersion[static_cast<std::size_t>(i)] = byteAt(result, 1 + i);
+        id.fwVersion[static_cast<std::size_t>(i)] = byteAt(result, i);
 
-    if (length >= kTikaMinResultLength) {
+    if (length >= kTikaMinReplyLength) {
         // The TIKA V1 (ESP32) and V2 (ESP32-S3) answer alike; only the serial tells them apart,
         // compared exactly (a "22m" or "21M" module is a V1).
         id.serial = result.mid(kTikaSerialIndex, kSerialLength);

@@ -26,7 +26,7 @@ bool Session::open(std::uint8_t portNumber)
 
 bool Session::identify()
 {
-    const QByteArray reply = request(comlink::kIdentify);
+    const comlink::Reply reply = request(comlink::kIdentify);
     const Identification id = identifyDevice(reply);
     if (!id.deviceFound) {
         // The port stays open: a device that is still booting may answer a later connect, and the
@@ -38,7 +38,7 @@ bool Session::identify()
     firmware_ = id.fwVersion;
     kind_ = id.kind;
     serial_ = id.serial;
-    answer_ = reply;
+    answer_ = reply.data;
     // The log holds the readings of this connection only.
     readings_.clear();
     emit connected();
@@ -66,9 +66,9 @@ void Session::assume(std::optional<std::uint8_t> portNumber, std::optional<Devic
         kind_ = kind;
 }
 
-QByteArray Session::request(std::uint8_t command, const QByteArray& payload)
+comlink::Reply Session::request(std::uint8_t command, const QByteArray& payload)
 {
-    const QByteArray reply = exchange_.SendCommand(command, payload);
+    const comlink::Reply reply = exchange_.SendCommand(command, payload);
     if (exchange_.lastExchangePortFailed() && line_.isOpen() && port_)
         emit lineLost();
     return reply;
@@ -76,7 +76,7 @@ QByteArray Session::request(std::uint8_t command, const QByteArray& payload)
 
 view::ReadingRow Session::poll(bool nederlandSelected, bool belgieSelected)
 {
-    const QByteArray reply = request(comlink::kReadReadings);
+    const comlink::Reply reply = request(comlink::kReadReadings);
     // The row carries the moment the readings arrived, not the moment they were asked for.
     const qint64 takenAtMsecs = clock_.now().toMSecsSinceEpoch();
     const view::ReadingRow row = view::decodeReadings(reply, kind_, nederlandSelected, belgieSelected, takenAtMsecs);
@@ -89,7 +89,7 @@ void Session::sendSettings(const SettingsRecord& settings)
     request(comlink::kWriteSettings, settingsPayload(settings, kind_.value_or(DeviceKind::Qmr51), firmware_));
 }
 
-QByteArray Session::readDebugLog() { return request(comlink::kReadDebugLog); }
+comlink::Reply Session::readDebugLog() { return request(comlink::kReadDebugLog); }
 
 void Session::presetCounter(int inputIndex, quint32 value)
 {

@@ -54,7 +54,7 @@ public:
     const std::array<std::uint8_t, 4>& firmware() const { return firmware_; }
     // Serial-number bytes of the connected device as it sent them.
     const QByteArray& serial() const { return serial_; }
-    // The identification answer of the connected device, which carries its settings.
+    // The identification reply bytes of the connected device, which carry its settings.
     const QByteArray& settingsAnswer() const { return answer_; }
     // The device path of a port, empty when the system has no such port.
     QString devicePath(int portNumber) const { return ports_.devicePath(portNumber); }
@@ -64,15 +64,15 @@ public:
     // ---- Requests --------------------------------------------------------------------------------
     // One request and its reply. When the line failed under it while a device was connected,
     // lineLost() is raised.
-    QByteArray request(std::uint8_t command, const QByteArray& payload = {});
+    comlink::Reply request(std::uint8_t command, const QByteArray& payload = {});
     // One readings request, decoded and appended to the log. The options say which country's
     // tariff names apply.
     view::ReadingRow poll(bool nederlandSelected, bool belgieSelected);
     // Sends the settings; a device that answers with anything but the acknowledgement raises
     // settingsRefused() (once for every look at the answer before the 0.8 s are over).
     void sendSettings(const SettingsRecord& settings);
-    // The raw result of the debug-log request.
-    QByteArray readDebugLog();
+    // The reply to the debug-log request.
+    comlink::Reply readDebugLog();
     // Presets input counter 1 or 2 (inputIndex 0 or 1).
     void presetCounter(int inputIndex, quint32 value);
 

@@ -22,16 +22,16 @@ void appendWord(QByteArray& out, int value)
     out.append(static_cast<char>(word % 256));
 }
 
-// R[p]: the byte at 1-based position p of the result (status byte = position 1). A position
-// beyond the result reads 0, so a caller that skipped identifyDevice cannot read past the end.
-int at(const QByteArray& result, int position)
+// The byte at data offset k of the reply. An offset beyond the reply reads 0, so a caller that
+// skipped identifyDevice cannot read past the end.
+int at(const QByteArray& reply, int offset)
 {
-    if (position < 1 || position > result.size())
+    if (offset < 0 || offset >= reply.size())
         return 0;
-    return static_cast<std::uint8_t>(result.at(position - 1));
+    return static_cast<std::uint8_t>(reply.at(offset));
 }
 
-int wordAt(const QByteArray& result, int position) { return at(result, position) * 256 + at(result, position + 1); }
+int wordAt(const QByteArray& reply, int offset) { return at(reply, offset) * 256 + at(reply, offset + 1); }
 
 } // namespace
 
@@ -111,33 +111,33 @@ QByteArray settingsPayload(const SettingsRecord& settings, DeviceKind kind,
     return isTika(kind) ? tikaSettingsPayload(settings, fwVersion) : qmrSettingsPayload(settings);
 }
 
-QmrReadBack qmrReadBack(const QByteArray& result)
+QmrReadBack qmrReadBack(const QByteArray& reply)
 {
     // Data offsets 4 ... 7: interval, country, protocol code, divider.
-    return {at(result, 6), qmrProtocolPosition(at(result, 7), at(result, 8)), at(result, 9)};
+    return {at(reply, 4), qmrProtocolPosition(at(reply, 5), at(reply, 6)), at(reply, 7)};
 }
 
-TikaOutputBytes tikaOutputBytes(const QByteArray& result, int output)
+TikaOutputBytes tikaOutputBytes(const QByteArray& reply, int output)
 {
     const int i = output == 0 ? 0 : 1;
     TikaOutputBytes out{};
-    out.divider = at(result, 8 + i);
-    out.function = at(result, 10 + i);
-    out.powerLevelW = wordAt(result, 12 + 4 * i);
-    out.powerDiffW = wordAt(result, 14 + 4 * i);
+    out.divider = at(reply, 6 + i);
+    out.function = at(reply, 8 + i);
+    out.powerLevelW = wordAt(reply, 10 + 4 * i);
+    out.powerDiffW = wordAt(reply, 12 + 4 * i);
     // The delays sit behind the serial number, at data offsets 26 ... 29; older firmware stops
     // after the serial.
-    out.hasDelays = result.size() >= kTikaDelaysMinResultLength;
+    out.hasDelays = reply.size() >= kTikaDelaysMinReplyLength;
     if (out.hasDelays) {
-        out.delayOnMinutes = at(result, 28 + 2 * i);
-        out.delayOffMinutes = at(result, 29 + 2 * i);
+        out.delayOnMinutes = at(reply, 26 + 2 * i);
+        out.delayOffMinutes = at(reply, 27 + 2 * i);
     }
     return out;
 }
 
-int tikaProtocolPositionOf(const QByteArray& result) { return tikaProtocolPosition(at(result, 6)); }
+int tikaProtocolPositionOf(const QByteArray& reply) { return tikaProtocolPosition(at(reply, 4)); }
 
-int tikaModbusAddress(const QByteArray& result) { return at(result, 7); }
+int tikaModbusAddress(const QByteArray& reply) { return at(reply, 5); }
 
 int dividerShown(int dividerByte, int upperBound) { return dividerByte > upperBound ? 1 : dividerByte; }
 

@@ -20,8 +20,8 @@ inline constexpr int kExportPowerFunction = 13;
 inline constexpr int kMaxPowerDiffW = 32767;
 // A "not set" difference is shown as this value.
 inline constexpr int kUnsetPowerDiffShownW = 100;
-// Result length (status byte included) from which a TIKA answer carries the four delay bytes.
-inline constexpr int kTikaDelaysMinResultLength = 34;
+// Reply length (the closing '#' included) from which a TIKA answer carries the four delay bytes.
+inline constexpr int kTikaDelaysMinReplyLength = 33;
 
 // Values of the settings controls. Every value is what the control holds; the builders below take
 // each single-byte value as 0 ... 255 and each power value as 0 ... 65535 (clamped, never wrapped,
@@ -74,8 +74,8 @@ QByteArray settingsPayload(const SettingsRecord& settings, DeviceKind kind,
 // ---- Read-back from the identification answer ---------------------------------------------------
 // The read-back fills the window's controls in a fixed order, using whatever bounds the controls
 // have at that moment; these helpers give the raw fields and the rules, the caller supplies bounds.
-// `result` is the SendCommand result of command 86 (status byte first), already accepted by
-// identifyDevice, so every field read here lies inside it (a byte beyond the result would read 0).
+// `reply` is the reply bytes of command 86 (data first), already accepted by identifyDevice, so
+// every field read here lies inside it (a byte beyond the reply would read 0).
 
 // QMR51 fields: interval (seconds), cmbProtocol position, divider.
 struct QmrReadBack {
@@ -83,7 +83,7 @@ struct QmrReadBack {
     int protocolPosition;
     int divider;
 };
-QmrReadBack qmrReadBack(const QByteArray& result);
+QmrReadBack qmrReadBack(const QByteArray& reply);
 
 // Raw TIKA fields of one output (0 = Out 1, 1 = Out 2).
 struct TikaOutputBytes {
@@ -95,11 +95,11 @@ struct TikaOutputBytes {
     int delayOnMinutes;  // 0 when !hasDelays
     int delayOffMinutes; // 0 when !hasDelays
 };
-TikaOutputBytes tikaOutputBytes(const QByteArray& result, int output);
+TikaOutputBytes tikaOutputBytes(const QByteArray& reply, int output);
 // cmbProtocol position from a TIKA answer.
-int tikaProtocolPositionOf(const QByteArray& result);
+int tikaProtocolPositionOf(const QByteArray& reply);
 // Modbus address from a TIKA answer.
-int tikaModbusAddress(const QByteArray& result);
+int tikaModbusAddress(const QByteArray& reply);
 
 // The read-back rules, given the bounds in force on the control:
 // a divider above the upper bound falls back to 1 (one output pulse per input pulse);

@@ -18,15 +18,13 @@ QString deviceStatusMessage(std::uint8_t status)
 
 } // namespace
 
-DebugLogReadOutcome interpretDebugLogResult(const QByteArray& result)
+DebugLogReadOutcome interpretDebugLogResult(const comlink::Reply& reply)
 {
-    if (result.isEmpty())
-        return {};
-    switch (static_cast<std::uint8_t>(result.at(0))) {
+    switch (reply.status) {
     case comlink::kOk:
-        if (result.size() == 2)
-            return {deviceStatusMessage(static_cast<std::uint8_t>(result.at(1))), {}};
-        return {{}, result.mid(1)};
+        if (reply.data.size() == 1)
+            return {deviceStatusMessage(static_cast<std::uint8_t>(reply.data.at(0))), {}};
+        return {{}, reply.data};
     case comlink::kLengthOverflow: return {QStringLiteral("RX Length Overflow"), {}};
     case comlink::kWrongEnd: return {QStringLiteral("Wrong end character received"), {}};
     case comlink::kTimedOut: return {QStringLiteral("RX timed out"), {}};

@@ -1,4 +1,5 @@
 #pragma once
+#include "link/Commands.h"
 #include <QByteArray>
 #include <QString>
 
@@ -13,14 +14,14 @@ struct DebugLogReadOutcome {
     QByteArray appendBytes;
 };
 
-// Interprets the SendCommand result of command 68 (status byte first, then the data):
+// Interprets the reply to command 68:
 // - status 0 with exactly one data byte: the module reports why it has no log: 1 "P1 busy. Please
 //   retry", 2 "Buffer (1200bytes) overflow", 3 "P1 not connected or protocol not set correctly";
 //   any other single byte: nothing at all;
 // - status 0 otherwise: the data is log text, appended as it is;
 // - 250 "RX Length Overflow", 251 "Wrong end character received", 252 "RX timed out";
-// - any other status (or an empty result): nothing.
-DebugLogReadOutcome interpretDebugLogResult(const QByteArray& result);
+// - any other status: nothing.
+DebugLogReadOutcome interpretDebugLogResult(const comlink::Reply& reply);
 
 // The log is a byte string from the device, not text in any particular character set. The log box
 // shows byte n as the character U+00nn (Latin-1), one character for every byte 0 ... 255; the

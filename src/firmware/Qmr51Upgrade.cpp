@@ -217,7 +217,7 @@ Qmr51Upgrade::TransferOutcome Qmr51Upgrade::sendImage(const QByteArray& image, c
 bool Qmr51Upgrade::sendAcknowledged(std::uint8_t command, const QByteArray& frame)
 {
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        if (session_.request(command, frame) == QByteArray(1, char(comlink::kOk))) {
+        if (session_.request(command, frame).ok()) {
             ++acknowledged_;
             return true;
         }

@@ -7,7 +7,7 @@ namespace comlink {
 
 namespace {
 
-QByteArray single(std::uint8_t status) { return QByteArray(1, static_cast<char>(status)); }
+Reply single(std::uint8_t status) { return {status, {}}; }
 
 std::uint8_t byteAt(const QByteArray& bytes, int zeroBasedIndex)
 {
@@ -50,11 +50,11 @@ bool CommandExchange::receiveMore()
     return rx_.size() != before || clock_.elapsedSeconds() < timeOut_;
 }
 
-QByteArray CommandExchange::SendCommand(std::uint8_t command, const QByteArray& payload)
+Reply CommandExchange::SendCommand(std::uint8_t command, const QByteArray& payload)
 {
     BusyGuard guard(busy_);
     portFailed_ = false;
-    QByteArray result = single(kTimedOut);
+    Reply result = single(kTimedOut);
     QByteArray& rx = rx_;
 
     // The closing frame of an upgrade may be answered by bytes already on their way, so only then
@@ -94,7 +94,7 @@ QByteArray CommandExchange::SendCommand(std::uint8_t command, const QByteArray& 
     return result;
 }
 
-void CommandExchange::acknowledgement(std::uint8_t command, QByteArray& result)
+void CommandExchange::acknowledgement(std::uint8_t command, Reply& result)
 {
     QByteArray& rx = rx_;
     if (rx.size() < 3)
@@ -110,7 +110,7 @@ void CommandExchange::acknowledgement(std::uint8_t command, QByteArray& result)
     result = single(acknowledged ? kOk : kNotAcknowledged);
 }
 
-CommandExchange::Verdict CommandExchange::standardReply(std::uint8_t command, QByteArray& result)
+CommandExchange::Verdict CommandExchange::standardReply(std::uint8_t command, Reply& result)
 {
     QByteArray& rx = rx_;
     const char marker[2] = {kFrameStart, static_cast<char>(static_cast<std::uint8_t>(command + 1))};
@@ -129,19 +129,18 @@ CommandExchange::Verdict CommandExchange::standardReply(std::uint8_t command, QB
             result = single(kWrongEnd);
             return Verdict::Return;
         }
-        // A TIKA module's readings start with a status byte of its own, so they are handed back
-        // without one in front.
+        // A TIKA module's readings start with a status byte of its own: that is their status.
         if (command == kReadReadings && device::isTika(deviceKind_))
-            result = rx.mid(3);
+            result = {byteAt(rx, 3), rx.mid(4)};
         else
-            result = single(kOk) + rx.mid(3);
+            result = {kOk, rx.mid(3)};
         return Verdict::Return;
     }
     rx.clear();
     return Verdict::Continue;
 }
 
-void CommandExchange::longReply(QByteArray& result)
+void CommandExchange::longReply(Reply& result)
 {
     QByteArray& rx = rx_;
     if (rx.size() < 6 || !rx.contains("*E"))
@@ -161,7 +160,7 @@ void CommandExchange::longReply(QByteArray& result)
     }
     if (rx.size() >= dataLength + 5) {
         if (rx.at(dataLength + 4) == kFrameEnd)
-            result = single(kOk) + rx.mid(4, dataLength);
+            result = {kOk, rx.mid(4, dataLength)};
         else
             result = single(kWrongEnd);
     }

@@ -3,6 +3,7 @@
 #include "platform/EventPump.h"
 #include "platform/SerialPort.h"
 #include "device/DeviceKind.h"
+#include "link/Commands.h"
 #include <QByteArray>
 #include <cstdint>
 #include <functional>
@@ -10,8 +11,8 @@
 namespace comlink {
 
 // The one request/response primitive between the tool and a device. It writes one request frame,
-// collects the answer in its receive buffer and hands back a byte string whose first byte is a
-// status (see Status), followed by the reply data.
+// collects the answer in its receive buffer and hands back a Reply: how the exchange ended and the
+// reply bytes.
 //
 // The exchange holds the interface thread: window events are handled once, right after the
 // request went out, and never during the wait. The wait blocks on the port for the time left to
@@ -28,7 +29,7 @@ public:
                     const std::optional<device::DeviceKind>& deviceKind, double& timeOut,
                     std::function<void()> settingsRefused);
 
-    QByteArray SendCommand(std::uint8_t command, const QByteArray& payload);
+    Reply SendCommand(std::uint8_t command, const QByteArray& payload);
 
     // True while an exchange is waiting for its reply (a timer tick handled during the exchange's
     // event pass sees it and stays away from the port).
@@ -44,9 +45,9 @@ private:
     // Waits for input until the deadline, appends it to RxBuffer. False when the wait is over:
     // deadline reached or a failed port.
     bool receiveMore();
-    Verdict standardReply(std::uint8_t command, QByteArray& result);
-    void longReply(QByteArray& result);
-    void acknowledgement(std::uint8_t command, QByteArray& result);
+    Verdict standardReply(std::uint8_t command, Reply& result);
+    void longReply(Reply& result);
+    void acknowledgement(std::uint8_t command, Reply& result);
 
     platform::SerialPort& port_;
     platform::Clock& clock_;

@@ -1,4 +1,5 @@
 #pragma once
+#include <QByteArray>
 #include <cstdint>
 
 namespace comlink {
@@ -15,13 +16,25 @@ enum Command : std::uint8_t {
     kFirmwareClose = 210, // closing frame of an upgrade, acknowledged
 };
 
-// Status byte in front of every result of SendCommand.
+// How an exchange ended (the status of a Reply).
 enum Status : std::uint8_t {
     kOk = 0,
     kLengthOverflow = 250,  // a debug log announced more than 1535 bytes
     kWrongEnd = 251,        // a complete frame that did not end in '#'
     kTimedOut = 252,        // nothing complete before the deadline (also: the port failed)
     kNotAcknowledged = 255, // bytes came back, but not "*U#"
+};
+
+// What came back for a request: how the exchange ended, and the reply bytes. For a standard reply
+// the bytes are everything from the first data byte on, as it arrived: the data, the frame's
+// closing '#' and whatever followed it (a reply is read by its announced length, and the device
+// kind is told by the whole answer's length). A TIKA module's readings carry a status byte of their
+// own: that byte is the status, the bytes behind it the data. A debug log is its data alone.
+struct Reply {
+    std::uint8_t status = kTimedOut;
+    QByteArray data;
+    bool ok() const { return status == kOk; }
+    bool operator==(const Reply&) const = default;
 };
 
 inline constexpr char kFrameStart = '*';

@@ -1,5 +1,6 @@
 #pragma once
 #include "device/DeviceKind.h"
+#include "link/Commands.h"
 #include "view/ReadingRow.h"
 #include <QByteArray>
 #include <QString>
@@ -8,14 +9,14 @@ namespace view {
 
 // Decodes the result of the readings command 64 into a grid row.
 //
-// result: the SendCommand result: status byte, then thirteen 4-byte fields, most significant byte
-// first (a QMR51 sends no status of its own; the exchange puts a 0 in front of its data). A status
-// other than 0 gives a row with no values. A valid reply shorter than 53 bytes keeps the fields it
-// holds in full; nothing is read beyond the result.
+// reply: thirteen 4-byte fields, most significant byte first (a QMR51 sends no status of its own,
+// so its status is the exchange's; a TIKA module's is its own first byte). A status other than 0
+// gives a row with no values. A valid reply shorter than 52 bytes keeps the fields it holds in
+// full; nothing is read beyond the reply.
 // kind: a TIKA V2 sends whole-number fields, any other kind single-precision fields.
 // nederlandSelected, belgieSelected: the country option buttons, which name the tariff.
 // takenAtMsecs: when the reply arrived (milliseconds since the epoch).
-ReadingRow decodeReadings(const QByteArray& result, std::optional<device::DeviceKind> kind, bool nederlandSelected,
+ReadingRow decodeReadings(const comlink::Reply& reply, std::optional<device::DeviceKind> kind, bool nederlandSelected,
                           bool belgieSelected, qint64 takenAtMsecs);
 
 // The single-precision number whose IEEE bit pattern is `bits`.

@@ -42,7 +42,7 @@ TEST(Identify, KindAndSerialFromTheAnswersLength)
     };
     const std::array<std::uint8_t, 4> v2401{24, 2, 0, 1};
     for (const Case& c : cases) {
-        const device::Identification id = device::identifyDevice(c.reply);
+        const device::Identification id = device::identifyDevice(fakes::replyOf(c.reply));
         EXPECT_EQ(id.deviceFound, *c.kind != '\0') << c.name;
         EXPECT_EQ(id.serial.toHex(' '), c.serial.toHex(' ')) << c.name;
         if (id.deviceFound) {

@@ -68,15 +68,15 @@ TEST(Payloads, LayoutOfBothKindsOutOfRangeValuesClampedNotWrapped)
 
 // ---- Read-back from the identification answer (command 86) ----
 
-// A TIKA answer as the device lays it out (result positions 1-based, status first):
-//  1 status, 2-5 version, 6 protocol code, 7 Modbus address, 8-9 divider Out 1 / Out 2,
-//  10-11 function Out 1 / Out 2, 12-13 level Out 1, 14-15 difference Out 1, 16-17 level Out 2,
-//  18-19 difference Out 2 (high byte first), 20-27 serial; firmware with delays adds
-//  28-31 delay on / off of Out 1, on / off of Out 2 and two bytes the tool leaves alone; '#' last.
+// A TIKA answer as the device lays it out (reply bytes from 0):
+//  0-3 version, 4 protocol code, 5 Modbus address, 6-7 divider Out 1 / Out 2,
+//  8-9 function Out 1 / Out 2, 10-11 level Out 1, 12-13 difference Out 1, 14-15 level Out 2,
+//  16-17 difference Out 2 (high byte first), 18-25 serial; firmware with delays adds
+//  26-29 delay on / off of Out 1, on / off of Out 2 and two bytes the tool leaves alone; '#' last.
 // Every field holds a value of its own, so a read one position off shows.
 QByteArray tikaAnswer(bool withDelays)
 {
-    QByteArray r = bytes({0, 24, 2, 0, 1, 7, 5, 3, 201, 13, 14, 0x01, 0xF4, 0xFF, 0xFF, 0x7F, 0xFF, 0x80, 0x00});
+    QByteArray r = bytes({24, 2, 0, 1, 7, 5, 3, 201, 13, 14, 0x01, 0xF4, 0xFF, 0xFF, 0x7F, 0xFF, 0x80, 0x00});
     r += "22M01234";
     if (withDelays)
         r += bytes({11, 12, 251, 9, 0x99, 0x98});
@@ -85,8 +85,8 @@ QByteArray tikaAnswer(bool withDelays)
 
 TEST(ReadBack, FieldPositionsOfBothOutputsAndTheDelayLength)
 {
-    ASSERT_EQ(tikaAnswer(false).size(), 28);
-    ASSERT_EQ(tikaAnswer(true).size(), 34); // the shortest answer with delays (kTikaDelaysMinResultLength)
+    ASSERT_EQ(tikaAnswer(false).size(), 27);
+    ASSERT_EQ(tikaAnswer(true).size(), 33); // the shortest answer with delays (kTikaDelaysMinReplyLength)
     struct Out {
         const char* name;
         QByteArray result;
@@ -98,12 +98,12 @@ TEST(ReadBack, FieldPositionsOfBothOutputsAndTheDelayLength)
         {"Out 1, with delays", tikaAnswer(true), 0, {13, 3, 500, 0xFFFF, true, 11, 12}, true},
         {"Out 2, with delays", tikaAnswer(true), 1, {14, 201, 0x7FFF, 0x8000, true, 251, 9}, false},
         {"Out 2, firmware without delays", tikaAnswer(false), 1, {14, 201, 0x7FFF, 0x8000, false, 0, 0}, false},
-        // The delay bytes are all there, but an answer one byte short of 34 is not one with delays.
-        {"one byte short of the delay length", tikaAnswer(true).left(32) + "#", 0, {13, 3, 500, 0xFFFF, false, 0, 0},
+        // The delay bytes are all there, but an answer one byte short of 33 is not one with delays.
+        {"one byte short of the delay length", tikaAnswer(true).left(31) + "#", 0, {13, 3, 500, 0xFFFF, false, 0, 0},
          true},
-        {"a cut answer reads 0 past its end", bytes({0, 24, 2, 0, 1, 7, 5, 3, 201, 255}), 1, {0, 201, 0, 0, false, 0, 0},
+        {"a cut answer reads 0 past its end", bytes({24, 2, 0, 1, 7, 5, 3, 201, 255}), 1, {0, 201, 0, 0, false, 0, 0},
          true},
-        {"function byte 255 is not clamped", bytes({0, 24, 2, 0, 1, 7, 5, 3, 201, 255}), 0, {255, 3, 0, 0, false, 0, 0},
+        {"function byte 255 is not clamped", bytes({24, 2, 0, 1, 7, 5, 3, 201, 255}), 0, {255, 3, 0, 0, false, 0, 0},
          false},
     };
     for (const Out& o : outs) {
@@ -120,8 +120,8 @@ TEST(ReadBack, FieldPositionsOfBothOutputsAndTheDelayLength)
     EXPECT_EQ(tikaProtocolPositionOf(tikaAnswer(true)), 4); // code 7: "DK"
     EXPECT_EQ(tikaModbusAddress(tikaAnswer(true)), 5);
 
-    // QMR51: 6 interval (read as is, even outside 5 ... 60), 7 country, 8 protocol code, 9 divider.
-    const QmrReadBack q = qmrReadBack(bytes({0, 24, 2, 0, 1, 200, 1, 4, 7}) + "Q5123456#");
+    // QMR51: 4 interval (read as is, even outside 5 ... 60), 5 country, 6 protocol code, 7 divider.
+    const QmrReadBack q = qmrReadBack(bytes({24, 2, 0, 1, 200, 1, 4, 7}) + "Q5123456#");
     EXPECT_EQ(q.intervalSeconds, 200);
     EXPECT_EQ(q.protocolPosition, 1); // country 1, code 4: "4.0 (NL)"
     EXPECT_EQ(q.divider, 7);

@@ -43,7 +43,7 @@ struct Line {
     }
     QByteArray send(int command, const QByteArray& payload = {})
     {
-        return exchange.SendCommand(static_cast<std::uint8_t>(command), payload);
+        return fakes::statusThenBytes(exchange.SendCommand(static_cast<std::uint8_t>(command), payload));
     }
 };
 

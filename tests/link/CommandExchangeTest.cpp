@@ -18,9 +18,10 @@ struct Exchange {
     int refusals = 0;
     comlink::CommandExchange exchange{p.port, p.clock, p.pump, kind, timeOut, [this] { ++refusals; }};
     Exchange() { p.port.open(3); }
+    // The reply as the tables write it: status first.
     QByteArray send(int command, const QByteArray& payload = {})
     {
-        return exchange.SendCommand(static_cast<std::uint8_t>(command), payload);
+        return fakes::statusThenBytes(exchange.SendCommand(static_cast<std::uint8_t>(command), payload));
     }
 };
 

@@ -1,4 +1,5 @@
 #pragma once
+#include "link/Commands.h"
 #include <QByteArray>
 #include <initializer_list>
 
@@ -12,6 +13,18 @@ inline QByteArray bytes(std::initializer_list<int> values)
     for (int v : values)
         out.append(static_cast<char>(v));
     return out;
+}
+
+// A reply written the way a device's answers are listed: the status byte first, then the bytes.
+inline comlink::Reply replyOf(const QByteArray& statusThenBytes)
+{
+    return {static_cast<std::uint8_t>(statusThenBytes.at(0)), statusThenBytes.mid(1)};
+}
+
+// The same notation back: the status byte, then the reply bytes.
+inline QByteArray statusThenBytes(const comlink::Reply& reply)
+{
+    return QByteArray(1, static_cast<char>(reply.status)) + reply.data;
 }
 
 } // namespace fakes

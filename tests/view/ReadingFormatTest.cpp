@@ -19,7 +19,7 @@ ReadingRow rowWith(device::DeviceKind kind, int k, const QByteArray& field)
 {
     QByteArray reply = bytes({0}) + QByteArray(52, '\0') + "#";
     reply.replace(1 + 4 * (k - 1), 4, field);
-    return decodeReadings(reply, kind, true, false, 0);
+    return decodeReadings(fakes::replyOf(reply), kind, true, false, 0);
 }
 
 // A TIKA V2 sends whole numbers (gas and water in litres), the others singles shown with 7 digits;
@@ -55,7 +55,7 @@ TEST(ReadingCells, EveryFieldInItsColumnWithItsUnit)
     QByteArray reply = bytes({0});
     for (int k = 1; k <= 13; ++k)
         reply += bytes({0, 0, 0, k});
-    const ReadingRow row = decodeReadings(reply, device::DeviceKind::TikaV2, true, false, 0);
+    const ReadingRow row = decodeReadings(fakes::replyOf(reply), device::DeviceKind::TikaV2, true, false, 0);
     const QStringList expected = {"",       "",        "",        "1 W",       "2 Wh",     "3 Wh",
                                   "4 Wh",   "",        "5 W",     "6 Wh",      "7 Wh",     "8 Wh",
                                   "",       "",        "",        "0.009 m\u00B3", "0.01 m\u00B3", "",
@@ -68,18 +68,18 @@ TEST(ReadingCells, TariffStatusRowsAndCutReplies)
 {
     QByteArray reply = bytes({0}) + QByteArray(52, '\0');
     reply.replace(41, 4, bytes({0x3F, 0x80, 0, 0}));
-    EXPECT_EQ(readingCellText(decodeReadings(reply, device::DeviceKind::Qmr51, true, false, 0), 13, kEnglish), "Low");
-    EXPECT_EQ(readingCellText(decodeReadings(reply, device::DeviceKind::Qmr51, false, true, 0), 13, kEnglish), "High");
+    EXPECT_EQ(readingCellText(decodeReadings(fakes::replyOf(reply), device::DeviceKind::Qmr51, true, false, 0), 13, kEnglish), "Low");
+    EXPECT_EQ(readingCellText(decodeReadings(fakes::replyOf(reply), device::DeviceKind::Qmr51, false, true, 0), 13, kEnglish), "High");
 
     for (auto [status, text] : {std::pair{1, "??? P1 busy"}, {2, "??? Overflow"}, {3, "??? P1 error"}, {252, ""}}) {
-        const ReadingRow row = decodeReadings(bytes({status}) + QByteArray(53, '\x44'), device::DeviceKind::TikaV1, true, false, 0);
+        const ReadingRow row = decodeReadings(fakes::replyOf(bytes({status}) + QByteArray(53, '\x44')), device::DeviceKind::TikaV1, true, false, 0);
         EXPECT_EQ(readingCellText(row, 3, kEnglish), text) << status;
         EXPECT_FALSE(readingCellText(row, 1, kEnglish).isEmpty());
         for (int column = 4; column < kReadingColumnCount; ++column)
             EXPECT_EQ(readingCellText(row, column, kEnglish), "") << status << " column " << column;
     }
 
-    const ReadingRow cut = decodeReadings(bytes({0, 0x44, 0x7A, 0, 0, 0x44, 0x7A, 0, 0, 0x44, 0x7A}),
+    const ReadingRow cut = decodeReadings(fakes::replyOf(bytes({0, 0x44, 0x7A, 0, 0, 0x44, 0x7A, 0, 0, 0x44, 0x7A})),
                                           device::DeviceKind::Qmr51, true, false, 0);
     EXPECT_EQ(readingCellText(cut, 4, kEnglish), "1000 Wh");
     EXPECT_EQ(readingCellText(cut, 5, kEnglish), "");
@@ -88,7 +88,7 @@ TEST(ReadingCells, TariffStatusRowsAndCutReplies)
 TEST(ReadingCells, DateAndTimeInTheUsersFormats)
 {
     const qint64 taken = QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9)).toMSecsSinceEpoch();
-    const ReadingRow row = decodeReadings(bytes({252}), device::DeviceKind::Qmr51, true, false, taken);
+    const ReadingRow row = decodeReadings(fakes::replyOf(bytes({252})), device::DeviceKind::Qmr51, true, false, taken);
     EXPECT_EQ(readingCellText(row, 0, kDutch), "05-03-2024");
     EXPECT_EQ(readingCellText(row, 1, kDutch), "14:07:09");
     EXPECT_EQ(readingCellText(row, 0, kEnglish), "3/5/24");

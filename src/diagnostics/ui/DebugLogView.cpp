@@ -53,7 +53,7 @@ void DebugLogView::cmdReadDebugLog_Click()
     // The device serves one request at a time; a click let through by another exchange waits.
     if (tool_.session.busy())
         return;
-    const QByteArray result = tool_.session.readDebugLog();
+    const comlink::Reply result = tool_.session.readDebugLog();
     const DebugLogReadOutcome outcome = interpretDebugLogResult(result);
     if (!outcome.message.isEmpty())
         tool_.svc.dialogs.message(outcome.message);
