@@ -1,6 +1,7 @@
 #include "link/CommandExchange.h"
 #include "link/Commands.h"
 #include "link/Frames.h"
+#include "link/ReplyRules.h"
 #include <cmath>
 
 namespace comlink {
@@ -8,11 +9,6 @@ namespace comlink {
 namespace {
 
 Reply single(std::uint8_t status) { return {status, {}}; }
-
-std::uint8_t byteAt(const QByteArray& bytes, int zeroBasedIndex)
-{
-    return static_cast<std::uint8_t>(bytes.at(zeroBasedIndex));
-}
 
 // Marks the exchange busy for its whole length, whichever way it returns.
 struct BusyGuard {
@@ -96,10 +92,10 @@ Reply CommandExchange::SendCommand(std::uint8_t command, const QByteArray& paylo
 
 void CommandExchange::acknowledgement(std::uint8_t command, Reply& result)
 {
-    QByteArray& rx = rx_;
-    if (rx.size() < 3)
+    const AcknowledgementState state = acknowledgementState(rx_);
+    if (state == AcknowledgementState::TooFewBytes)
         return;
-    const bool acknowledged = containsAcknowledgement(rx);
+    const bool acknowledged = state == AcknowledgementState::Acknowledged;
     if (command == kWriteSettings) {
         // The settings command keeps its time-out status; a wrong answer is told to the user, and
         // told again on a later pass if the acknowledgement still has not come.
@@ -112,59 +108,45 @@ void CommandExchange::acknowledgement(std::uint8_t command, Reply& result)
 
 CommandExchange::Verdict CommandExchange::standardReply(std::uint8_t command, Reply& result)
 {
-    QByteArray& rx = rx_;
-    const char marker[2] = {kFrameStart, static_cast<char>(static_cast<std::uint8_t>(command + 1))};
-    if (rx.size() < 5 || !rx.contains(QByteArray(marker, 2)))
+    // A TIKA module's readings start with a status byte of its own: that is their status.
+    const bool moduleReadings = command == kReadReadings && device::isTika(deviceKind_);
+    StandardReplyState state = standardReplyState(rx_, command, moduleReadings);
+    if (state.stage == StandardReplyState::Stage::NoFrame)
         return Verdict::Continue;
-
-    // The frame is read from the first byte of the buffer wherever the marker was found: bytes in
-    // front of a reply shift it, and the length then comes from the wrong place.
-    const int dataLength = byteAt(rx, 2);
-    while (rx.size() < dataLength + 4) {
+    // The rest of a frame that has begun is awaited to the deadline set when the request went out.
+    while (state.stage == StandardReplyState::Stage::Incomplete) {
         if (!receiveMore())
             break;
+        state = standardReplyState(rx_, command, moduleReadings);
     }
-    if (rx.size() >= dataLength + 4) {
-        if (rx.at(dataLength + 3) != kFrameEnd) {
-            result = single(kWrongEnd);
-            return Verdict::Return;
-        }
-        // A TIKA module's readings start with a status byte of its own: that is their status.
-        if (command == kReadReadings && device::isTika(deviceKind_))
-            result = {byteAt(rx, 3), rx.mid(4)};
-        else
-            result = {kOk, rx.mid(3)};
+    if (state.stage == StandardReplyState::Stage::Complete) {
+        result = state.reply;
         return Verdict::Return;
     }
-    rx.clear();
+    rx_.clear();
     return Verdict::Continue;
 }
 
 void CommandExchange::longReply(Reply& result)
 {
-    QByteArray& rx = rx_;
-    if (rx.size() < 6 || !rx.contains("*E"))
+    LongReplyState state = longReplyState(rx_);
+    if (state.stage == LongReplyState::Stage::NoHeader)
         return;
-    const int high = byteAt(rx, 2);
-    if (high > kLongReplyMaxHigh) {
+    if (state.stage == LongReplyState::Stage::Overflow) {
         // The log holds at most 1535 bytes; a longer announcement is nonsense. The verdict
         // stands until the deadline.
-        result = single(kLengthOverflow);
+        result = state.reply;
         return;
     }
-    const int dataLength = high * 256 + byteAt(rx, 3);
     timeOut_ = clock_.elapsedSeconds() + kLongReplySeconds;
-    while (rx.size() < dataLength + 5) {
+    while (state.stage == LongReplyState::Stage::Incomplete) {
         if (!receiveMore())
             break;
+        state = longReplyState(rx_);
     }
-    if (rx.size() >= dataLength + 5) {
-        if (rx.at(dataLength + 4) == kFrameEnd)
-            result = {kOk, rx.mid(4, dataLength)};
-        else
-            result = single(kWrongEnd);
-    }
-    rx.clear();
+    if (state.stage == LongReplyState::Stage::Complete)
+        result = state.reply;
+    rx_.clear();
 }
 
 } // namespace comlink

@@ -25,9 +25,11 @@ inline constexpr std::array<int, kGridColumns> kSetupOrder{0, 1, 2, 3, 4, 5, 6, 
                                                            11, 12, 15, 16, 14, 18, 17, 13, 19, 20, 21};
 
 inline constexpr int kTariffColumn = 13;
+// The two pulse-input columns ("Extern1"/"Extern2", "Input 1"/"Input 2" on a TIKA V2).
+inline constexpr int kFirstInputColumn = 20;
+inline constexpr int kLastInputColumn = 21;
 
 // Twips to device pixels at the screen's resolution (15 twips a pixel at 96 dots per inch).
 inline int twipsToPixels(int twips, double dotsPerInch) { return static_cast<int>(twips * dotsPerInch / 1440.0 + 0.5); }
-inline int pixelsToTwips(int pixels, double dotsPerInch) { return static_cast<int>(pixels * 1440.0 / dotsPerInch + 0.5); }
 
 } // namespace view

@@ -24,8 +24,6 @@ constexpr CsvName kCsvNames[] = {
     {8, "Export power (W)"}, {9, "Export high (Wh)"},  {10, "Export low (Wh)"},  {11, "Export diff. (Wh)"},
     {13, "Tariff"},          {15, "Gas (m3)"},         {16, "Gas diff. (m3)"},   {18, "Water (m3)"},
 };
-constexpr int kFirstInputColumn = 20;
-constexpr int kLastInputColumn = 21;
 
 // Shortest fixed-point text that reads back as the same value of type T.
 template <typename T>

@@ -119,12 +119,6 @@ int FrmQMR51::twips(int value) const
     return view::twipsToPixels(value, s ? s->logicalDotsPerInchX() : 96.0);
 }
 
-int FrmQMR51::toTwips(int pixels) const
-{
-    const QScreen* s = screen();
-    return view::pixelsToTwips(pixels, s ? s->logicalDotsPerInchX() : 96.0);
-}
-
 void FrmQMR51::buildPortControls(QWidget* parent)
 {
     auto* grid = new QGridLayout;

@@ -100,7 +100,6 @@ public:
     static constexpr int kGridLeftTwips = 2900;
     static constexpr int kGridTopTwips = 285;
     int twips(int value) const;        // twips -> pixels
-    int toTwips(int pixels) const;     // pixels -> twips
 
 signals:
     // The user (or the program) asked the window to close; the shut-down runs in the handler.

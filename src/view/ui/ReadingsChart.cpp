@@ -21,7 +21,6 @@ namespace {
 
 constexpr int kValueTicks = 6;
 constexpr int kTimeTicks = 7;
-constexpr int kFirstInputColumn = 20;
 constexpr qint64 kMinuteMsecs = 60 * 1000;
 constexpr qint64 kDayMsecs = 24 * 60 * 60 * 1000;
 

@@ -40,7 +40,6 @@ double ReadingsGrid::dotsPerInch() const
 
 void ReadingsGrid::setColumnWidthTwips(int column, int twips)
 {
-    widthTwips_.at(static_cast<size_t>(column)) = twips;
     if (twips <= 0) {
         setColumnHidden(column, true);
         return;
@@ -73,17 +72,17 @@ void ReadingsGrid::applyDeviceLayout(DeviceLayout layout)
         for (int c : {6, 11, 16})
             setColumnWidthTwips(c, 700);
         setColumnWidthTwips(19, 50);
-        setColumnWidthTwips(20, 1200);
-        setColumnWidthTwips(21, 1200);
+        setColumnWidthTwips(kFirstInputColumn, 1200);
+        setColumnWidthTwips(kLastInputColumn, 1200);
     } else {
         for (int c : {6, 11, 16, 19})
             setColumnWidthTwips(c, 0);
         if (layout == DeviceLayout::TikaV2) {
-            table_->setHeading(20, QStringLiteral("Input 1"));
-            table_->setHeading(21, QStringLiteral("Input 2"));
+            table_->setHeading(kFirstInputColumn, QStringLiteral("Input 1"));
+            table_->setHeading(kLastInputColumn, QStringLiteral("Input 2"));
         } else {
-            setColumnWidthTwips(20, 0);
-            setColumnWidthTwips(21, 0);
+            setColumnWidthTwips(kFirstInputColumn, 0);
+            setColumnWidthTwips(kLastInputColumn, 0);
         }
     }
     emit deviceLayoutApplied();

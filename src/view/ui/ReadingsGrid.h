@@ -24,7 +24,6 @@ public:
     void applyDeviceLayout(DeviceLayout layout);
 
     void setColumnWidthTwips(int column, int twips);
-    int columnWidthTwips(int column) const { return widthTwips_.at(static_cast<size_t>(column)); }
 
     ReadingsTable& table() { return *table_; }
     // Grid rows including the heading row.
@@ -48,7 +47,6 @@ private:
     void scrollTowardsNewRow();
 
     ReadingsTable* table_ = nullptr;
-    std::array<int, kGridColumns> widthTwips_{};
 };
 
 // Where the view must scroll after a row was appended: rowCount rows in all (headings included),

@@ -19,7 +19,6 @@ public:
 
     void cmdShowGrid_Click();
     void cmdShowChart_Click();
-    bool chartPicked() const { return chartPicked_; }
 
     // Puts the picked view in the readings area, or nothing of it while the debug frame is shown
     // there. Call after showing or hiding the debug frame (done by itself when the frame's
