@@ -91,9 +91,9 @@ void Session::sendSettings(const SettingsRecord& settings)
 
 comlink::Reply Session::readDebugLog() { return request(comlink::kReadDebugLog); }
 
-void Session::presetCounter(int inputIndex, quint32 value)
+comlink::Reply Session::presetCounter(int inputIndex, quint32 value)
 {
-    request(diagnostics::inputCounterCommand(inputIndex), diagnostics::inputCounterPayload(inputIndex, value));
+    return request(diagnostics::inputCounterCommand(inputIndex), diagnostics::inputCounterPayload(inputIndex, value));
 }
 
 } // namespace device

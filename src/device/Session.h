@@ -73,8 +73,9 @@ public:
     void sendSettings(const SettingsRecord& settings);
     // The reply to the debug-log request.
     comlink::Reply readDebugLog();
-    // Presets input counter 1 or 2 (inputIndex 0 or 1).
-    void presetCounter(int inputIndex, quint32 value);
+    // Presets input counter 1 or 2 (inputIndex 0 or 1); the device's answer comes back (the window
+    // does not look at it, qmr51ctl does).
+    comlink::Reply presetCounter(int inputIndex, quint32 value);
 
     // Every reading since the connect: the grid, the chart and the CSV export read it.
     view::ReadingsTable& readings() { return readings_; }
