@@ -5,6 +5,7 @@
 #include "platform/QtEventPump.h"
 #include "platform/QtPrograms.h"
 #include "platform/QtSerialPort.h"
+#include "platform/ShutdownSignals.h"
 #include "platform/SystemPortListing.h"
 #include "device/Captions.h"
 #include "shell/CommandLine.h"
@@ -59,6 +60,8 @@ int main(int argc, char** argv)
     platform::QtPrograms programs;
     platform::Services services{port, ports, clock, pump, dialogs, transfer, programs, folder, servers};
 
+    // A demo that was killed left its port link behind; it leads to a stranger's terminal now.
+    shell::Demo::removeLeftovers(folder);
     shell::Tool tool(services);
     dialogs.setParentWindow(&tool.frm);
     tool.Form_Load();
@@ -67,5 +70,9 @@ int main(int argc, char** argv)
     shell::Demo demo(tool);
     if (options.demo)
         QTimer::singleShot(0, &tool.frm, [&demo] { demo.start(); });
+    // kill, Ctrl+C and a logout close the tool as its window's close button does; the demo's
+    // device and link go when `demo` does, on the way out.
+    platform::ShutdownSignals shutdown;
+    QObject::connect(&shutdown, &platform::ShutdownSignals::requested, &tool.frm, [&tool] { tool.frm.close(); });
     return QApplication::exec();
 }

@@ -1,6 +1,7 @@
 #include "device/Session.h"
 #include "diagnostics/InputCounter.h"
 #include "link/Commands.h"
+#include "link/Frames.h"
 #include "view/ReadingsDecoder.h"
 
 namespace device {
@@ -84,9 +85,16 @@ view::ReadingRow Session::poll(bool nederlandSelected, bool belgieSelected)
     return row;
 }
 
-void Session::sendSettings(const SettingsRecord& settings)
+QByteArray Session::settingsPayloadFor(const SettingsRecord& settings) const
 {
-    request(comlink::kWriteSettings, settingsPayload(settings, kind_.value_or(DeviceKind::Qmr51), firmware_));
+    return settingsPayload(settings, kind_.value_or(DeviceKind::Qmr51), firmware_);
+}
+
+bool Session::sendSettings(const SettingsRecord& settings)
+{
+    request(comlink::kWriteSettings, settingsPayloadFor(settings));
+    // The exchange keeps the time-out status for this command; the bytes tell.
+    return comlink::containsAcknowledgement(exchange_.receiveBuffer());
 }
 
 comlink::Reply Session::readDebugLog() { return request(comlink::kReadDebugLog); }

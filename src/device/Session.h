@@ -68,9 +68,12 @@ public:
     // One readings request, decoded and appended to the log. The options say which country's
     // tariff names apply.
     view::ReadingRow poll(bool nederlandSelected, bool belgieSelected);
-    // Sends the settings; a device that answers with anything but the acknowledgement raises
-    // settingsRefused() (once for every look at the answer before the 0.8 s are over).
-    void sendSettings(const SettingsRecord& settings);
+    // The settings command's payload for the connected device (its kind and firmware).
+    QByteArray settingsPayloadFor(const SettingsRecord& settings) const;
+    // Sends the settings; true when the device acknowledged them. A device that answers with
+    // anything but the acknowledgement raises settingsRefused() (once for every look at the answer
+    // before the 0.8 s are over).
+    bool sendSettings(const SettingsRecord& settings);
     // The reply to the debug-log request.
     comlink::Reply readDebugLog();
     // Presets input counter 1 or 2 (inputIndex 0 or 1); the device's answer comes back (the window

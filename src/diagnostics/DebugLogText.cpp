@@ -42,4 +42,6 @@ QString proposedDebugLogFileName(const QString& caption, const QString& dateText
     return name;
 }
 
+QByteArray debugLogFileContent(const QByteArray& log) { return log + "\r\n"; }
+
 } // namespace diagnostics

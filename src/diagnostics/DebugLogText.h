@@ -34,4 +34,7 @@ QString logBytesToText(const QByteArray& bytes);
 // current date and time in the user's short date and long time formats.
 QString proposedDebugLogFileName(const QString& caption, const QString& dateText, const QString& timeText);
 
+// What a saved debug-log file holds: the log bytes exactly as the device sent them, then CR LF.
+QByteArray debugLogFileContent(const QByteArray& log);
+
 } // namespace diagnostics

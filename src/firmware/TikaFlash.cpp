@@ -25,6 +25,8 @@ constexpr int kShownLastLines = 3;
 
 QString busyText() { return QStringLiteral("TIKA is being upgraded..."); }
 
+const QString kStopQuestion = QStringLiteral("Stop flashing? The module will not start until it is flashed again.");
+
 QString esptoolSays(const EsptoolOutput& output)
 {
     if (!output.fatalLine().isEmpty())
@@ -58,13 +60,14 @@ QString TikaFlash::missingImage() const
     return QStringLiteral("No module image %1: nothing was flashed.").arg(QDir::toNativeSeparators(imageFile()));
 }
 
-TikaFlash::Outcome TikaFlash::run()
+TikaFlash::Outcome TikaFlash::run(const QString& imagePath)
 {
     session_.line().close();
     host_.setCaption(QStringLiteral("Firmware upgrade started"));
     host_.setValue(0);
     host_.makeVisible();
-    return FlashModule(session_.portNumber().value_or(0), moduleImagePath(kind(), kNativeStyle));
+    return FlashModule(session_.portNumber().value_or(0),
+                       imagePath.isEmpty() ? moduleImagePath(kind(), kNativeStyle) : imagePath);
 }
 
 TikaFlash::Outcome TikaFlash::FlashModule(std::uint8_t PortNumber, const QString& ImagePath)
@@ -150,8 +153,8 @@ TikaFlash::Report TikaFlash::runScript(const FlashScript& script)
                                         .arg(kLimitSeconds / 60.0),
                                     says, QStringLiteral("The module may not start until it has been flashed again."))};
     case Outcome::Stopped:
-        return {outcome, QStringLiteral("The TIKA upgrade was stopped because the progress window was closed.\n"
-                                        "The module may not start until it has been flashed again.")};
+        return {outcome, QStringLiteral("The TIKA upgrade was stopped before esptool had finished.\n"
+                                        "The module must be flashed again: it will not start until it is.")};
     }
     return {outcome, {}};
 }
@@ -176,11 +179,18 @@ TikaFlash::Outcome TikaFlash::watch(platform::RunningProgram& program, EsptoolOu
                 return Outcome::Failed;
             if (now >= shownUntil || host_.closedByUser())
                 return Outcome::Flashed;
-        } else if (seconds >= kLimitSeconds || host_.closedByUser()) {
-            const Outcome why = seconds >= kLimitSeconds ? Outcome::TimedOut : Outcome::Stopped;
+        } else if (seconds >= kLimitSeconds) {
             program.kill();
             output.take(program.takeOutput());
-            return why;
+            return Outcome::TimedOut;
+        } else if (host_.closedByUser()) {
+            // A stray click must not leave the module half written: only a Yes stops esptool.
+            if (host_.askYesNo(kStopQuestion)) {
+                program.kill();
+                output.take(program.takeOutput());
+                return Outcome::Stopped;
+            }
+            host_.makeVisible();
         }
         pauseHandlingEvents(clock, session_.pump(), session_.replyDeadline(), kPassSeconds);
     }

@@ -31,7 +31,7 @@ public:
         NotRun,     // no script, no esptool or no port: nothing was started, the module is untouched
         Failed,     // esptool ended with a non-zero exit status or could not be started
         TimedOut,   // esptool was still running after kLimitSeconds and was stopped
-        Stopped,    // the user closed the progress window; esptool was stopped
+        Stopped,    // the user closed the progress window and said Yes to stopping; esptool was stopped
     };
 
     // The progress window shows at least this long: the module boots its new firmware after
@@ -52,7 +52,9 @@ public:
 
     // The TIKA branch of an upgrade once the image is there: the port is closed, the progress
     // window shows the flash and FlashModule runs. The caller connects again afterwards.
-    Outcome run();
+    // imagePath: another image than the module image (absolute, or relative to the program
+    // folder); empty for the module image.
+    Outcome run(const QString& imagePath = {});
 
     // Writes the script for COM<PortNumber> and ImagePath (relative to the program folder), runs
     // it with the main window disabled, shows esptool's progress and its last line, and waits

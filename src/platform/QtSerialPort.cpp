@@ -88,6 +88,8 @@ bool QtSerialPort::open(int portNumber)
     devicePath_ = path;
     keptInput_.clear();
     failed_ = false;
+    // A reason from an earlier port would be quoted for this one.
+    lastError_.clear();
     emptyReadsInARow_ = 0;
 
     // Every setting first; the open comes last and applies them.

@@ -24,6 +24,8 @@ inline constexpr std::array<GridColumn, kGridColumns> kGridLayout{{
 inline constexpr std::array<int, kGridColumns> kSetupOrder{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10,
                                                            11, 12, 15, 16, 14, 18, 17, 13, 19, 20, 21};
 
+inline constexpr int kDateColumn = 0;
+inline constexpr int kTimeColumn = 1;
 inline constexpr int kTariffColumn = 13;
 // The two pulse-input columns ("Extern1"/"Extern2", "Input 1"/"Input 2" on a TIKA V2).
 inline constexpr int kFirstInputColumn = 20;

@@ -10,8 +10,6 @@ namespace {
 
 // Column of each field k (index k - 1).
 constexpr std::array<int, kReadingFieldCount> kFieldColumns{3, 4, 5, 6, 8, 9, 10, 11, 15, 16, 18, 20, 21};
-constexpr int kDateColumn = 0;
-constexpr int kTimeColumn = 1;
 constexpr int kStatusColumn = 3;
 // Gas and water (fields 9 ... 11) come in litres and are shown in cubic metres.
 constexpr int kFirstVolumeField = 9;
@@ -126,6 +124,23 @@ int readingFieldOfColumn(int column)
             return k + 1;
     }
     return 0;
+}
+
+QStringList dateTextSamples(const QLocale& locale)
+{
+    QStringList samples;
+    for (int month = 1; month <= 12; ++month)
+        samples.append(locale.toString(QDate(2026, month, 28), QLocale::ShortFormat));
+    return samples;
+}
+
+QStringList timeTextSamples(const QLocale& locale)
+{
+    QStringList samples;
+    const QString format = longTimeFormatWithoutZone(locale);
+    for (int hour = 0; hour < 24; ++hour)
+        samples.append(locale.toString(QTime(hour, 58, 58), format));
+    return samples;
 }
 
 QString longTimeFormatWithoutZone(const QLocale& locale)

@@ -3,6 +3,7 @@
 #include "view/ReadingRow.h"
 #include <QLocale>
 #include <QString>
+#include <QStringList>
 
 namespace view {
 
@@ -29,5 +30,10 @@ int readingFieldOfColumn(int column);
 // The locale's long time format (with seconds) without its time-zone name: "HH:mm:ss t" becomes
 // "HH:mm:ss", "h:mm:ss AP t" "h:mm:ss AP". The readings are local times; the zone adds nothing.
 QString longTimeFormatWithoutZone(const QLocale& locale);
+
+// Texts the Date and Time columns may show in this locale, among them the widest: the 28th of
+// every month, and every hour at 58 minutes 58 seconds (a 12-hour clock names AM and PM).
+QStringList dateTextSamples(const QLocale& locale);
+QStringList timeTextSamples(const QLocale& locale);
 
 } // namespace view

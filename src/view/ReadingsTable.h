@@ -31,6 +31,7 @@ public:
     // The text a cell shows (model rows; for tests and export).
     QString cellText(int modelRow, int column) const;
     void setLocale(const QLocale& locale) { locale_ = locale; }
+    const QLocale& locale() const { return locale_; }
 
 private:
     std::vector<ReadingRow> rows_;

@@ -2,7 +2,9 @@
 #include "device/ui/SettingsReadBack.h"
 #include "link/ui/PortList.h"
 #include "device/Captions.h"
+#include "device/SettingsLimits.h"
 #include "shell/ui/PortErrorReport.h"
+#include "device/ui/SettingsSender.h"
 #include "shell/ui/Tool.h"
 #include "view/ui/ReadingsGrid.h"
 #include <QComboBox>
@@ -58,6 +60,7 @@ void ConnectHandler::connectSelectedPort()
     tool_.readBack().load(session.settingsAnswer(), kind);
     // Loading the controls armed the settings timer; the values just read must not go back.
     f.timTXSettings.stop();
+    tool_.sender().deviceHoldsShownSettings();
     f.timScan.start(f.interval->spin()->value() * 1000);
 
     f.cmdUpgrade->show();
@@ -70,12 +73,12 @@ void ConnectHandler::connectSelectedPort()
 void ConnectHandler::applyLayoutOf(device::DeviceKind kind)
 {
     auto& f = tool_.frm;
+    const QStringList protocols = device::protocolNames(kind);
     f.cmbProtocol->clear();
-    f.cmbProtocol->addItems({QStringLiteral("2.0 (NL)"), QStringLiteral("4.0 (NL)"), QStringLiteral("5.0 (NL)"),
-                             QStringLiteral("BE")});
+    f.cmbProtocol->addItems(protocols.mid(0, device::kQmrProtocolCount));
     if (device::isTika(kind)) {
         f.labInput->hide();
-        f.cmbProtocol->addItems({QStringLiteral("DK"), QStringLiteral("A1")});
+        f.cmbProtocol->addItems(protocols.mid(device::kQmrProtocolCount));
         f.fraOut[0]->show();
         f.fraOut[1]->show();
     } else {

@@ -33,6 +33,19 @@ SettingsRecord SettingsSender::shownSettings() const
     return s;
 }
 
+bool SettingsSender::changesPending() const
+{
+    return tool_.session.isOpen() && tool_.session.settingsPayloadFor(shownSettings()) != deviceHolds_;
+}
+
+void SettingsSender::deviceHoldsShownSettings() { deviceHolds_ = tool_.session.settingsPayloadFor(shownSettings()); }
+
+void SettingsSender::sendPendingNow()
+{
+    if (tool_.frm.timTXSettings.isActive())
+        timTXSettings_Timer();
+}
+
 void SettingsSender::timTXSettings_Timer()
 {
     auto& f = tool_.frm;
@@ -46,7 +59,9 @@ void SettingsSender::timTXSettings_Timer()
         return;
     }
 
-    session.sendSettings(shownSettings());
+    const SettingsRecord shown = shownSettings();
+    if (session.sendSettings(shown))
+        deviceHolds_ = session.settingsPayloadFor(shown);
 
     const int scanMs = f.interval->spin()->value() * 1000;
     if (f.fraDebug->isHidden())

@@ -19,10 +19,10 @@ public:
     // Stops the readings refresh, sends the settings record (command 66: 4 bytes for a QMR51, 14
     // or 18 for a TIKA module depending on its firmware), restarts the refresh with the interval
     // now shown (updInterval seconds) and disarms the settings timer. The device acknowledges with
-    // "*U#"; the exchange always waits its full 0.8 s and itself tells the user "Settings error"
-    // about a wrong answer. Nothing is retried.
+    // "*U#"; the exchange always waits its full 0.8 s, and a wrong answer is told to the user
+    // ("Settings error", on the session's settingsRefused). Nothing is retried.
     //
-    // With no device connected (no ComPort) or the port not open, nothing is sent: the timer
+    // With no device connected or the port not open, nothing is sent: the timer
     // is only disarmed (a change made just before a close, or the lists filled at start-up). While
     // another exchange is waiting for its reply the tick is left for the next one, a second later.
     // While the debug log is shown the refresh gets its new interval but stays off until the user
@@ -32,8 +32,19 @@ public:
     // The settings record as the controls show it now.
     SettingsRecord shownSettings() const;
 
+    // True when the controls show settings other than those the device holds as far as the tool
+    // knows (read at the connect, or acknowledged since). Only such a change is sent: the device's
+    // settings memory wears with every write.
+    bool changesPending() const;
+    // The controls show what the device holds (called when the connect has loaded them).
+    void deviceHoldsShownSettings();
+    // A change still waiting for its second goes out now (an upgrade is about to start, and the
+    // settings belong to the firmware running now).
+    void sendPendingNow();
+
 private:
     shell::Tool& tool_;
+    QByteArray deviceHolds_; // settings payload the device holds
     // Context of the control connections: they end with this handler.
     QObject connections_;
 };

@@ -80,7 +80,7 @@ void DebugLogView::cmdSaveDebugLog_Click()
 
     const QString shownName = QDir::toNativeSeparators(*chosen);
     QFile file(*chosen);
-    const QByteArray content = log_ + "\r\n";
+    const QByteArray content = debugLogFileContent(log_);
     const bool written = file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) == content.size()
         && file.flush();
     if (!written) {

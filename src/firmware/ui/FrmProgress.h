@@ -10,7 +10,7 @@ namespace firmware {
 // The progress window of a firmware upgrade: a status text, a bar from 0 to 100 and Cancel. Cancel
 // only raises the flag the block transfer looks at before each block; the window stays as it is.
 // Closing it with the window's own close control counts as Cancel and hides it (an esptool run is
-// stopped; a block transfer stops before the next block) — the upgrade may go on setting its texts,
+// stopped once the user confirms; a block transfer stops before the next block) — the upgrade may go on setting its texts,
 // so the window is never destroyed under it (see ProgressHost).
 class FrmProgress : public QDialog {
     Q_OBJECT

@@ -6,6 +6,7 @@
 #include "firmware/ui/WidgetDisabler.h"
 #include "link/ui/PortList.h"
 #include "device/Captions.h"
+#include "device/ui/SettingsSender.h"
 #include "shell/ui/Tool.h"
 #include <QComboBox>
 #include <QLabel>
@@ -53,9 +54,10 @@ void UpgradeHandlers::runUpgrade()
     bool refreshAfterwards = true;
     {
         WidgetDisabler windowOff(f.centralWidget());
+        // A settings change made just before belongs to the firmware running now: it goes out
+        // before the transfer, not in the middle of it, and is never lost.
+        tool_.sender().sendPendingNow();
         f.timScan.stop();
-        // A settings change still waiting to go out would reach the device in the middle of the
-        // transfer; the connect afterwards shows the settings the device really holds.
         f.timTXSettings.stop();
         refreshAfterwards = device::isTika(tool_.session.kind()) ? flashTika() : upgradeQmr51();
     }

@@ -1,5 +1,6 @@
 #include "link/ui/PortHandlers.h"
 #include "device/ui/ConnectHandler.h"
+#include "link/ui/LineReturn.h"
 #include "link/ui/PortList.h"
 #include "device/Captions.h"
 #include "shell/ui/Tool.h"
@@ -34,6 +35,8 @@ void PortHandlers::cmbComPort_Click() { closeConnection(); }
 void PortHandlers::closeConnection()
 {
     auto& f = tool_.frm;
+    // The user has taken the port in hand: a line that went away is no longer waited for.
+    tool_.lineReturn().cancel();
     f.timScan.stop();
     // A settings change made just before the close must not be sent to a closed port a second later.
     f.timTXSettings.stop();
@@ -62,7 +65,7 @@ void PortHandlers::cmdScanCom_Click()
     f.cmdForceUpgrade->hide();
     if (session.connectFailed()) {
         tool_.svc.dialogs.message(QStringLiteral("No QMR51 or TIKA found"));
-        tool_.svc.port.close();
+        session.line().close();
         f.cmdForceUpgrade->show();
     } else if (!session.portNumber()) {
         tool_.svc.dialogs.message(QStringLiteral("No COM interfaces found"));

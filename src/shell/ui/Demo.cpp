@@ -4,7 +4,12 @@
 #include "shell/ui/Tool.h"
 #include "sim/Simulator.h"
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <csignal>
 #include <QLabel>
 
 namespace shell {
@@ -51,6 +56,9 @@ bool Demo::start()
     }
     device->setLive(true);
     device_ = std::move(device);
+    QFile note(notePath());
+    if (note.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        note.write(QByteArray::number(QCoreApplication::applicationPid()));
 
     // As the port search would list it: the entry, with the device node as its tooltip.
     QComboBox& list = *tool_.frm.cmbComPort;
@@ -70,7 +78,30 @@ void Demo::stop()
         return;
     device_->stop();
     device_.reset();
+    QFile::remove(notePath());
     portNumber_ = 0;
+}
+
+int Demo::removeLeftovers(const QString& programFolder)
+{
+    const QDir ports(QDir(programFolder).filePath(QStringLiteral("ports")));
+    int removed = 0;
+    for (const QString& name : ports.entryList({QStringLiteral("COM*.demo")}, QDir::Files)) {
+        QFile note(ports.filePath(name));
+        if (!note.open(QIODevice::ReadOnly))
+            continue;
+        bool number = false;
+        const qint64 pid = note.readAll().trimmed().toLongLong(&number);
+        note.close();
+        // A demo still running in another window keeps its link.
+        if (number && pid > 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM))
+            continue;
+        const QString link = ports.filePath(name.chopped(5));
+        if (QFileInfo(link).isSymLink() && QFile::remove(link))
+            ++removed;
+        QFile::remove(note.fileName());
+    }
+    return removed;
 }
 
 } // namespace shell

@@ -30,8 +30,16 @@ public:
     void stop();
 
     bool running() const { return device_ != nullptr; }
+
+    // Removes the port links a demo left behind in programFolder/ports when its process ended
+    // without stopping it (a crash, a kill -9): each points at a pseudo-terminal the system hands
+    // to the next program that asks, which a later port search would list as a device. Only the
+    // demo's own links go: each has a note beside it (COM<n>.demo) naming the process that made
+    // it; a user's links have none. Returns how many went.
+    static int removeLeftovers(const QString& programFolder);
     int portNumber() const { return portNumber_; }
     QString linkPath() const;
+    QString notePath() const { return linkPath() + QStringLiteral(".demo"); }
 
 private:
     int freePortNumber() const;

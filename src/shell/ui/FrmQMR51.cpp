@@ -1,5 +1,6 @@
 #include "shell/ui/FrmQMR51.h"
 #include "device/Captions.h"
+#include "device/SettingsLimits.h"
 #include "view/GridColumns.h"
 #include "view/ui/ReadingsChart.h"
 #include "view/ui/ReadingsGrid.h"
@@ -54,7 +55,7 @@ FrmQMR51::FrmQMR51(view::ReadingsTable& readingsLog, QWidget* parent) : QMainWin
     area_ = new QWidget(this);
     setCentralWidget(area_);
 
-    statusLine = named(new QLabel(statusBar()), QStringLiteral("statusLine"), QStringLiteral("Status"));
+    statusLine = named(new StatusLine(statusBar()), QStringLiteral("statusLine"), QStringLiteral("Status"));
     statusBar()->addWidget(statusLine, 1);
 
     leftColumn_ = new QWidget(area_);
@@ -111,6 +112,17 @@ FrmQMR51::FrmQMR51(view::ReadingsTable& readingsLog, QWidget* parent) : QMainWin
 
     setMinimumSize(twips(kMinWidthTwips), twips(kMinHeightTwips));
     resize(std::max(twips(kMinWidthTwips), 1180), 760);
+}
+
+void FrmQMR51::fitWidthToGrid()
+{
+    // Every column of the grid in view at the start (on a 1920 x 1080 screen there is room for
+    // all of them); a smaller screen gets a window that fits it, and the grid scrolls sideways.
+    const int wanted = grdInterfaces->widthToShowAllColumns() + twips(kSettingsWidthTwips) + twips(kGridMarginTwips);
+    QSize size(std::max(width(), wanted), height());
+    if (const QScreen* s = screen())
+        size = size.boundedTo(s->availableGeometry().size());
+    resize(size);
 }
 
 int FrmQMR51::twips(int value) const
@@ -176,11 +188,12 @@ QGroupBox* FrmQMR51::buildOutFrame(int i)
     dividerRow->addWidget(divider[i]);
     layout->addLayout(dividerRow);
 
-    powerLevel[i]->setup(0, 32767, 1, 0);
-    powerDiff[i]->setup(0, 32767, 1, 0);
-    delay[2 * i]->setup(0, 250, 1, 0);
-    delay[2 * i + 1]->setup(0, 250, 1, 0);
-    divider[i]->setup(1, 200, 1, 10);
+    using namespace device;
+    powerLevel[i]->setup(kPowerLevelRangeW.minimum, kPowerLevelRangeW.maximum, 1, 0);
+    powerDiff[i]->setup(kPowerDiffRangeW.minimum, kPowerDiffRangeW.maximum, 1, 0);
+    delay[2 * i]->setup(kDelayRangeMinutes.minimum, kDelayRangeMinutes.maximum, 1, 0);
+    delay[2 * i + 1]->setup(kDelayRangeMinutes.minimum, kDelayRangeMinutes.maximum, 1, 0);
+    divider[i]->setup(kDividerRange.minimum, kDividerRange.maximum, 1, kDividerStart);
     return frame;
 }
 
@@ -241,8 +254,10 @@ void FrmQMR51::buildSettings()
     }
     layout->addWidget(fraInputs);
 
-    modbusAddress->setup(0, 255, 1, 1);
-    interval->setup(5, 60, 5, 60);
+    modbusAddress->setup(device::kModbusAddressRange.minimum, device::kModbusAddressRange.maximum, 1,
+                         device::kModbusAddressStart);
+    interval->setup(device::kIntervalRangeSeconds.minimum, device::kIntervalRangeSeconds.maximum,
+                    device::kIntervalStepSeconds, device::kIntervalStartSeconds);
     interval->text()->setText(QStringLiteral("60 sec."));
     modbusAddress->text()->setText(QStringLiteral("1"));
     for (SpinText* s : {powerLevel[0], powerLevel[1], powerDiff[0], powerDiff[1]})
@@ -290,7 +305,7 @@ void FrmQMR51::applySizeRules()
     }
     const int settingsWidth = twips(kSettingsWidthTwips);
     leftColumn_->setGeometry(twips(kSettingsLeftTwips), 0, settingsWidth, area_->height());
-    const int gridWidth = std::max(0, width() - settingsWidth - twips(500));
+    const int gridWidth = std::max(0, width() - settingsWidth - twips(kGridMarginTwips));
     const int gridHeight = std::max(0, height() - twips(1000));
     grdInterfaces->setGeometry(twips(kGridLeftTwips), twips(kGridTopTwips), gridWidth, gridHeight);
     // The chart takes the grid's place and the strip of group captions above it (they name grid

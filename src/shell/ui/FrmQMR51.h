@@ -1,5 +1,6 @@
 #pragma once
 #include "shell/ui/SpinText.h"
+#include "shell/ui/StatusLine.h"
 #include <QMainWindow>
 #include <QTimer>
 #include <array>
@@ -92,14 +93,17 @@ public:
 
     // A line under the window for plain-language notes to the technician (which device a port is,
     // why a port cannot be opened).
-    QLabel* statusLine;
+    StatusLine* statusLine;
 
     // Sizes in twips, as designed; converted with the screen's resolution.
     static constexpr int kMinWidthTwips = 10000;
     static constexpr int kMinHeightTwips = 2000;
     static constexpr int kGridLeftTwips = 2900;
     static constexpr int kGridTopTwips = 285;
+    static constexpr int kGridMarginTwips = 500; // beside the grid, with the settings column
     int twips(int value) const;        // twips -> pixels
+    // Widens the window so the grid shows every column it has now, within the screen.
+    void fitWidthToGrid();
 
 signals:
     // The user (or the program) asked the window to close; the shut-down runs in the handler.

@@ -6,6 +6,7 @@
 #include "diagnostics/ui/InputCounters.h"
 #include "firmware/ModuleImages.h"
 #include "firmware/ui/UpgradeHandlers.h"
+#include "link/ui/LineReturn.h"
 #include "link/ui/PortHandlers.h"
 #include "device/Captions.h"
 #include "shell/OutputFunctions.h"
@@ -36,7 +37,8 @@ Tool::Tool(platform::Services& services)
                                                              services.programFolder)),
       readingsViews_(std::make_unique<view::ReadingsViews>(frm)),
       readingsExport_(std::make_unique<view::ReadingsExport>(*this)),
-      portErrors_(std::make_unique<PortErrorReport>(*this))
+      portErrors_(std::make_unique<PortErrorReport>(*this)),
+      lineReturn_(std::make_unique<comlink::LineReturn>(*this))
 {
     QObject::connect(&frm, &FrmQMR51::unloading, &frm, [this] { Form_Unload(); }, Qt::DirectConnection);
 }
@@ -46,6 +48,7 @@ Tool::~Tool() = default;
 void Tool::Form_Load()
 {
     frm.grdInterfaces->InitGrid();
+    frm.fitWidthToGrid();
     for (QComboBox* list : frm.cmbOutSelector) {
         list->clear();
         for (const char* function : kOutputFunctions)
@@ -59,6 +62,7 @@ void Tool::Form_Load()
 
 void Tool::Form_Unload()
 {
+    lineReturn_->cancel();
     frm.timScan.stop();
     frm.timTXSettings.stop();
     // A second for whatever the window still has to do (a click that is being handled, a repaint)

@@ -6,6 +6,7 @@
 
 namespace comlink {
 class PortHandlers;
+class LineReturn;
 }
 namespace device {
 class ConnectHandler;
@@ -46,6 +47,8 @@ public:
     FrmQMR51 frm{session.readings()};
 
     comlink::PortHandlers& ports() { return *ports_; }
+    // Connects again by itself when a line that went away comes back.
+    comlink::LineReturn& lineReturn() { return *lineReturn_; }
     device::ConnectHandler& connection() { return *connection_; }
     device::SettingsReadBack& readBack() { return *readBack_; }
     device::SettingsSender& sender() { return *sender_; }
@@ -81,6 +84,7 @@ private:
     std::unique_ptr<view::ReadingsViews> readingsViews_;
     std::unique_ptr<view::ReadingsExport> readingsExport_;
     std::unique_ptr<PortErrorReport> portErrors_;
+    std::unique_ptr<comlink::LineReturn> lineReturn_;
 };
 
 } // namespace shell

@@ -2,6 +2,8 @@
 #include <QHeaderView>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStyle>
+#include "view/ReadingFormat.h"
 
 namespace view {
 
@@ -45,7 +47,28 @@ void ReadingsGrid::setColumnWidthTwips(int column, int twips)
         return;
     }
     setColumnHidden(column, false);
-    setColumnWidth(column, std::max(1, twipsToPixels(twips, dotsPerInch())));
+    setColumnWidth(column, std::max({1, twipsToPixels(twips, dotsPerInch()), textWidth(column)}));
+}
+
+int ReadingsGrid::textWidth(int column) const
+{
+    // The date and time of a reading must be readable whatever the locale writes them as: their
+    // columns grow to the widest text they can show (the designed width stays the minimum).
+    QStringList texts;
+    if (column == kDateColumn)
+        texts = dateTextSamples(table_->locale());
+    else if (column == kTimeColumn)
+        texts = timeTextSamples(table_->locale());
+    int widest = 0;
+    for (const QString& text : texts)
+        widest = std::max(widest, fontMetrics().horizontalAdvance(text));
+    // The cell's own margins on both sides, as the view draws them.
+    return texts.isEmpty() ? 0 : widest + 2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 8;
+}
+
+int ReadingsGrid::widthToShowAllColumns() const
+{
+    return horizontalHeader()->length() + verticalScrollBar()->sizeHint().width() + 2 * frameWidth();
 }
 
 void ReadingsGrid::showLog(ReadingsTable& log)
@@ -78,6 +101,9 @@ void ReadingsGrid::applyDeviceLayout(DeviceLayout layout)
         for (int c : {6, 11, 16, 19})
             setColumnWidthTwips(c, 0);
         if (layout == DeviceLayout::TikaV2) {
+            // A TIKA V1 before it hid these columns; a TIKA V2 counts pulses and shows them.
+            setColumnWidthTwips(kFirstInputColumn, kGridLayout[kFirstInputColumn].widthTwips);
+            setColumnWidthTwips(kLastInputColumn, kGridLayout[kLastInputColumn].widthTwips);
             table_->setHeading(kFirstInputColumn, QStringLiteral("Input 1"));
             table_->setHeading(kLastInputColumn, QStringLiteral("Input 2"));
         } else {

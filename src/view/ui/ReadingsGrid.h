@@ -23,7 +23,10 @@ public:
     // back, so the names stay until the next TIKA V2 or a restart.
     void applyDeviceLayout(DeviceLayout layout);
 
+    // A width of 0 hides the column; the Date and Time columns are never narrower than their text.
     void setColumnWidthTwips(int column, int twips);
+    // The view's width that shows every visible column without scrolling sideways.
+    int widthToShowAllColumns() const;
 
     ReadingsTable& table() { return *table_; }
     // Grid rows including the heading row.
@@ -45,6 +48,7 @@ signals:
 private:
     // Scrolls so a new row can be seen when it fell below the view.
     void scrollTowardsNewRow();
+    int textWidth(int column) const;
 
     ReadingsTable* table_ = nullptr;
 };

@@ -21,7 +21,7 @@ public:
     // request would take the first one's answer.
     void imgRefresh_Click();
 
-    // Tick of timScan: polls while a device is connected (a ComPort set). A tick that
+    // Tick of timScan: polls while a device is connected. A tick that
     // falls due while an exchange is waiting (handled in the exchange's event pass) is skipped;
     // the next tick polls as usual.
     void timScan_Timer();

@@ -1,5 +1,6 @@
 #include "view/ui/SettingsEditor.h"
-#include "device/SettingsRecord.h"
+#include "device/SettingsLimits.h"
+#include "device/ui/SettingsSender.h"
 #include "shell/ui/Tool.h"
 #include "view/VbNumber.h"
 #include <QComboBox>
@@ -102,8 +103,13 @@ void SettingsEditor::connectSpinText(shell::SpinText& box, void (SettingsEditor:
 
 void SettingsEditor::arm()
 {
-    // Setting the period restarts the count: the record goes out a second after the last change.
-    tool_.frm.timTXSettings.start(kSettingsDelayMs);
+    // A click that changes nothing (an arrow at its limit, a run of changes that ends where it
+    // began) sends nothing. Otherwise setting the period restarts the count: the record goes out
+    // a second after the last change.
+    if (tool_.sender().changesPending())
+        tool_.frm.timTXSettings.start(kSettingsDelayMs);
+    else
+        tool_.frm.timTXSettings.stop();
 }
 
 void SettingsEditor::rewriteText(shell::SpinText& box, const QString& text)
@@ -165,9 +171,8 @@ void SettingsEditor::updModbusAddress_Change()
 void SettingsEditor::differenceMaximumRule(int i)
 {
     auto& f = tool_.frm;
-    const QComboBox& function = *f.cmbOutSelector[i];
-    const bool exportPower = function.count() > 0 && function.currentIndex() == function.count() - 1;
-    f.powerDiff[i]->spin()->setMaximum(exportPower ? device::kMaxPowerDiffW : f.powerLevel[i]->spin()->value());
+    f.powerDiff[i]->spin()->setMaximum(
+        device::powerDiffUpperBound(f.cmbOutSelector[i]->currentIndex(), f.powerLevel[i]->spin()->value()));
 }
 
 // ---- Mouse pressed on a spin button -------------------------------------------------------------
@@ -235,7 +240,7 @@ void SettingsEditor::cmbOutSelector_Click(int i)
     }
     arm();
     // Level, difference and delays only mean something for the two power functions.
-    f.fraPowerPar[i]->setVisible(index >= function.count() - 2);
+    f.fraPowerPar[i]->setVisible(device::usesPowerSettings(index));
     differenceMaximumRule(i);
 }
 

@@ -58,6 +58,8 @@ TEST(Screenshots, EveryControlOfEachViewIsOnTheWindowAndUncovered)
     fakes::ToolHarness h;
     auto& f = h.tool.frm;
     f.show();
+    // The captions over the grid stand where the design put them: a window of a usual size.
+    f.resize(1400, 800);
     h.connect(7, fakes::tikaIdentity({25, 0, 1, 2}, "22M01234"));
     f.timScan.stop();
     logAfternoon(h.tool.session.readings(), h.p.clock.now().toMSecsSinceEpoch() - 3 * 3600 * 1000);

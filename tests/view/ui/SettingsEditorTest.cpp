@@ -16,7 +16,15 @@ namespace {
 using shell::SpinText;
 using Pick = std::function<SpinText*(shell::FrmQMR51&)>;
 
+// A connected device: a change is sent only when it differs from what the device holds. A TIKA
+// takes the power settings and delays, a QMR51 the interval.
 struct EditorRig : fakes::ToolHarness {
+    explicit EditorRig(bool qmr51 = false)
+    {
+        connect(7, qmr51 ? fakes::qmr51Identity({2, 1, 0, 5}, 10, 1, 4, 4, "Q5100042")
+                         : fakes::tikaIdentity({24, 2, 0, 1}, "21M00001", 2, 1, {}, fakes::bytes({5, 5, 5, 5, 0, 0})));
+        p.port.writes.clear();
+    }
     bool armed() const { return tool.frm.timTXSettings.isActive() && tool.frm.timTXSettings.interval() == 1000; }
 };
 
@@ -78,13 +86,15 @@ TEST(SettingsEditor, PowerBoxesTakeDigitsOnlyWhileDelayBoxesTakeAnything)
 {
     EditorRig rig;
     auto& f = rig.tool.frm;
+    f.powerLevel[0]->text()->setText("0");
+    f.timTXSettings.stop();
     type(f.powerLevel[0]->text(), "a-.x");
     EXPECT_EQ(f.powerLevel[0]->text()->text(), "0");
     EXPECT_FALSE(rig.armed());
     type(f.powerLevel[0]->text(), "\b7");
     EXPECT_EQ(f.powerLevel[0]->spin()->value(), 7);
     type(f.delay[2]->text(), "a");
-    EXPECT_EQ(f.delay[2]->text()->text(), "0a");
+    EXPECT_EQ(f.delay[2]->text()->text(), "5a");
 }
 
 // Level, difference and delays move by 1 on a click and by 10 while the arrow is held; the divider
@@ -99,7 +109,7 @@ TEST(SettingsEditor, AClickMovesByOneAndAHeldArrowRepeatsWithItsStep)
         {"interval", [](shell::FrmQMR51& f) { return f.interval; }, 30, 35, 40, "40 sec."},
     };
     for (const auto& c : cases) {
-        EditorRig rig;
+        EditorRig rig(std::string(c.name) == "interval");
         rig.tool.frm.cmbOutSelector[0]->setCurrentIndex(13); // lets the difference above the level
         shell::SpinButton* spin = c.box(rig.tool.frm)->spin();
         spin->setValue(c.start);
@@ -125,14 +135,15 @@ TEST(SettingsEditor, OnlyAChosenPowerFunctionShowsThePowerFrameAndFillingAListIs
         EXPECT_EQ(rig.armed(), index >= 0) << "function " << index;
     }
     f.timTXSettings.stop();
-    f.cmbProtocol->clear();
-    f.cmbProtocol->addItems({"2.0 (NL)", "4.0 (NL)", "5.0 (NL)", "BE"}); // as a connect fills it
-    EXPECT_FALSE(rig.armed());
     f.cmbProtocol->setCurrentIndex(3);
     EXPECT_TRUE(rig.armed());
-    f.timTXSettings.stop();
-    f.optNLofB[1]->click(); // the country only names the tariff, yet it is a setting
-    EXPECT_TRUE(rig.armed());
+
+    EditorRig fresh;
+    fresh.tool.frm.optNLofB[1]->click(); // the country only names the tariff: no settings record carries it
+    EXPECT_FALSE(fresh.armed());
+    fresh.tool.frm.delay[0]->spin()->setValue(6);
+    fresh.tool.frm.delay[0]->spin()->setValue(5); // a run of changes that ends where it began
+    EXPECT_FALSE(fresh.armed());
 }
 
 TEST(SettingsEditor, TheDifferenceMayExceedTheLevelForExportPowerOnly)
