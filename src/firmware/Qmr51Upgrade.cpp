@@ -42,6 +42,7 @@ QString Qmr51Upgrade::temporaryFile() const { return QDir(programFolder_).filePa
 
 Qmr51Upgrade::Outcome Qmr51Upgrade::run()
 {
+    notStarted_ = NotStartedBecause::Nothing;
     if (!ensurePortOpen())
         return Outcome::NotStarted;
     const std::optional<std::array<std::uint8_t, 4>> latest = checkVersion();
@@ -55,6 +56,7 @@ Qmr51Upgrade::Outcome Qmr51Upgrade::run()
 
 Qmr51Upgrade::Outcome Qmr51Upgrade::sendAndRestart(const QByteArray& image, const std::array<std::uint8_t, 4>& version)
 {
+    notStarted_ = NotStartedBecause::Nothing;
     if (!ensurePortOpen())
         return Outcome::NotStarted;
     switch (sendImage(image, version)) {
@@ -83,11 +85,13 @@ bool Qmr51Upgrade::ensurePortOpen()
         return true;
     const std::optional<std::uint8_t> port = session_.portNumber();
     if (!port || *port == 0) {
+        notStarted_ = NotStartedBecause::NoPort;
         host_.message(QStringLiteral("No serial port is chosen for the QMR51 upgrade. Choose the port of the QMR51 "
                                      "in the port list and retry.") + kNothingSent);
         return false;
     }
     if (!session_.link().OpenCom(*port)) {
+        notStarted_ = NotStartedBecause::NoPort;
         const QString why = line.lastError();
         host_.message(QStringLiteral("The QMR51 upgrade needs COM%1, but that port cannot be opened%2.")
                           .arg(*port)
@@ -118,18 +122,21 @@ std::optional<std::array<std::uint8_t, 4>> Qmr51Upgrade::checkVersion()
     const std::optional<std::array<std::uint8_t, 4>> latest =
         list.succeeded ? latestFirmwareVersion(readWhole(temporaryFile())) : std::nullopt;
     if (!latest) {
+        notStarted_ = NotStartedBecause::ListMissing;
         host_.unload();
         host_.message(QStringLiteral("QMR51 firmware could not be downloaded. Please retry"));
         return std::nullopt;
     }
     host_.setValue(10);
     if (*latest == session_.firmware()) {
+        notStarted_ = NotStartedBecause::UpToDate;
         host_.unload();
         host_.message(QStringLiteral("QMR51 allready runs on latest firmware version"));
         return std::nullopt;
     }
     if (!host_.askYesNo(QStringLiteral("Are you sure to download latest firmware V") + device::versionText(*latest)
                               + QStringLiteral(" and upload to QMR51"))) {
+        notStarted_ = NotStartedBecause::Declined;
         host_.unload();
         return std::nullopt;
     }
@@ -147,17 +154,20 @@ std::optional<QByteArray> Qmr51Upgrade::downloadImage()
             host_.setValue(downloadPercent(job.bytesReceived(), job.expectedBytes(), kHexSeconds - left));
         });
     if (!hex.finished) {
-        refuse(QStringLiteral("The QMR51 firmware download did not finish within %1 s. Please retry.").arg(kHexSeconds));
+        refuse(QStringLiteral("The QMR51 firmware download did not finish within %1 s. Please retry.").arg(kHexSeconds),
+               NotStartedBecause::DownloadFailed);
         return std::nullopt;
     }
     if (!hex.succeeded) {
-        refuse(QStringLiteral("The QMR51 firmware could not be downloaded (%1). Please retry.").arg(hex.error));
+        refuse(QStringLiteral("The QMR51 firmware could not be downloaded (%1). Please retry.").arg(hex.error),
+               NotStartedBecause::DownloadFailed);
         return std::nullopt;
     }
     if (hex.expectedBytes >= 0 && hex.fileBytes != hex.expectedBytes) {
         refuse(QStringLiteral("The QMR51 firmware download is incomplete: %1 of %2 bytes arrived. Please retry.")
                    .arg(hex.fileBytes)
-                   .arg(hex.expectedBytes));
+                   .arg(hex.expectedBytes),
+               NotStartedBecause::DownloadFailed);
         return std::nullopt;
     }
     host_.setValue(90);
@@ -165,24 +175,26 @@ std::optional<QByteArray> Qmr51Upgrade::downloadImage()
     for (const QString& warning : loaded.warnings)
         host_.message(warning);
     if (!loaded.refusal.isEmpty()) {
-        refuse(loaded.refusal);
+        refuse(loaded.refusal, NotStartedBecause::ImageRefused);
         return std::nullopt;
     }
     if (!loaded.clean) {
         refuse(QStringLiteral("The QMR51 firmware file is damaged: it has a checksum error or ends without its "
-                              "end-of-file record. Please retry."));
+                              "end-of-file record. Please retry."),
+               NotStartedBecause::ImageRefused);
         return std::nullopt;
     }
     const QString unfit = imageRefusal(loaded.image);
     if (!unfit.isEmpty()) {
-        refuse(unfit);
+        refuse(unfit, NotStartedBecause::ImageRefused);
         return std::nullopt;
     }
     return padToBlocks(loaded.image);
 }
 
-void Qmr51Upgrade::refuse(const QString& why)
+void Qmr51Upgrade::refuse(const QString& why, NotStartedBecause because)
 {
+    notStarted_ = because;
     host_.unload();
     QString text = why;
     if (!text.contains(QLatin1String("nothing was sent"), Qt::CaseInsensitive))
@@ -195,6 +207,7 @@ Qmr51Upgrade::TransferOutcome Qmr51Upgrade::sendImage(const QByteArray& image, c
     const int count = blockCount(image);
     int block = 0;
     acknowledged_ = 0;
+    versionSent_ = version;
     blocksDone_ = 0;
     host_.clearCancel();
     host_.makeVisible();

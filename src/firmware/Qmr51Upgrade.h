@@ -47,6 +47,17 @@ public:
         ClosingFailed, // the closing frame was not acknowledged in 3 attempts
     };
 
+    // Why run() or sendAndRestart() ended with NotStarted (the host was told in words).
+    enum class NotStartedBecause {
+        Nothing,        // it did start
+        NoPort,         // no port chosen, or the port cannot be opened
+        ListMissing,    // the upgrade list did not arrive
+        UpToDate,       // the QMR51 runs the latest version already
+        Declined,       // the user answered No
+        DownloadFailed, // the HEX file did not arrive whole
+        ImageRefused,   // the HEX file or its image is not fit to send
+    };
+
     // The list is polled for at most this long (the server sends 92 bytes or a little more).
     static constexpr double kListSeconds = 5.0;
     // The HEX file (at most some 90 kB) gets this long; the transfer client gives up on a server
@@ -72,6 +83,9 @@ public:
     // acknowledged ends up in framesAcknowledged().
     TransferOutcome sendImage(const QByteArray& image, const std::array<std::uint8_t, 4>& version);
     int framesAcknowledged() const { return acknowledged_; }
+    NotStartedBecause notStartedBecause() const { return notStarted_; }
+    // The version the last closing frame announced (what the QMR51 reports after a good upgrade).
+    const std::array<std::uint8_t, 4>& versionSent() const { return versionSent_; }
 
     // program folder + "/temp.tmp": both downloads land there in turn.
     QString temporaryFile() const;
@@ -82,7 +96,7 @@ private:
     std::optional<QByteArray> downloadImage();
     void restart(int blocks);
     bool sendAcknowledged(std::uint8_t command, const QByteArray& frame);
-    void refuse(const QString& why);
+    void refuse(const QString& why, NotStartedBecause because);
 
     device::Session& session_;
     platform::FileTransfer& transfer_;
@@ -91,6 +105,8 @@ private:
     UpgradeHost& host_;
     int acknowledged_ = 0;
     int blocksDone_ = 0; // blocks sent, the closing frame counted as one more
+    NotStartedBecause notStarted_ = NotStartedBecause::Nothing;
+    std::array<std::uint8_t, 4> versionSent_{};
 };
 
 } // namespace firmware
