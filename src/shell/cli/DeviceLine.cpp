@@ -1,0 +1,84 @@
+#include "shell/cli/DeviceLine.h"
+#include "device/Captions.h"
+#include "platform/PortNumbering.h"
+#include "shell/cli/ExitCode.h"
+#include <QFileInfo>
+
+namespace shell::cli {
+
+QString DeviceLine::portName()
+{
+    const QString path = c_.ports().devicePath(portNumber_);
+    return path.isEmpty() ? QStringLiteral("COM%1").arg(portNumber_) : QStringLiteral("COM%1 (%2)").arg(portNumber_).arg(path);
+}
+
+int DeviceLine::resolvePort()
+{
+    const QString& port = c_.options.port;
+    if (port.compare(QLatin1String("auto"), Qt::CaseInsensitive) == 0) {
+        if (c_.ports().ports().isEmpty())
+            return c_.fail(kNoDevice, QStringLiteral("No COM interfaces found"));
+        QStringList found;
+        for (const device::SurveyedPort& s : c_.survey()) {
+            if (!s.identification.deviceFound)
+                continue;
+            portNumber_ = s.port.portNumber;
+            found.append(QStringLiteral("COM%1 (%2 %3)").arg(s.port.portNumber)
+                             .arg(device::displayName(s.identification.kind), QString::fromLatin1(s.identification.serial)));
+        }
+        if (found.isEmpty())
+            return c_.fail(kNoDevice, QStringLiteral("No QMR51 or TIKA found"));
+        if (found.size() > 1)
+            return c_.fail(kUsageError, QStringLiteral("Several devices answer: %1. Choose one with --port.")
+                                            .arg(found.join(QStringLiteral(", "))));
+        return kSuccess;
+    }
+    if (port.startsWith(QLatin1Char('/'))) {
+        const std::optional<int> number = c_.ports().numberOfPath(port);
+        if (!number)
+            return c_.fail(kNoDevice, QStringLiteral("There is no serial device %1.").arg(port));
+        portNumber_ = *number;
+        return kSuccess;
+    }
+    const int number = platform::portNumberOfLinkName(port.toUpper());
+    if (number == 0)
+        return c_.fail(kUsageError, QStringLiteral("--port takes COM1 ... COM255, a device path such as /dev/ttyUSB0, "
+                                                   "or auto, not %1").arg(port));
+    if (c_.ports().devicePath(number).isEmpty())
+        return c_.fail(kNoDevice, QStringLiteral("COM%1 is no serial port of this computer.").arg(number));
+    portNumber_ = number;
+    return kSuccess;
+}
+
+int DeviceLine::connect()
+{
+    if (const int resolved = resolvePort(); resolved != kSuccess)
+        return resolved;
+    port_ = c_.makePort();
+    session_ = std::make_unique<device::Session>(*port_, c_.ports(), c_.env.clock, c_.env.pump);
+    return connectToResolvedPort();
+}
+
+int DeviceLine::reconnect()
+{
+    session_->close();
+    return connectToResolvedPort();
+}
+
+int DeviceLine::connectToResolvedPort()
+{
+    switch (session_->connect(static_cast<std::uint8_t>(portNumber_))) {
+    case device::Session::ConnectOutcome::Connected:
+        return kSuccess;
+    case device::Session::ConnectOutcome::NotOpened: {
+        const QString why = port_->lastError();
+        return c_.fail(kNoDevice, QStringLiteral("%1 cannot be opened%2.")
+                                      .arg(portName(), why.isEmpty() ? QString() : QStringLiteral(": ") + why));
+    }
+    case device::Session::ConnectOutcome::NoDevice:
+        break;
+    }
+    return c_.fail(kNoDevice, QStringLiteral("No QMR51 or TIKA answers on %1.").arg(portName()));
+}
+
+} // namespace shell::cli

@@ -1,0 +1,191 @@
+// upgrade (QMR51, over its own line) and flash (TIKA, through esptool): the window's upgrade flows
+// with the terminal as their host; afterwards the device is asked for its version again.
+#include "device/Captions.h"
+#include "firmware/IntelHex.h"
+#include "firmware/ModuleImages.h"
+#include "firmware/Qmr51Upgrade.h"
+#include "firmware/TikaFlash.h"
+#include "firmware/UpgradeFrames.h"
+#include "shell/cli/Commands.h"
+#include "shell/cli/DeviceLine.h"
+#include "shell/cli/ExitCode.h"
+#include "shell/cli/TerminalHost.h"
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <chrono>
+
+namespace shell::cli {
+
+namespace {
+
+using Version = std::array<std::uint8_t, 4>;
+constexpr std::chrono::minutes kImageDownloadLimit{3};
+
+std::optional<Version> parseVersion(const QString& text)
+{
+    static const QRegularExpression form(QStringLiteral("^(\\d{1,3})\\.(\\d{1,3})\\.(\\d{1,3})\\.(\\d{1,3})$"));
+    const QRegularExpressionMatch m = form.match(text.trimmed());
+    if (!m.hasMatch())
+        return std::nullopt;
+    Version v{};
+    for (int i = 0; i < 4; ++i) {
+        const int part = m.captured(i + 1).toInt();
+        if (part > 255)
+            return std::nullopt;
+        v[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(part);
+    }
+    return v;
+}
+
+// After a restart into new firmware: connect again and say what the device runs now. A QMR51
+// whose image did not take keeps its old version, so it must now report the version sent.
+int reportNewVersion(Context& c, DeviceLine& line, const std::optional<Version>& expected)
+{
+    if (const int failed = line.reconnect())
+        return failed == kNoDevice ? kDeviceFailure : failed;
+    device::Session& s = line.session();
+    const QString now = device::versionText(s.firmware());
+    if (expected && s.firmware() != *expected)
+        return c.fail(kDeviceFailure, QStringLiteral("After the restart %1 reports firmware %2, not %3: the new firmware "
+                                                     "did not take.").arg(line.portName(), now, device::versionText(*expected)));
+    if (c.options.json)
+        c.printJson({{QStringLiteral("port"), QStringLiteral("COM%1").arg(line.portNumber())},
+                     {QStringLiteral("kind"), device::displayName(*s.kind())},
+                     {QStringLiteral("firmware"), now}});
+    else
+        c.print(QStringLiteral("COM%1\t%2\t%3\n").arg(line.portNumber()).arg(device::displayName(*s.kind()), now));
+    return kSuccess;
+}
+
+// A local HEX file, checked with the refusals of a downloaded one.
+std::optional<QByteArray> loadHex(Context& c, TerminalHost& host, int& exitCode)
+{
+    exitCode = kRefused;
+    if (!QFileInfo(c.options.hexFile).isFile()) {
+        c.fail(kRefused, QStringLiteral("There is no file %1. Nothing was sent.").arg(c.options.hexFile));
+        return std::nullopt;
+    }
+    const firmware::HexImage loaded = firmware::Hex2BinString(c.options.hexFile, true);
+    for (const QString& warning : loaded.warnings)
+        host.message(warning);
+    QString refusal = loaded.refusal;
+    if (refusal.isEmpty() && !loaded.clean)
+        refusal = QStringLiteral("The firmware file is damaged: it has a checksum error or ends without its end-of-file record.");
+    if (refusal.isEmpty())
+        refusal = firmware::imageRefusal(loaded.image);
+    if (!refusal.isEmpty()) {
+        c.fail(kRefused, refusal + QStringLiteral(" Nothing was sent; the QMR51 keeps its present firmware."));
+        return std::nullopt;
+    }
+    return firmware::padToBlocks(loaded.image);
+}
+
+int notStarted(Context& c, const firmware::Qmr51Upgrade& upgrade, const Version& firmware)
+{
+    using Because = firmware::Qmr51Upgrade::NotStartedBecause;
+    switch (upgrade.notStartedBecause()) {
+    case Because::UpToDate:
+        if (c.options.json)
+            c.printJson({{QStringLiteral("firmware"), device::versionText(firmware)}, {QStringLiteral("upToDate"), true}});
+        else
+            c.print(QStringLiteral("The QMR51 runs the latest firmware %1 already.\n").arg(device::versionText(firmware)));
+        return kSuccess;
+    case Because::NoPort:
+        return kNoDevice;
+    case Because::ListMissing:
+    case Because::DownloadFailed:
+        return kDeviceFailure;
+    case Because::Declined:
+    case Because::ImageRefused:
+    case Because::Nothing:
+        break;
+    }
+    return kRefused;
+}
+
+} // namespace
+
+int upgradeCommand(Context& c)
+{
+    if (!c.options.words.isEmpty())
+        return c.fail(kUsageError, QStringLiteral("upgrade takes no word %1").arg(c.options.words.first()));
+    std::optional<Version> hexVersion;
+    if (!c.options.hexFile.isEmpty()) {
+        hexVersion = parseVersion(c.options.firmwareVersion);
+        if (!hexVersion)
+            return c.fail(kUsageError, QStringLiteral("--hex needs --fw-version A.B.C.D, the version the file holds"));
+    } else if (!c.options.firmwareVersion.isEmpty()) {
+        return c.fail(kUsageError, QStringLiteral("--fw-version goes with --hex"));
+    }
+    DeviceLine line(c);
+    if (const int failed = line.connect())
+        return failed;
+    device::Session& s = line.session();
+    if (device::isTika(s.kind()))
+        return c.fail(kRefused, QStringLiteral("%1 holds a %2: a TIKA module is flashed with qmr51ctl flash.")
+                                    .arg(line.portName(), device::displayName(*s.kind())));
+    const Version before = s.firmware();
+    TerminalHost host(c);
+    firmware::Qmr51Upgrade upgrade(s, c.env.transfer, c.servers().firmwareServer, c.programFolder, host);
+    firmware::Qmr51Upgrade::Outcome outcome = firmware::Qmr51Upgrade::Outcome::NotStarted;
+    if (hexVersion) {
+        int refused = kSuccess;
+        const std::optional<QByteArray> image = loadHex(c, host, refused);
+        if (!image)
+            return refused;
+        const QString question = QStringLiteral("Send %1 (%2 blocks) to the QMR51 on %3 as firmware V%4?")
+                                     .arg(c.options.hexFile).arg(firmware::blockCount(*image))
+                                     .arg(line.portName(), device::versionText(*hexVersion));
+        if (!host.askYesNo(question))
+            return c.fail(kRefused, Context::notConfirmed(host.questionNotAskable() ? Context::Answer::CannotAsk
+                                                                                     : Context::Answer::No, question));
+        outcome = upgrade.sendAndRestart(*image, *hexVersion);
+    } else {
+        outcome = upgrade.run();
+    }
+    switch (outcome) {
+    case firmware::Qmr51Upgrade::Outcome::NotStarted:
+        return notStarted(c, upgrade, before);
+    case firmware::Qmr51Upgrade::Outcome::TransferFailed:
+        return kDeviceFailure; // the host told why
+    case firmware::Qmr51Upgrade::Outcome::Restarted:
+        break;
+    }
+    if (host.interrupted())
+        c.message(QStringLiteral("The transfer was cancelled; the QMR51 keeps its present firmware."));
+    return reportNewVersion(c, line, upgrade.versionSent());
+}
+
+int flashCommand(Context& c)
+{
+    if (!c.options.words.isEmpty())
+        return c.fail(kUsageError, QStringLiteral("flash takes no word %1").arg(c.options.words.first()));
+    DeviceLine line(c);
+    if (const int failed = line.connect())
+        return failed;
+    device::Session& s = line.session();
+    if (!device::isTika(s.kind()))
+        return c.fail(kRefused, QStringLiteral("%1 holds a QMR51: it is upgraded with qmr51ctl upgrade.").arg(line.portName()));
+    TerminalHost host(c);
+    firmware::TikaFlash flash(s, c.env.programs, c.programFolder, host);
+    QString image;
+    if (!c.options.imageFile.isEmpty()) {
+        if (!QFileInfo(c.options.imageFile).isFile())
+            return c.fail(kRefused, QStringLiteral("There is no image file %1: nothing was flashed.").arg(c.options.imageFile));
+        image = QFileInfo(c.options.imageFile).absoluteFilePath();
+    } else {
+        // A fresh module image, as the window fetches at every start; a failed download leaves
+        // the one on disk.
+        firmware::ModuleImages images(c.env.transfer, c.servers().moduleImageBaseUrl, c.programFolder);
+        images.start();
+        images.waitForFinished(kImageDownloadLimit);
+        if (const QString missing = flash.missingImage(); !missing.isEmpty())
+            return c.fail(kRefused, missing);
+    }
+    // esptool verified what it wrote; the module's answer afterwards is the proof it starts.
+    if (flash.run(image) != firmware::TikaFlash::Outcome::Flashed)
+        return kDeviceFailure; // the host told why
+    return reportNewVersion(c, line, std::nullopt);
+}
+
+} // namespace shell::cli

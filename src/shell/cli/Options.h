@@ -1,0 +1,41 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace shell::cli {
+
+// A qmr51ctl command line: the subcommand, its words and every option, wherever it stood.
+struct Options {
+    QString command;          // scan, info, read, set, log, counter, upgrade, flash, doctor, help
+    QStringList words;        // the subcommand's own words (set KEY=VALUE..., counter 1 258, help read)
+    QString port = QStringLiteral("auto"); // --port COM<n> | /dev/... | auto
+    bool json = false;        // --json: machine output on standard output
+    bool yes = false;         // --yes: answer every question with yes
+    bool help = false;        // --help
+    bool version = false;     // --version
+    QString programFolder;    // --program-folder DIR
+    QString ftpHost;          // --ftp-host HOST
+    QString ftpUser;          // --ftp-user NAME
+    QString imageUrl;         // --image-url URL
+    std::optional<int> count;            // read --count N
+    std::optional<double> intervalSeconds; // read --interval S
+    QString format = QStringLiteral("text"); // read --format text|csv|json
+    QString country;          // read --country nl|be|none (empty: from the device's protocol)
+    QString outputFile;       // log -o FILE
+    QString hexFile;          // upgrade --hex FILE
+    QString firmwareVersion;  // upgrade --fw-version A.B.C.D (with --hex)
+    QString imageFile;        // flash --image FILE
+    // Set when the command line cannot be understood; a sentence for the user.
+    QString error;
+};
+
+// The subcommands, in the order --help lists them.
+const QStringList& subcommands();
+
+// Reads the arguments (without the program name). Options may stand before or after the
+// subcommand, as "--name value" or "--name=value"; an option the subcommand does not take is an
+// error.
+Options parseOptions(const QStringList& arguments);
+
+} // namespace shell::cli

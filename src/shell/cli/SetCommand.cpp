@@ -1,0 +1,79 @@
+// set: new settings by name, checked with the editor's rules before anything is sent, sent as the
+// window sends them, and read back to confirm.
+#include "device/ReadBackRecord.h"
+#include "shell/cli/Commands.h"
+#include "shell/cli/DeviceLine.h"
+#include "shell/cli/ExitCode.h"
+#include "shell/cli/SettingKeys.h"
+
+namespace shell::cli {
+
+namespace {
+
+QJsonObject settingsJson(const QList<SettingKey>& keys, const device::SettingsRecord& r, device::DeviceKind kind)
+{
+    QJsonObject o;
+    for (const SettingKey& key : keys)
+        o.insert(key.name, settingAsJson(key, r, kind));
+    return o;
+}
+
+} // namespace
+
+int setCommand(Context& c)
+{
+    if (c.options.words.isEmpty())
+        return c.fail(kUsageError, QStringLiteral("set needs at least one KEY=VALUE, e.g. set out1.level=1000"));
+    DeviceLine line(c);
+    if (const int failed = line.connect())
+        return failed;
+    device::Session& s = line.session();
+    const device::DeviceKind kind = *s.kind();
+    const Firmware firmware = s.firmware();
+    const SettingsChange change =
+        changeSettings(device::readBackRecord(s.settingsAnswer(), kind), c.options.words, kind, firmware);
+    if (!change.usageError.isEmpty())
+        return c.fail(kUsageError, change.usageError);
+    if (!change.refusals.isEmpty()) {
+        for (const QString& refusal : change.refusals.mid(0, change.refusals.size() - 1))
+            c.message(refusal);
+        return c.fail(kRefused, change.refusals.last() + QStringLiteral(" Nothing was sent."));
+    }
+    for (const QString& note : change.notes)
+        c.message(note);
+
+    bool refused = false;
+    QObject::connect(&s, &device::Session::settingsRefused, &s, [&refused] { refused = true; });
+    s.sendSettings(change.record);
+    const QList<SettingKey> keys = settingKeys(kind, firmware);
+    if (c.options.json) {
+        c.printJson({{QStringLiteral("sent"), settingsJson(keys, change.record, kind)}});
+    } else {
+        QString sent;
+        for (const SettingKey& key : keys)
+            sent += key.name.leftJustified(16) + settingInWords(key, change.record, kind) + QLatin1Char('\n');
+        c.print(sent);
+    }
+    if (refused)
+        return c.fail(kDeviceFailure, QStringLiteral("Settings error: the device did not acknowledge the settings."));
+    // The device reports its settings in its identification: ask again and compare.
+    if (!s.identify())
+        return c.fail(kDeviceFailure, QStringLiteral("The device did not answer after the settings; they are not confirmed."));
+    const device::SettingsRecord readBack = device::readBackRecord(s.settingsAnswer(), kind);
+    if (device::settingsPayload(readBack, kind, firmware) != device::settingsPayload(change.record, kind, firmware)) {
+        QStringList differ;
+        for (const SettingKey& key : keys) {
+            const QString now = settingInWords(key, readBack, kind);
+            if (now != settingInWords(key, change.record, kind))
+                differ.append(QStringLiteral("%1 is %2").arg(key.name, now));
+        }
+        return c.fail(kDeviceFailure, QStringLiteral("The device did not take the settings: %1.").arg(differ.join(QStringLiteral(", "))));
+    }
+    if (c.options.json)
+        c.printJson({{QStringLiteral("confirmed"), true}});
+    else
+        c.print(QStringLiteral("confirmed: the device reports these settings\n"));
+    return kSuccess;
+}
+
+} // namespace shell::cli
