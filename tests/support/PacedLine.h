@@ -52,6 +52,11 @@ public:
         if (!sentTo_.count(device))
             sentTo_[device] = device->inputProgress().bytes;
     }
+    // The line to `device` was closed: what it never took in is no longer waited for.
+    void forget(sim::Simulator* device)
+    {
+        std::erase_if(pending_, [device](const Request& r) { return r.device == device; });
+    }
     // A request of `bytes` went out to `device` (met before) just now.
     void sent(sim::Simulator* device, qint64 bytes)
     {
@@ -111,6 +116,8 @@ public:
     void close() override
     {
         real_.close();
+        if (device_)
+            clock_.forget(device_);
         device_ = nullptr;
     }
 

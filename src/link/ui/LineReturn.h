@@ -29,9 +29,11 @@ public:
     static constexpr int kLookMs = 500;
     static constexpr int kAttempts = 5;
 
+    // One look at the port list (the watch timer's tick).
+    void look();
+
 private:
     void lineLost();
-    void look();
 
     shell::Tool& tool_;
     QTimer timReturn_;
