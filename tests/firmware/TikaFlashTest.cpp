@@ -1,0 +1,121 @@
+// The TIKA flash on a session over the fake platform: esptool is a fake program whose end comes at
+// a set moment of fake time, so the 20 s and 5 min waits cost nothing.
+#include "UpgradeFakes.h"
+#include "firmware/TikaFlash.h"
+#include <QDir>
+#include <gtest/gtest.h>
+
+using namespace upgradefakes;
+using device::DeviceKind;
+using Outcome = firmware::TikaFlash::Outcome;
+
+namespace {
+
+// A module on COM12 (/dev/ttyUSB3), its image and the bundled esptools in the program folder.
+struct Tika : Bench {
+    FakeEsptool esptool{p.clock, p.port};
+    firmware::TikaFlash flash{session, esptool, p.folder.path(), host};
+    const QString folder = p.folder.path();
+    explicit Tika(DeviceKind kind = DeviceKind::TikaV1)
+    {
+        EXPECT_TRUE(QDir(folder).mkpath("DATA") && writeFile(folder + "/" + image(kind), QByteArray(4096, '\xe9'))
+                    && writeFile(folder + "/esptool32", {}, true) && writeFile(folder + "/esptools3", {}, true));
+        p.ports.paths.insert(12, "/dev/ttyUSB3");
+        p.port.open(12);
+        session.assume(12, kind);
+    }
+    static QString image(DeviceKind kind) { return kind == DeviceKind::TikaV2 ? "DATA/TIKAv2.bin" : "DATA/TIKAv1.bin"; }
+};
+
+TEST(TikaFlash, RunsEsptoolThroughTheScriptForThePortAndTheImageOfTheKind)
+{
+    for (const auto& [kind, command] : {std::pair{DeviceKind::TikaV1, "/esptool32' '--chip' 'esp32' '--port' '/dev/ttyUSB3' "},
+                                        std::pair{DeviceKind::TikaV2, "/esptools3' '--chip' 'esp32s3' '--port' '/dev/ttyUSB3' '--baud' '115200'"}}) {
+        Tika h(kind);
+        EXPECT_EQ(h.flash.missingImage(), "");
+        EXPECT_EQ(h.flash.run(), Outcome::Flashed);
+        EXPECT_EQ(h.esptool.started, QList<QStringList>({{"/bin/sh", h.folder, h.folder + "/PCOM12.sh"}}));
+        // The script's text is pinned in FlashScriptTest; here the port's device node and the image.
+        const QByteArray script = readFile(h.folder + "/PCOM12.sh");
+        EXPECT_TRUE(script.contains(command) && script.contains(" '" + Tika::image(kind).toUtf8() + "' ")) << script.constData();
+        EXPECT_FALSE(h.esptool.portOpenAtStart) << "esptool needs the port for itself";
+        EXPECT_EQ(h.host.captions, QStringList({"Firmware upgrade started"}));
+        EXPECT_TRUE(h.host.messages.isEmpty() && !h.host.shown) << h.host.messages.join('|').toStdString();
+        // Without the image nothing can be flashed; the technician is told which file is missing.
+        QFile::remove(h.folder + "/" + Tika::image(kind));
+        EXPECT_EQ(h.flash.missingImage(), "No module image " + QDir::toNativeSeparators(h.folder + "/" + Tika::image(kind)) + ": nothing was flashed.");
+    }
+}
+
+struct FlashCase {
+    const char* name;
+    EsptoolRun esptool;
+    char user; // 10 s after the start: 'x' closes the progress display, 'c' presses Cancel
+    Outcome outcome;
+    double seconds; // from esptool's start to the end of the flash
+    QString lastStatus; // esptool's last line under "TIKA is being upgraded..."
+    int lastValue;      // esptool's last percentage, else the 20 s countdown
+    QStringList said; // parts of the one message
+};
+
+class Flash : public ::testing::TestWithParam<FlashCase> {};
+
+TEST_P(Flash, EndsWhenEsptoolHasShowsItAndTellsEveryFailure)
+{
+    const FlashCase& c = GetParam();
+    Tika h;
+    h.esptool.run = c.esptool;
+    h.host.answers = {true}; // Yes to stopping, should the flash ask
+    h.p.pump.onEvents = [&] {
+        if (c.user && h.esptool.startedAt >= 0 && h.p.clock.exact() - h.esptool.startedAt >= 10)
+            (c.user == 'x' ? h.host.closed : h.host.cancel) = true;
+    };
+    EXPECT_EQ(h.flash.run(), c.outcome);
+    EXPECT_NEAR(h.p.clock.exact() - h.esptool.startedAt, c.seconds, 0.25);
+    EXPECT_EQ(h.esptool.killed, c.outcome == Outcome::TimedOut || c.outcome == Outcome::Stopped);
+    EXPECT_EQ(h.host.statuses.value(h.host.statuses.size() - 1), "TIKA is being upgraded..." + c.lastStatus);
+    EXPECT_NEAR(h.host.values.value(h.host.values.size() - 1), c.lastValue, 1);
+    ASSERT_EQ(h.host.messages.size(), c.said.isEmpty() ? 0 : 1);
+    for (const QString& part : c.said)
+        EXPECT_TRUE(h.host.messages[0].contains(part)) << h.host.messages[0].toStdString() << "\nlacks " << part.toStdString();
+    EXPECT_FALSE(h.host.shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tika, Flash,
+    ::testing::Values(
+        FlashCase{"quick_flash_shown_20_s", {"Writing at 0x00030000... (47 %)\r"}, 0, Outcome::Flashed, 20, "\nWriting at 0x00030000... (47 %)", 47},
+        FlashCase{"slow_flash_waited_for", {"(100 %)\nHash of data verified.\n", 75}, 0, Outcome::Flashed, 75, "\nHash of data verified.", 100},
+        FlashCase{"fatal_error",
+                  {"Connecting....\nA fatal error occurred: Failed to connect to ESP32: No serial data received.\n"
+                   "For troubleshooting steps visit: https://docs.espressif.com\n", 4, 2},
+                  0, Outcome::Failed, 4, "\nFor troubleshooting steps visit: https://docs.espressif.com", 20,
+                  {"exit status 2", "A fatal error occurred: Failed to connect to ESP32: No serial data received."}},
+        FlashCase{"no_fatal_line_shows_the_last_lines", {"one\ntwo\nthree\nfour\nSerial port /dev/ttyUSB3 busy\n", 2, 1},
+                  0, Outcome::Failed, 2, "\nSerial port /dev/ttyUSB3 busy", 10, {"exit status 1", "\nthree\nfour\nSerial port /dev/ttyUSB3 busy\n"}},
+        FlashCase{"still_running_after_five_minutes", {"Writing at 0x00010000... (3 %)\n", 1e9},
+                  0, Outcome::TimedOut, 300, "\nWriting at 0x00010000... (3 %)", 3, {"had not finished after 5 minutes", "(3 %)"}},
+        FlashCase{"could_not_start", {"", 0, 0, true}, 0, Outcome::Failed, 0, "", 0, {"/bin/sh could not be started"}},
+        FlashCase{"progress_display_closed", {"", 40}, 'x', Outcome::Stopped, 10, "", 50, {"The TIKA upgrade was stopped"}},
+        FlashCase{"cancel_does_not_stop_esptool", {"", 40}, 'c', Outcome::Flashed, 40, "", 100}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(TikaFlash, NothingRunsWithoutEsptoolOrWithoutThePort)
+{
+    const QByteArray path = qgetenv("PATH");
+    for (const bool portMissing : {false, true}) {
+        Tika h;
+        qputenv("PATH", QFile::encodeName(h.folder)); // no esptool on the PATH either
+        if (portMissing)
+            h.p.ports.paths.clear();
+        else
+            QFile::remove(h.folder + "/esptool32");
+        EXPECT_EQ(h.flash.run(), Outcome::NotRun);
+        EXPECT_TRUE(h.esptool.started.isEmpty() && !h.host.shown);
+        EXPECT_EQ(h.host.messages, QStringList({"The TIKA module was not flashed: " + QString(portMissing ? "COM12 is no serial port of this computer." :
+                      "esptool was not found, neither esptool32 in " + h.folder + " nor esptool or esptool.py on the PATH.")}));
+    }
+    qputenv("PATH", path);
+}
+
+} // namespace
