@@ -44,19 +44,13 @@ struct SimulatedPortsOnly : platform::PortListing {
     platform::SystemPortListing system;
 };
 
-struct PacedQtPort : platform::SerialPort {
-    PacedQtPort(platform::PortListing& l, fakes::PacedClock& c, std::function<sim::Simulator*(int)> on)
-        : real(l), paced(real, c, std::move(on)) {}
-    bool open(int n) override { return paced.open(n); }
-    bool isOpen() const override { return paced.isOpen(); }
-    QByteArray readAll() override { return paced.readAll(); }
-    bool write(const QByteArray& b) override { return paced.write(b); }
-    bool waitForInput(std::chrono::milliseconds w) override { return paced.waitForInput(w); }
-    bool hasFailed() const override { return paced.hasFailed(); }
-    QString lastError() const override { return paced.lastError(); }
-    void close() override { paced.close(); }
+struct RealPort {
+    explicit RealPort(platform::PortListing& l) : real(l) {}
     platform::QtSerialPort real;
-    fakes::PacedPort paced;
+};
+struct PacedQtPort : RealPort, fakes::PacedPort {
+    PacedQtPort(platform::PortListing& l, fakes::PacedClock& c, std::function<sim::Simulator*(int)> on)
+        : RealPort(l), PacedPort(real, c, std::move(on)) {}
 };
 
 struct CapturedConsole : shell::cli::Console {
@@ -86,18 +80,17 @@ struct Ctl {
 
     Ctl() { QDir(folder.path()).mkpath(QStringLiteral("ports")); }
 
-    sim::Simulator* add(int com, sim::DeviceProfile profile, sim::Misbehaviour how = {})
+    // A simulated device as COM<com>, silent when asked; nullptr when no pseudo-terminal could be had.
+    sim::Simulator* add(int com, sim::DeviceKind kind, bool silent = false)
     {
-        auto device = std::make_unique<sim::Simulator>(std::move(profile));
+        auto device = std::make_unique<sim::Simulator>(sim::DeviceProfile::defaults(kind));
         if (!device->start() || !device->linkAs(folder.filePath(QStringLiteral("ports/COM%1").arg(com))))
             return nullptr;
+        sim::Misbehaviour how;
+        how.silent = silent;
         device->setMisbehaviour(how);
         devices.push_back(std::move(device));
         return byPort[com] = devices.back().get();
-    }
-    sim::Simulator* add(int com, sim::DeviceKind kind, sim::Misbehaviour how = {})
-    {
-        return add(com, sim::DeviceProfile::defaults(kind), how);
     }
 
     int run(QStringList arguments)
@@ -118,13 +111,6 @@ struct Ctl {
     QString out() const { return QString::fromUtf8(console.stdOut); }
     QString err() const { return console.stdErr; }
 };
-
-inline sim::Misbehaviour silent()
-{
-    sim::Misbehaviour m;
-    m.silent = true;
-    return m;
-}
 
 // The commands a device received, in order.
 inline QList<int> commandsTo(const sim::Simulator& device)
