@@ -63,6 +63,11 @@ void Session::close()
 void Session::assume(std::optional<std::uint8_t> portNumber, std::optional<DeviceKind> kind)
 {
     port_ = portNumber;
+    // The device an upgrade is forced onto did not identify: the firmware and serial number of an
+    // earlier device are not its own (a QMR51 upgrade would otherwise refuse a broken device as
+    // "already up to date" because the last device that answered was).
+    firmware_ = {};
+    serial_.clear();
     if (kind)
         kind_ = kind;
 }

@@ -41,7 +41,8 @@ public:
     ConnectOutcome connect(std::uint8_t portNumber);
     // Forgets the connection and closes the port.
     void close();
-    // A forced upgrade names the port and the kind itself, for a device that does not identify.
+    // A forced upgrade names the port and the kind itself, for a device that does not identify;
+    // its firmware and serial number are unknown.
     void assume(std::optional<std::uint8_t> portNumber, std::optional<DeviceKind> kind);
 
     // ---- What the session knows ------------------------------------------------------------------

@@ -82,6 +82,17 @@ TEST(Session, APortThatCannotBeOpenedIsAFailedConnectAndAnOpenPortIsNeverOpenedT
     EXPECT_FALSE(rig.session.connectFailed());
 }
 
+TEST(Session, AForcedUpgradesDeviceHasNoFirmwareOfAnEarlierDevice)
+{
+    Rig rig;
+    ASSERT_EQ(rig.connect(7, fakes::qmr51Identity({2, 1, 0, 5}, 10, 1, 4, 4, "Q5100042")),
+              device::Session::ConnectOutcome::Connected);
+    rig.session.close();
+    rig.session.assume(8, device::DeviceKind::Qmr51);
+    EXPECT_EQ(rig.session.firmware(), (std::array<std::uint8_t, 4>{}));
+    EXPECT_TRUE(rig.session.serial().isEmpty());
+}
+
 TEST(Session, APollLogsTheDecodedRowAndAConnectStartsANewLog)
 {
     Rig rig;

@@ -50,7 +50,9 @@ TEST(TikaFlash, RunsEsptoolThroughTheScriptForThePortAndTheImageOfTheKind)
 struct FlashCase {
     const char* name;
     EsptoolRun esptool;
-    char user; // 10 s after the start: 'x' closes the progress display, 'c' presses Cancel
+    // 10 s after the start: 'x' closes the progress display and says Yes to stopping, 'n' closes it
+    // once and says No, 'c' presses Cancel
+    char user;
     Outcome outcome;
     double seconds; // from esptool's start to the end of the flash
     QString lastStatus; // esptool's last line under "TIKA is being upgraded..."
@@ -65,12 +67,19 @@ TEST_P(Flash, EndsWhenEsptoolHasShowsItAndTellsEveryFailure)
     const FlashCase& c = GetParam();
     Tika h;
     h.esptool.run = c.esptool;
-    h.host.answers = {true}; // Yes to stopping, should the flash ask
+    h.host.answers = {c.user == 'x'};
+    bool closedOnce = false;
     h.p.pump.onEvents = [&] {
-        if (c.user && h.esptool.startedAt >= 0 && h.p.clock.exact() - h.esptool.startedAt >= 10)
-            (c.user == 'x' ? h.host.closed : h.host.cancel) = true;
+        if (!c.user || h.esptool.startedAt < 0 || h.p.clock.exact() - h.esptool.startedAt < 10 || closedOnce)
+            return;
+        (c.user == 'c' ? h.host.cancel : h.host.closed) = true;
+        closedOnce = c.user == 'n';
     };
     EXPECT_EQ(h.flash.run(), c.outcome);
+    // A stray click must not leave the module half written: closing asks first.
+    EXPECT_EQ(h.host.questions, c.user == 'x' || c.user == 'n'
+                                    ? QStringList({"Stop flashing? The module will not start until it is flashed again."})
+                                    : QStringList());
     EXPECT_NEAR(h.p.clock.exact() - h.esptool.startedAt, c.seconds, 0.25);
     EXPECT_EQ(h.esptool.killed, c.outcome == Outcome::TimedOut || c.outcome == Outcome::Stopped);
     EXPECT_EQ(h.host.statuses.value(h.host.statuses.size() - 1), "TIKA is being upgraded..." + c.lastStatus);
@@ -96,7 +105,9 @@ INSTANTIATE_TEST_SUITE_P(
         FlashCase{"still_running_after_five_minutes", {"Writing at 0x00010000... (3 %)\n", 1e9},
                   0, Outcome::TimedOut, 300, "\nWriting at 0x00010000... (3 %)", 3, {"had not finished after 5 minutes", "(3 %)"}},
         FlashCase{"could_not_start", {"", 0, 0, true}, 0, Outcome::Failed, 0, "", 0, {"/bin/sh could not be started"}},
-        FlashCase{"progress_display_closed", {"", 40}, 'x', Outcome::Stopped, 10, "", 50, {"The TIKA upgrade was stopped"}},
+        FlashCase{"progress_display_closed_and_stop_confirmed", {"", 40}, 'x', Outcome::Stopped, 10, "", 50,
+                  {"The TIKA upgrade was stopped", "must be flashed again"}},
+        FlashCase{"progress_display_closed_but_no_stop", {"", 40}, 'n', Outcome::Flashed, 40, "", 100},
         FlashCase{"cancel_does_not_stop_esptool", {"", 40}, 'c', Outcome::Flashed, 40, "", 100}),
     [](const auto& info) { return std::string(info.param.name); });
 
