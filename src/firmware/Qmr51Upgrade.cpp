@@ -171,7 +171,13 @@ std::optional<QByteArray> Qmr51Upgrade::downloadImage()
         return std::nullopt;
     }
     host_.setValue(90);
-    const HexImage loaded = Hex2BinString(temporaryFile(), true);
+    return imageFromHexFile(temporaryFile());
+}
+
+std::optional<QByteArray> Qmr51Upgrade::imageFromHexFile(const QString& hexFile)
+{
+    notStarted_ = NotStartedBecause::Nothing;
+    const HexImage loaded = Hex2BinString(hexFile, true);
     for (const QString& warning : loaded.warnings)
         host_.message(warning);
     if (!loaded.refusal.isEmpty()) {

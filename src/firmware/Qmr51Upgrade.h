@@ -78,6 +78,12 @@ public:
     // known whole and fit (see imageRefusal).
     Outcome sendAndRestart(const QByteArray& image, const std::array<std::uint8_t, 4>& version);
 
+    // The image of a HEX file as the QMR51 takes it (boot loader area left out, padded to whole
+    // blocks), or nothing when the file must not be sent: it cannot be read, has a checksum error,
+    // ends without its end-of-file record, holds no data or needs more than 255 blocks. The host
+    // is shown the loader's warnings and the refusal (notStartedBecause() is ImageRefused then).
+    std::optional<QByteArray> imageFromHexFile(const QString& hexFile);
+
     // Phase 3 alone: sends `image` (padded, 1..255 blocks) and the closing frame announcing
     // `version`. Clears a Cancel and shows the progress window first. The number of frames
     // acknowledged ends up in framesAcknowledged().

@@ -1,7 +1,6 @@
 // upgrade (QMR51, over its own line) and flash (TIKA, through esptool): the window's upgrade flows
 // with the terminal as their host; afterwards the device is asked for its version again.
 #include "device/Captions.h"
-#include "firmware/IntelHex.h"
 #include "firmware/ModuleImages.h"
 #include "firmware/Qmr51Upgrade.h"
 #include "firmware/TikaFlash.h"
@@ -57,27 +56,12 @@ int reportNewVersion(Context& c, DeviceLine& line, const std::optional<Version>&
     return kSuccess;
 }
 
-// A local HEX file, checked with the refusals of a downloaded one.
-std::optional<QByteArray> loadHex(Context& c, TerminalHost& host, int& exitCode)
+// The upgrade told the user why it stopped; a script reading --json gets it too.
+int stopped(Context& c, const TerminalHost& host, int exitCode)
 {
-    exitCode = kRefused;
-    if (!QFileInfo(c.options.hexFile).isFile()) {
-        c.fail(kRefused, QStringLiteral("There is no file %1. Nothing was sent.").arg(c.options.hexFile));
-        return std::nullopt;
-    }
-    const firmware::HexImage loaded = firmware::Hex2BinString(c.options.hexFile, true);
-    for (const QString& warning : loaded.warnings)
-        host.message(warning);
-    QString refusal = loaded.refusal;
-    if (refusal.isEmpty() && !loaded.clean)
-        refusal = QStringLiteral("The firmware file is damaged: it has a checksum error or ends without its end-of-file record.");
-    if (refusal.isEmpty())
-        refusal = firmware::imageRefusal(loaded.image);
-    if (!refusal.isEmpty()) {
-        c.fail(kRefused, refusal + QStringLiteral(" Nothing was sent; the QMR51 keeps its present firmware."));
-        return std::nullopt;
-    }
-    return firmware::padToBlocks(loaded.image);
+    if (c.options.json)
+        c.printJson({{QStringLiteral("error"), host.lastMessage()}, {QStringLiteral("exitCode"), exitCode}});
+    return exitCode;
 }
 
 int notStarted(Context& c, const firmware::Qmr51Upgrade& upgrade, const Version& firmware)
@@ -129,10 +113,12 @@ int upgradeCommand(Context& c)
     firmware::Qmr51Upgrade upgrade(s, c.env.transfer, c.servers().firmwareServer, c.programFolder, host);
     firmware::Qmr51Upgrade::Outcome outcome = firmware::Qmr51Upgrade::Outcome::NotStarted;
     if (hexVersion) {
-        int refused = kSuccess;
-        const std::optional<QByteArray> image = loadHex(c, host, refused);
+        if (!QFileInfo(c.options.hexFile).isFile())
+            return c.fail(kRefused, QStringLiteral("There is no file %1. Nothing was sent.").arg(c.options.hexFile));
+        // The refusals of a downloaded file: the host is told why.
+        const std::optional<QByteArray> image = upgrade.imageFromHexFile(c.options.hexFile);
         if (!image)
-            return refused;
+            return stopped(c, host, kRefused);
         const QString question = QStringLiteral("Send %1 (%2 blocks) to the QMR51 on %3 as firmware V%4?")
                                      .arg(c.options.hexFile).arg(firmware::blockCount(*image))
                                      .arg(line.portName(), device::versionText(*hexVersion));
@@ -144,10 +130,12 @@ int upgradeCommand(Context& c)
         outcome = upgrade.run();
     }
     switch (outcome) {
-    case firmware::Qmr51Upgrade::Outcome::NotStarted:
-        return notStarted(c, upgrade, before);
+    case firmware::Qmr51Upgrade::Outcome::NotStarted: {
+        const int code = notStarted(c, upgrade, before);
+        return code == kSuccess ? code : stopped(c, host, code);
+    }
     case firmware::Qmr51Upgrade::Outcome::TransferFailed:
-        return kDeviceFailure; // the host told why
+        return stopped(c, host, kDeviceFailure);
     case firmware::Qmr51Upgrade::Outcome::Restarted:
         break;
     }
@@ -184,7 +172,7 @@ int flashCommand(Context& c)
     }
     // esptool verified what it wrote; the module's answer afterwards is the proof it starts.
     if (flash.run(image) != firmware::TikaFlash::Outcome::Flashed)
-        return kDeviceFailure; // the host told why
+        return stopped(c, host, kDeviceFailure);
     return reportNewVersion(c, line, std::nullopt);
 }
 

@@ -53,14 +53,18 @@ void TerminalHost::clearCancel() { cancelBase_ = c_.env.interruptions(); }
 
 bool TerminalHost::closedByUser() const { return c_.env.interruptions() > closeBase_; }
 
-void TerminalHost::message(const QString& text) { c_.message(text); }
+void TerminalHost::message(const QString& text)
+{
+    lastMessage_ = text;
+    c_.message(text);
+}
 
 bool TerminalHost::askYesNo(const QString& question)
 {
     const Context::Answer answer = c_.confirm(question);
     notAskable_ = answer == Context::Answer::CannotAsk;
     if (notAskable_)
-        c_.message(Context::notConfirmed(answer, question));
+        c_.message(QStringLiteral("\"%1\" was not asked (no terminal, no --yes): taken as No.").arg(question));
     return answer == Context::Answer::Yes;
 }
 

@@ -26,6 +26,8 @@ public:
 
     // True when a question could not be asked (no terminal, no --yes) and was taken as No.
     bool questionNotAskable() const { return notAskable_; }
+    // The last message the upgrade gave (why it stopped, when it did).
+    const QString& lastMessage() const { return lastMessage_; }
     // True when Ctrl+C was pressed since the upgrade began.
     bool interrupted() const { return c_.interruptedSince(startInterruptions_); }
 
@@ -42,6 +44,7 @@ private:
     int cancelBase_ = 0;
     int closeBase_ = 0;
     bool notAskable_ = false;
+    QString lastMessage_;
 };
 
 } // namespace shell::cli

@@ -27,8 +27,8 @@ void writeFile(const QString& path, const QByteArray& content, bool executable =
 TEST(Qmr51ctl, UpgradeRefusesUnfitInputBeforeSendingABlock)
 {
     const std::tuple<QStringList, int, const char*> cases[] = {
-        {{"--hex", upgradeData("four_blocks_cut.hex"), "--fw-version", "2.1.0.6", "--yes"}, 4, "Nothing was sent"},
-        {{"--hex", upgradeData("too_big.hex"), "--fw-version", "2.1.0.6", "--yes"}, 4, "Nothing was sent"},
+        {{"--hex", upgradeData("four_blocks_cut.hex"), "--fw-version", "2.1.0.6", "--yes"}, 4, "too short to hold them"},
+        {{"--hex", upgradeData("too_big.hex"), "--fw-version", "2.1.0.6", "--yes"}, 4, "needs 256 blocks"},
         {{"--hex", upgradeData("one_block.hex"), "--fw-version", "2.1.0.6"}, 4, "Give --yes"},
         {{"--hex", upgradeData("one_block.hex")}, 2, "--hex needs --fw-version"},
     };
