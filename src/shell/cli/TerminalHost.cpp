@@ -72,7 +72,9 @@ void TerminalHost::draw()
 {
     if (!shown_ || !c_.env.console.errIsTerminal())
         return;
-    QString line = QStringLiteral("%1: %2 %3%").arg(caption_, status_).arg(percent_);
+    QString line = QStringLiteral("%1 %2%").arg(status_).arg(percent_);
+    if (!caption_.isEmpty())
+        line = caption_ + QStringLiteral(": ") + line;
     const double elapsed = c_.env.clock.elapsedSeconds() - shownSince_;
     if (percent_ > 0 && percent_ < 100 && elapsed > 2) {
         const int left = static_cast<int>(std::lround(elapsed * (100 - percent_) / percent_));
