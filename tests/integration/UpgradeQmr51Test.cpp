@@ -145,35 +145,5 @@ TEST_F(UpgradeQmr51, ASmallImageArrivesByteExactAndTheReconnectShowsTheNewVersio
     EXPECT_TRUE(tool.frm.timScan.isActive());
 }
 
-// The version check, download refusals, retries and failures are pinned on the fake platform in
-// Qmr51UpgradeTest; here the happy path and a cancel click handled by the real event pump.
-TEST_F(UpgradeQmr51, CancelDuringBlockTwoOfFourStillSendsTheClosingFrameWithFourBlocks)
-{
-    serve(upgradeList({2, 2, 0, 0}), testData("four_blocks.hex"));
-    connect();
-    // The user's click, handled where the transfer lets window events through.
-    QTimer user;
-    QObject::connect(&user, &QTimer::timeout, [this] {
-        auto& progress = tool.upgrade().progress();
-        if (progress.exists() && progress.get().lblprogress->text() == "Sending block 2/4")
-            progress.get().cmdCancel->click();
-    });
-    user.start(0);
-    upgrade();
-    user.stop();
-    const QList<sim::RequestFrame> blocks = framesOf(device, 208);
-    ASSERT_EQ(blocks.size(), 2);
-    EXPECT_EQ(static_cast<int>(blocks[1].payload.at(1)), 1);
-    const QList<sim::RequestFrame> closing = framesOf(device, 210);
-    ASSERT_FALSE(closing.isEmpty());
-    for (const sim::RequestFrame& frame : closing)
-        EXPECT_EQ(frame.payload.toHex(' '), "00 04 00 06 02 02 00 00 4a f7 a8 22");
-    // The QMR51 sees that blocks 3 and 4 never came and keeps its firmware.
-    EXPECT_EQ(closing.size(), 3);
-    EXPECT_EQ(dialogs.messages, QStringList({"Upgrading failed. Please retry"}));
-    EXPECT_EQ(device.profile().firmware, (sim::FirmwareVersion{2, 1, 0, 5}));
-    EXPECT_TRUE(device.installedImage().isEmpty());
-    EXPECT_FALSE(tool.frm.timScan.isActive());
-}
 
 } // namespace
