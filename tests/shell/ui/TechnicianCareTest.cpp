@@ -1,6 +1,6 @@
 // What a technician meets at the window: no settings write without a change of the settings, an
-// edit that an upgrade does not swallow, grid columns that show their text, a status line a screen
-// reader can speak, and a line that comes back by itself after an unplug.
+// edit that an upgrade does not swallow, grid columns that show their text, and a line that comes
+// back by itself after an unplug.
 #include "ToolHarness.h"
 #include "device/ui/SettingsSender.h"
 #include "firmware/ui/UpgradeHandlers.h"
@@ -77,17 +77,6 @@ TEST(TechnicianCare, TheWindowOpensWideEnoughForTheGridWithinTheScreen)
     QApplication::processEvents();
     if (f.width() < screenWidth) // room on this screen: every column is in view
         EXPECT_GE(f.grdInterfaces->width(), wanted);
-}
-
-TEST(TechnicianCare, AScreenReaderHearsTheStatusLinesText)
-{
-    fakes::ToolHarness h;
-    h.p.port.existingPorts.erase(7);
-    h.selectPort(7);
-    h.tool.connection().cmdOpenCom_Click();
-    const QString said = h.tool.frm.statusLine->text();
-    ASSERT_FALSE(said.isEmpty());
-    EXPECT_EQ(h.tool.frm.statusLine->accessibleDescription(), said);
 }
 
 struct Unplugged : fakes::ToolHarness {

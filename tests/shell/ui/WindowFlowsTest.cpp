@@ -200,6 +200,8 @@ TEST(WindowFlows, PortTroubleIsToldOnTheStatusLine)
     const QString why = refused.f.statusLine->text();
     EXPECT_TRUE(why.startsWith("COM4 (/dev/ttyUSB4) cannot be opened")) << why.toStdString();
     EXPECT_TRUE(why.contains(refused.p.port.lastError())) << why.toStdString();
+    // A screen reader hears the note, not only the line's name.
+    EXPECT_EQ(refused.f.statusLine->accessibleDescription(), why);
     EXPECT_EQ(refused.f.windowTitle(), "QMR51-TIKA V4.4 ----");
     EXPECT_TRUE(refused.p.dialogs.messages.isEmpty());
 
