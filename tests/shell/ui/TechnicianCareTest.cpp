@@ -1,6 +1,5 @@
-// What a technician meets at the window: no settings write without a change of the settings, an
-// edit that an upgrade does not swallow, grid columns that show their text, and a line that comes
-// back by itself after an unplug.
+// What a technician meets at the window: an edit that an upgrade does not swallow, grid columns
+// that show their text, and a line that comes back by itself after an unplug.
 #include "ToolHarness.h"
 #include "device/ui/SettingsSender.h"
 #include "firmware/ui/UpgradeHandlers.h"
