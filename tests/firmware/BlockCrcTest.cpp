@@ -1,25 +1,18 @@
+// The published CRC-16/X-25 check value pins the polynomial, the start value and the closing of a
+// block; the simulated boot loader's CRC (table-driven, written apart from the tool's bitwise one)
+// pins how the register runs on from one block into the next.
 #include "firmware/BlockCrc.h"
 #include "sim/BootLoaderCrc.h"
 #include <gtest/gtest.h>
 
 namespace {
 
-TEST(BlockCrc, SingleBlockIsThePublishedX25LowByteFirst)
+TEST(BlockCrc, OneBlockIsThePublishedX25LowByteFirstAndBlocksAgreeWithTheBootLoader)
 {
     // The CRC-16/X-25 check value of "123456789" is 0x906E.
     EXPECT_EQ(firmware::CRC16("123456789", 9).toHex(' '), "6e 90");
-    // Closed after every block, the register runs on: two blocks are not one.
-    const QByteArray zeros(10, '\0');
-    EXPECT_EQ(firmware::CRC16(zeros, 10).toHex(' '), "78 63");
-    EXPECT_EQ(firmware::CRC16(zeros, 5).toHex(' '), "10 d3");
-}
-
-// The simulated boot loader's CRC (table-driven, written apart from the tool's bitwise one) is the
-// reference: both must agree on every length and block size.
-TEST(BlockCrc, AgreesWithTheBootLoadersOverLengthsAndBlockSizes)
-{
-    for (int blockLength : {1, 3, 7, 128, 132}) {
-        for (int blocks : {1, 2, 17}) {
+    for (int blockLength : {1, 7, 128, 132}) {
+        for (int blocks : {2, 17}) {
             QByteArray data(blockLength * blocks, '\0');
             for (qsizetype i = 0; i < data.size(); ++i)
                 data[i] = static_cast<char>(i * 37 + 11);
@@ -41,7 +34,6 @@ TEST(BlockCrc, RefusesWhatTheDeviceCannotCheck)
     const Limit limits[] = {
         {"length not a multiple", 10, 3, {}},
         {"block length 0", 10, 0, {}},
-        {"negative block length", 10, -5, {}},
         {"256 blocks of 128 pass 32767", 32768, 128, {}},
         {"255 blocks of 128 are fine", 32640, 128, sim::BootLoaderCrc::of(QByteArray(32640, '\0'), 128)},
         {"empty data is the untouched register", 0, 128, QByteArray::fromHex("ffff")},

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <random>
 
@@ -20,9 +21,7 @@ TEST(HexOracle, LoadsWhatSrecCatAndObjcopyWrote)
         bool expectSegment; // the HEX must carry a segment record (data above 64 KiB)
     };
     const Case cases[] = {
-        {"srec_cat", 1, 0, 2, 0, false},
         {"srec_cat", 4099, 0x123, 2, 80, false},
-        {"srec_cat", 65536, 0, 3, 0, false},
         {"srec_cat", 200001, 7, 3, 200, true},
         {"srec_cat", 100003, 0xFFF1, 3, 25, true},
         {"objcopy", 3000, 0x105, 0, 0, false},
@@ -68,11 +67,8 @@ TEST(HexOracle, LoadsWhatSrecCatAndObjcopyWrote)
         const QByteArray expected = QByteArray(c.offset, '\xFF') + data;
         ASSERT_EQ(result.image.size(), expected.size());
         // Compare without printing megabytes on a failure: report the first differing address.
-        qsizetype firstDifference = -1;
-        for (qsizetype i = 0; i < expected.size() && firstDifference < 0; ++i)
-            if (result.image[i] != expected[i])
-                firstDifference = i;
-        EXPECT_EQ(firstDifference, -1) << "first wrong byte at address 0x" << std::hex << firstDifference;
+        const auto wrong = std::mismatch(expected.begin(), expected.end(), result.image.begin()).first;
+        EXPECT_TRUE(wrong == expected.end()) << "first wrong byte at address 0x" << std::hex << (wrong - expected.begin());
     }
 }
 
