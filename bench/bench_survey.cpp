@@ -1,4 +1,5 @@
-// Finding a device behind eight silent ports, two ways over pseudo-terminals with the real clock:
+// Finding a device behind eight silent ports, two ways over pseudo-terminals (the clock paced by the
+// simulated devices, PacedLine.h, so a busy machine's late device thread does not count):
 // asking every port at once (qmr51ctl scan and --port auto), and one port after the other (the
 // window's search: open, 0.5 s drain, identification, 0.8 s reply time, next port). A silent port
 // costs the search 1.3 s, so one after the other takes about 8 x 1.3 s + 1.3 s for the device;
@@ -15,13 +16,30 @@ namespace {
 constexpr int kSilentPorts = 8;
 constexpr int kDevicePort = kSilentPorts + 1;
 
+struct RealPort {
+    explicit RealPort(platform::PortListing& l) : real(l) {}
+    platform::QtSerialPort real;
+};
+// The real port, telling the paced clock about every request.
+struct PacedQtPort : RealPort, fakes::PacedPort {
+    PacedQtPort(platform::PortListing& l, fakes::PacedClock& c, std::function<sim::Simulator*(int)> on)
+        : RealPort(l), PacedPort(real, c, std::move(on)) {}
+};
+
 // Eight silent devices on COM1 ... COM8 and a TIKA V2 on COM9, the last port asked.
 struct NinePorts {
     QTemporaryDir folder;
     fakes::LinkedPortsOnly ports{folder.path()};
     std::vector<std::unique_ptr<sim::Simulator>> devices;
-    platform::QtClock clock;
+    fakes::PacedClock clock;
     platform::QtEventPump pump;
+
+    std::unique_ptr<PacedQtPort> makePort()
+    {
+        return std::make_unique<PacedQtPort>(ports, clock, [this](int n) {
+            return n >= 1 && n <= kDevicePort ? devices[static_cast<std::size_t>(n - 1)].get() : nullptr;
+        });
+    }
 
     bool start()
     {
@@ -46,7 +64,7 @@ void BM_FindTheDeviceAskingAllPortsAtOnce(benchmark::State& state)
         state.SkipWithError("no pseudo-terminals");
     for (auto _ : state) {
         const QList<device::SurveyedPort> found = device::surveyPorts(
-            line.ports.ports(), [&] { return std::make_unique<platform::QtSerialPort>(line.ports); }, line.clock, line.pump);
+            line.ports.ports(), [&] { return line.makePort(); }, line.clock, line.pump);
         if (found.size() != kDevicePort || !found.last().identification.deviceFound || found.first().identification.deviceFound)
             state.SkipWithError("the device was not found on COM9 alone");
     }
@@ -59,8 +77,8 @@ void BM_FindTheDeviceOnePortAfterTheOther(benchmark::State& state)
     NinePorts line;
     if (!line.start())
         state.SkipWithError("no pseudo-terminals");
-    platform::QtSerialPort port(line.ports);
-    device::Session session(port, line.ports, line.clock, line.pump);
+    const std::unique_ptr<PacedQtPort> port = line.makePort();
+    device::Session session(*port, line.ports, line.clock, line.pump);
     for (auto _ : state) {
         int foundOn = 0;
         for (const platform::NumberedPort& p : line.ports.ports()) {
