@@ -13,11 +13,7 @@ namespace {
 // text; a failed exchange shows the link's own message.
 TEST(ReadLog, ShowsAMessageOrAppendsTheLog)
 {
-    struct Case {
-        QByteArray result;
-        QString message;
-        QByteArray appended;
-    };
+    struct Case { QByteArray result; QString message; QByteArray appended; };
     const Case cases[] = {
         {bytes({0, 1}), "P1 busy. Please retry", {}},
         {bytes({0, 2}), "Buffer (1200bytes) overflow", {}},
@@ -33,18 +29,16 @@ TEST(ReadLog, ShowsAMessageOrAppendsTheLog)
     for (const Case& c : cases) {
         const DebugLogReadOutcome outcome = interpretDebugLogResult(fakes::replyOf(c.result));
         EXPECT_EQ(outcome.message, c.message) << c.result.toHex(' ').constData();
-        EXPECT_EQ(outcome.appendBytes.toHex(' '), c.appended.toHex(' '));
+        EXPECT_EQ(outcome.appendBytes, c.appended) << c.result.toHex(' ').constData();
     }
 }
 
-TEST(LogText, EveryByteIsShownAsTheCharacterOfItsValue)
+// The log box shows every byte as the character of its value; the file name proposed for it loses
+// its slashes and colons.
+TEST(LogText, EveryByteIsACharacterAndTheFileNameHasNoSlashesOrColons)
 {
     const char16_t shown[] = {'o', 'k', 0, 0x80, 0xE9, 0xFF};
     EXPECT_EQ(logBytesToText(bytes({'o', 'k', 0, 0x80, 0xE9, 0xFF})), QString::fromUtf16(shown, 6));
-}
-
-TEST(LogFileName, SlashesAndColonsAreRemoved)
-{
     EXPECT_EQ(proposedDebugLogFileName("Visualizer V4.4 s/n:22M01234 Listening to COM7", "3/5/24", "2:07:09 PM"),
               "Visualizer V4.4 sn22M01234 Listening to COM7-debuglog-3524-20709 PM.txt");
 }

@@ -9,44 +9,32 @@ using namespace diagnostics;
 
 namespace {
 
-// The box reads its leading number (vbLeadingNumber); from 2^31 on the text is replaced by the
-// largest counter value, anything else stays as typed.
-TEST(InputBox, TextsAt2To31OrAboveAreCapped)
+// The box reads its leading number (vbLeadingNumber). From 2^31 on an edit replaces its text by
+// the largest counter value, anything else stays as typed. Whole numbers from 0 to 2^31 - 1 are sent
+// (a text without a number is 0); the rest is refused with the reason and the range.
+TEST(InputBox, CapsTheTextAndSendsOnlyWholeNumbersInRange)
 {
-    const std::pair<const char*, const char*> cases[] = {
-        {"2147483648", "2147483647"}, {" 9999999999 x", "2147483647"}, {"2147483647.9", "2147483647.9"},
-        {"abc", "abc"},               {"-3000000000", "-3000000000"},
+    struct Case { const char* typed; const char* shown; std::optional<quint32> value; const char* reason; };
+    const Case cases[] = {
+        {"258", "258", 258, ""}, {"abc", "abc", 0, ""}, {"12.0", "12.0", 12, ""},
+        {"2147483647", "2147483647", 2147483647u, ""}, {"2147483647.9", "2147483647.9", {}, "fraction"},
+        {"0.1", "0.1", {}, "fraction"}, {"-3000000000", "-3000000000", {}, "negative"}, {"-0.5", "-0.5", {}, "negative"},
+        {" 9999999999 x", "2147483647", {}, "too large"}, {"2147483648", "2147483647", {}, "too large"},
     };
-    for (auto [typed, shown] : cases)
-        EXPECT_EQ(cappedInputText(typed), shown) << typed;
-}
-
-TEST(InputValue, WholeNumbersFrom0To2To31MinusOneAreSentTheRestRefusedWithAReason)
-{
-    const std::pair<const char*, quint32> accepted[] = {{"258", 258}, {"abc", 0}, {"12.0", 12}, {"2147483647", 2147483647u}};
-    for (auto [text, value] : accepted) {
-        const InputValue v = validateInputValue(text);
-        ASSERT_TRUE(v.value.has_value()) << text;
-        EXPECT_EQ(*v.value, value) << text;
-        EXPECT_TRUE(v.error.isEmpty()) << text;
-    }
-    const std::pair<const char*, const char*> refused[] = {
-        {"-1", "negative"}, {"-0.5", "negative"}, {"0.1", "fraction"}, {"2147483648", "too large"}};
-    for (auto [text, reason] : refused) {
-        const InputValue v = validateInputValue(text);
-        EXPECT_FALSE(v.value.has_value()) << text;
-        EXPECT_TRUE(v.error.contains(reason)) << text << ": " << v.error.toStdString();
-        EXPECT_TRUE(v.error.contains("0 to 2147483647")) << text;
+    for (const Case& c : cases) {
+        EXPECT_EQ(cappedInputText(c.typed), c.shown) << c.typed;
+        const InputValue v = validateInputValue(c.typed);
+        EXPECT_EQ(v.value, c.value) << c.typed;
+        EXPECT_TRUE(c.value ? v.error.isEmpty() : v.error.contains(c.reason) && v.error.contains("0 to 2147483647"))
+            << c.typed << ": " << v.error.toStdString();
     }
 }
 
-TEST(InputPayload, ConfirmationThenValueMostSignificantFirstAndTheCommandAgain)
+// The payload ends with the command byte again: 133 for input 1, 134 for input 2.
+TEST(InputPayload, ValueMostSignificantFirstAndTheCommandAgain)
 {
-    EXPECT_EQ(inputConfirmationText(1, 2147483647u), "Are you sure to set Input 2 to 2147483647?");
-    EXPECT_EQ(inputCounterCommand(0), 133);
-    EXPECT_EQ(inputCounterCommand(1), 134);
-    EXPECT_EQ(inputCounterPayload(0, 0x12345678u).toHex(' '), bytes({0x12, 0x34, 0x56, 0x78, 133}).toHex(' '));
-    EXPECT_EQ(inputCounterPayload(1, 258).toHex(' '), bytes({0, 0, 1, 2, 134}).toHex(' '));
+    EXPECT_EQ(inputCounterPayload(0, 0x12345678u), bytes({0x12, 0x34, 0x56, 0x78, 133}));
+    EXPECT_EQ(inputCounterPayload(1, 258), bytes({0, 0, 1, 2, 134}));
 }
 
 } // namespace

@@ -5,38 +5,29 @@ namespace {
 
 using shell::PortTrouble;
 
+// The port's other words (Permission denied, no such port, ...) show in the texts below.
 TEST(PortTroubleOfAnError, IsReadFromThePortsOwnWords)
 {
     const std::pair<const char*, PortTrouble> cases[] = {
-        {"/dev/ttyUSB0: Permission denied", PortTrouble::PermissionDenied},
         {"/dev/ttyS0: Operation not permitted", PortTrouble::PermissionDenied},
-        // Qt's lock file held by another program is a busy port, not a group membership.
-        {"/dev/ttyUSB0: Permission error while locking the device", PortTrouble::InUse},
         {"/dev/ttyACM0: Device or resource busy", PortTrouble::InUse},
         {"/dev/ttyUSB3: No such file or directory", PortTrouble::Missing},
-        {"COM9: no such port", PortTrouble::Missing},
         {"/dev/pts/4: the line has hung up", PortTrouble::Gone},
-        {"/dev/ttyUSB0: No such device or address", PortTrouble::Gone},
         {"/dev/ttyUSB0: Input/output error", PortTrouble::Gone},
-        {"/dev/ttyUSB0: Inappropriate ioctl for device", PortTrouble::Other},
     };
     for (auto [lastError, trouble] : cases)
         EXPECT_EQ(shell::classifyPortError(QString::fromLatin1(lastError)), trouble) << lastError;
 }
 
-// The text names the port and the node that was tried, says what went wrong and what to do.
-TEST(PortOpenFailedText, NamesThePortItsNodeAndWhatToDo)
+// A text names the port and the node that was tried, says what went wrong and what to do: when the
+// port cannot be opened, when it stops answering, when it is still open from the last attempt.
+TEST(PortTexts, NameThePortItsNodeAndWhatToDo)
 {
-    struct Text {
-        int port;
-        const char* listedPath;
-        const char* lastError;
-        const char* start;
-        const char* advice;
-    };
+    struct Text { int port; const char* listedPath; const char* lastError; const char* start; const char* advice; };
     const Text cases[] = {
         {3, "/dev/ttyUSB0", "/dev/ttyUSB0: Permission denied", "COM3 (/dev/ttyUSB0) cannot be opened: permission denied.",
          "run  sudo usermod -aG dialout $USER  then log out and in again."},
+        // Qt's lock file held by another program is a busy port, not a group membership.
         {3, "/dev/ttyUSB0", "/dev/ttyUSB0: Permission error while locking the device",
          "COM3 (/dev/ttyUSB0) cannot be opened: another program is using it.", "press Open again."},
         {12, "", "COM12: no such port", "COM12 cannot be opened: there is no such device.", "then press Scan."},
@@ -54,19 +45,12 @@ TEST(PortOpenFailedText, NamesThePortItsNodeAndWhatToDo)
         EXPECT_TRUE(text.endsWith(QString::fromLatin1(c.advice))) << text.toStdString();
     }
     EXPECT_EQ(shell::portOpenFailedText(6, "", ""), "COM6 cannot be opened.");
-}
 
-TEST(PortLostText, SaysTheDeviceStoppedAnsweringAndWhy)
-{
     EXPECT_EQ(shell::portLostText(7, QString(), QStringLiteral("/dev/pts/3: the line has hung up")),
               QStringLiteral("COM7 (/dev/pts/3) stopped answering: the device was unplugged or switched off (the line "
                              "has hung up). Plug it in again, then press Scan."));
-    EXPECT_EQ(shell::portLostText(7, QStringLiteral("/dev/ttyUSB0"), QString()),
-              QStringLiteral("COM7 (/dev/ttyUSB0) stopped answering: the device was unplugged or switched off. Plug it "
-                             "in again, then press Scan."));
     EXPECT_TRUE(shell::portStillOpenText(7, QStringLiteral("/dev/pts/3"))
                     .startsWith("COM7 (/dev/pts/3) is still open from the last attempt."));
-    EXPECT_EQ(shell::portInUseText(7, QStringLiteral("/dev/pts/3")), QStringLiteral("COM7: /dev/pts/3"));
 }
 
 } // namespace

@@ -2,7 +2,6 @@
 #include "platform/Dialogs.h"
 #include <QList>
 #include <QStringList>
-#include <functional>
 
 namespace fakes {
 
@@ -10,7 +9,7 @@ namespace fakes {
 // a user who just presses Enter on the default button).
 class FakeDialogs : public platform::Dialogs {
 public:
-    void message(const QString& text) override { messages.append(text); if (onMessage) onMessage(text); }
+    void message(const QString& text) override { messages.append(text); }
     bool askYesNo(const QString& text) override
     {
         questions.append(text);
@@ -27,7 +26,6 @@ public:
     QList<bool> answers;
     QList<SaveRequest> saveRequests;
     std::optional<QString> saveAnswer;
-    std::function<void(const QString&)> onMessage;
 };
 
 } // namespace fakes

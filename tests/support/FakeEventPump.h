@@ -11,14 +11,13 @@ class FakeEventPump : public platform::EventPump {
 public:
     explicit FakeEventPump(FakeClock& clock) : clock_(clock) {}
     void processEvents() override { ++passes; if (onEvents) onEvents(); }
-    void sleep100ms() override { ++sleeps; clock_.advance(0.1); }
+    void sleep100ms() override { clock_.advance(0.1); }
     void pause(std::chrono::milliseconds d) override
     {
         clock_.advance(d.count() / 1000.0);
         processEvents();
     }
     int passes = 0;
-    int sleeps = 0;
     std::function<void()> onEvents;
 
 private:

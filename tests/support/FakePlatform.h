@@ -28,12 +28,11 @@ public:
 class FakeRunningProgram : public platform::RunningProgram {
 public:
     bool finished() const override { return done; }
-    bool failedToStart() const override { return notStarted; }
+    bool failedToStart() const override { return false; }
     int exitCode() const override { return code; }
     QByteArray takeOutput() override { return std::exchange(output, QByteArray()); }
     void kill() override { killed = true; done = true; }
     bool done = true;
-    bool notStarted = false;
     int code = 0;
     bool killed = false;
     QByteArray output;
@@ -41,7 +40,7 @@ public:
 
 class FakePrograms : public platform::Programs {
 public:
-    bool openDocument(const QString& path) override { opened.append(path); return openSucceeds; }
+    bool openDocument(const QString& path) override { opened.append(path); return true; }
     std::unique_ptr<platform::RunningProgram> start(const QString& program, const QStringList& arguments,
                                                     const QString& workingFolder) override
     {
@@ -54,7 +53,6 @@ public:
         QString workingFolder;
     };
     QStringList opened;
-    bool openSucceeds = true;
     QList<Start> started;
     FakeRunningProgram nextRun;
 };
@@ -66,13 +64,12 @@ public:
     qint64 bytesReceived() const override { return bytes; }
     qint64 expectedBytes() const override { return expected; }
     QString error() const override { return why; }
-    void cancel() override { cancelled = true; done = true; }
+    void cancel() override { done = true; }
     bool done = true;
     bool ok = true;
     qint64 bytes = 0;
     qint64 expected = -1;
     QString why;
-    bool cancelled = false;
 };
 
 // Writes the file the test prepared for a remote path, or fails the transfer when there is none.

@@ -75,7 +75,6 @@ bool FakeSerialPort::waitForInput(std::chrono::milliseconds maxWait)
     for (const Pending& p : pending_)
         next = std::min(next, p.at);
     const double step = std::max(0.0, next - clock_.exact());
-    waitedSeconds += step;
     clock_.advance(step);
     deliverDue();
     return !arrived_.isEmpty();

@@ -28,7 +28,7 @@ public:
     bool waitForInput(std::chrono::milliseconds maxWait) override;
     bool hasFailed() const override { return open_ && vanished_; }
     QString lastError() const override { return lastError_; }
-    void close() override { open_ = false; ++closes; }
+    void close() override { open_ = false; }
 
     // Bytes that arrive afterSeconds from now.
     void feed(const QByteArray& bytes, double afterSeconds = 0);
@@ -44,9 +44,7 @@ public:
 
     QList<QByteArray> writes;
     QList<int> opened;
-    int closes = 0;
     int reads = 0;
-    double waitedSeconds = 0;
 
 private:
     struct Pending {

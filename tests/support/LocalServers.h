@@ -7,10 +7,6 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace testsupport {
 
@@ -29,23 +25,6 @@ inline bool pythonHasModule(const QString& module)
     QProcess probe;
     probe.start(python, {QStringLiteral("-c"), QStringLiteral("import ") + module});
     return probe.waitForFinished(30000) && probe.exitStatus() == QProcess::NormalExit && probe.exitCode() == 0;
-}
-
-// A port on 127.0.0.1 where nothing listens: bound once by us and given back at once.
-inline quint16 closedLoopbackPort()
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    quint16 port = 0;
-    if (fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
-        port = ntohs(address.sin_port);
-    if (fd >= 0)
-        ::close(fd);
-    return port;
 }
 
 // One running server script. port() is 0 when it did not come up; problem() then says why.

@@ -5,22 +5,20 @@
 namespace {
 
 // A text box's leading number: blanks, one sign, digits with one dot; no exponent, no comma, and
-// what follows is ignored.
+// what follows is ignored. Past the range of a double is huge, not 0; only ASCII digits and blanks
+// count (no Arabic-Indic digits, no no-break space).
 TEST(VbLeadingNumber, ReadsTheLeadingNumberOfATextBox)
 {
-    const std::pair<const char*, double> cases[] = {
+    const QString huge = QStringLiteral("1") + QString(309, QLatin1Char('0'));
+    const std::pair<QString, double> cases[] = {
         {"", 0},      {"\t42", 42},    {"12abc", 12},  {"-5", -5},   {"+7", 7},       {"-.25", -0.25},
         {"12,5", 12}, {"1e3", 1},      {"1.2.3", 1.2}, {"abc", 0},   {"-", 0},        {"- 5", 0},
-        {"+-5", 0},   {"5 6", 5},      {"3000000000", 3000000000.0},
+        {"+-5", 0},   {"5 6", 5},      {"3000000000", 3000000000.0}, {huge, HUGE_VAL}, {"-" + huge, -HUGE_VAL},
+        {QStringLiteral("\u0661\u0662"), 0}, {QStringLiteral("\u00A012"), 0},
     };
-    for (auto [text, expected] : cases)
-        EXPECT_DOUBLE_EQ(view::vbLeadingNumber(QString::fromLatin1(text)), expected) << '"' << text << '"';
+    for (const auto& [text, expected] : cases)
+        EXPECT_DOUBLE_EQ(view::vbLeadingNumber(text), expected) << '"' << text.toStdString() << '"';
     EXPECT_FALSE(std::signbit(view::vbLeadingNumber("-0"))); // "-0" is 0, not a negative zero
-    const QString huge = QStringLiteral("1") + QString(309, QLatin1Char('0'));
-    EXPECT_EQ(view::vbLeadingNumber(huge), HUGE_VAL) << "past the range of a double is huge, not 0";
-    EXPECT_EQ(view::vbLeadingNumber(QStringLiteral("-") + huge), -HUGE_VAL);
-    EXPECT_EQ(view::vbLeadingNumber(QStringLiteral("\u0661\u0662")), 0); // only ASCII digits count
-    EXPECT_EQ(view::vbLeadingNumber(QStringLiteral("\u00A012")), 0);     // a no-break space is no blank
 }
 
 TEST(RoundHalfEven, HalvesGoToTheEvenNeighbour)
