@@ -12,7 +12,7 @@ namespace {
 // The fake transfer (a URL it has no file for fails), with the two ways a server can go wrong
 // after sending TIKA V1's body: announcing a size the body does not have (a proxy that cut it),
 // and reporting a failure at the end. How the real transfer ends each way is pinned over a real
-// server in CurlTransferTest; closing during a download there too.
+// server in CurlTransferTest, a cancelled download there too.
 struct ImageServer : fakes::FakeFileTransfer {
     std::shared_ptr<platform::TransferJob> httpGet(const QString& url, const QString& localPath) override
     {
