@@ -1,5 +1,5 @@
 // What only the window adds to an upgrade: the buttons, the window off during the run, the
-// reconnect, the refresh timer, the progress window's controls and the forced-upgrade dialog.
+// reconnect, the refresh timer and the forced-upgrade dialog.
 // The flows themselves are tested on a session in tests/firmware.
 #include "../UpgradeFakes.h"
 #include "ToolHarness.h"
@@ -16,8 +16,6 @@
 using namespace upgradefakes;
 
 namespace {
-
-void runDeferredDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
 struct Window : fakes::ToolHarness {
     FakeQmr51 device;
@@ -49,7 +47,6 @@ TEST(UpgradeWindow, TheQmr51BranchRunsWithTheWindowOffThenConnectsAgainUnlessThe
         h.tool.frm.cmdUpgrade->click();
         EXPECT_FALSE(windowOn);
         EXPECT_EQ(h.p.transfer.requests, QStringList({kList, kHex})) << "the second start did nothing";
-        EXPECT_EQ(h.p.dialogs.messages, fails ? QStringList({"Upload failed. Please retry"}) : QStringList());
         EXPECT_EQ(h.tool.frm.windowTitle(), QString("Visualizer V4.4 s/n:Q5100042 Listening to COM7 QMR51 FW V") + (fails ? "2.1.0.5" : "2.2.0.0"));
         EXPECT_EQ(h.p.port.opened, fails ? QList<int>({7}) : QList<int>({7, 7})) << "after a failure the device waits for a retry";
         EXPECT_EQ(h.tool.frm.timScan.isActive(), !fails);
@@ -57,73 +54,38 @@ TEST(UpgradeWindow, TheQmr51BranchRunsWithTheWindowOffThenConnectsAgainUnlessThe
     }
 }
 
-TEST(UpgradeWindow, TheProgressWindowsCancelAndCloseReachTheUpgrade)
-{
-    Window h;
-    firmware::ProgressHost& progress = h.upgrade.progress();
-    progress.makeVisible();
-    progress.get().cmdCancel->click();
-    EXPECT_TRUE(progress.cancelRequested() && !progress.closedByUser()) << "Cancel does not stop a TIKA flash";
-    progress.clearCancel();
-    progress.get().close();
-    EXPECT_TRUE(progress.cancelRequested() && progress.closedByUser()) << "closing counts as Cancel too";
-    progress.makeVisible();
-    EXPECT_FALSE(progress.closedByUser());
-}
-
 // The forced upgrade of a TIKA V2 on COM12: the TIKA branch of the Upgrade button, with the kind
 // from the dialog and the port from the port list.
-TEST(UpgradeWindow, TheForcedUpgradeDialogIsNonModalBesideTheWindowAndRunsTheBranchOfItsKind)
+TEST(UpgradeWindow, TheForcedUpgradeDialogIsNonModalAndRunsTheBranchOfItsKindOnTheListedPort)
 {
     Window h;
     auto& f = h.tool.frm;
-    f.move(200, 150);
-    f.show();
-    h.upgrade.cmdForceUpgrade_Click();
-    firmware::FrmForceUpgrade* dialog = h.upgrade.frmForceUpgrade();
-    ASSERT_TRUE(dialog && dialog->optModuleType[0]->isChecked() && dialog->isVisible() && !dialog->isModal());
-    EXPECT_EQ(dialog->pos(), f.pos() + QPoint(f.twips(1000), f.twips(1000)));
-    EXPECT_EQ(QStringList({dialog->windowTitle(), dialog->optModuleType[0]->text(), dialog->optModuleType[1]->text(), dialog->optModuleType[2]->text(),
-                           dialog->cmdStartUpgrade->text()}), QStringList({"Force firmware to TIKA", "QMR51", "TIKA V1", "TIKA V2", "Start upgrade"}));
-    dialog->optModuleType[2]->setChecked(true);
-    h.upgrade.cmdForceUpgrade_Click();
-    EXPECT_TRUE(h.upgrade.frmForceUpgrade() == dialog && dialog->optModuleType[2]->isChecked()) << "one instance";
-    dialog->close();
-    runDeferredDeletes();
-    EXPECT_EQ(h.upgrade.frmForceUpgrade(), nullptr) << "closed without starting, it is gone";
-
     const QString folder = h.p.folder.path();
-    ASSERT_TRUE(QDir(folder).mkpath("DATA") && writeFile(folder + "/esptools3", {}, true));
+    ASSERT_TRUE(QDir(folder).mkpath("DATA") && writeFile(folder + "/esptools3", {}, true)
+                && writeFile(folder + "/DATA/TIKAv2.bin", "\xe9"));
     h.p.ports.paths.insert(12, "/dev/ttyACM0");
     h.selectPort(12);
+    h.upgrade.cmdForceUpgrade_Click();
+    firmware::FrmForceUpgrade* dialog = h.upgrade.frmForceUpgrade();
+    ASSERT_TRUE(dialog && dialog->isVisible() && !dialog->isModal());
     QString caption;
     bool startOn = true, survived = false;
     h.p.pump.onEvents = [&] {
         if (h.p.programs.started.isEmpty() || !caption.isEmpty())
             return;
-        caption = h.tool.frm.windowTitle();
+        caption = f.windowTitle();
         startOn = dialog->cmdStartUpgrade->isEnabled();
         dialog->close(); // closed while its own Start click still runs the upgrade
-        runDeferredDeletes();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         survived = h.upgrade.frmForceUpgrade() == dialog;
     };
-    for (const bool image : {false, true}) {
-        ASSERT_TRUE(!image || writeFile(folder + "/DATA/TIKAv2.bin", "\xe9"));
-        h.upgrade.cmdForceUpgrade_Click();
-        dialog = h.upgrade.frmForceUpgrade();
-        ASSERT_TRUE(dialog && dialog->optModuleType[0]->isChecked()) << "a fresh dialog";
-        dialog->optModuleType[2]->setChecked(true);
-        dialog->cmdStartUpgrade->click();
-        EXPECT_EQ(h.upgrade.frmForceUpgrade(), nullptr) << "unloaded after the upgrade";
-        if (!image) {
-            EXPECT_TRUE(f.statusLine->text().startsWith("No module image ") && h.p.programs.started.isEmpty()) << "nothing runs";
-            continue;
-        }
-        EXPECT_EQ(caption, "TIKA V2 V4.4 ----");
-        EXPECT_TRUE(!startOn && survived);
-        EXPECT_TRUE(readFile(folder + "/PCOM12.sh").contains("'--chip' 'esp32s3' '--port' '/dev/ttyACM0'"));
-        EXPECT_EQ(h.p.port.opened, QList<int>({12})) << "the connect after the flash";
-    }
+    dialog->optModuleType[2]->setChecked(true); // TIKA V2
+    dialog->cmdStartUpgrade->click();
+    EXPECT_EQ(caption, "TIKA V2 V4.4 ----");
+    EXPECT_TRUE(!startOn && survived) << "no second start, and the dialog lives until its click ends";
+    EXPECT_TRUE(readFile(folder + "/PCOM12.sh").contains("'--chip' 'esp32s3' '--port' '/dev/ttyACM0'"));
+    EXPECT_EQ(h.p.port.opened, QList<int>({12})) << "the connect after the flash";
+    EXPECT_EQ(h.upgrade.frmForceUpgrade(), nullptr) << "unloaded after the upgrade";
 }
 
 } // namespace

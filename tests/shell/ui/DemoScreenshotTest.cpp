@@ -1,13 +1,17 @@
-// The window as a technician sees it in the grid, chart and debug views: every control of the view
-// on the window, none covering another. Each view is also saved as a picture in
+// The window as a new user sees it with the demo in the grid, chart and debug views: every control
+// of the view on the window, none covering another. Each view is also saved as a picture in
 // <build>/screenshots/ for a person to look at.
-#include "ToolHarness.h"
+#include "RealLineHarness.h"
+#include "shell/ui/Demo.h"
 #include "view/ui/ReadingsChart.h"
 #include "view/ui/ReadingsGrid.h"
 #include <QApplication>
 #include <QChartView>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -18,23 +22,11 @@
 
 namespace {
 
-// Three hours at a module's 5 s interval: import swinging with the kettle, export while the sun
-// shines, gas and the pulse inputs creeping up, and now and then a busy meter.
-void logAfternoon(view::ReadingsTable& log, qint64 startMsecs)
+// The controls of every view, then those of this one.
+void checkAndSave(shell::FrmQMR51& f, const char* view, std::vector<QWidget*> controls)
 {
-    for (int n = 0; n < 3 * 720; ++n) {
-        const bool busy = n % 400 == 399;
-        view::ReadingRow row{startMsecs + 5000LL * n, {}, std::uint8_t(busy), std::uint8_t(busy ? 0 : 13),
-                             view::FieldEncoding::UInt32};
-        row.fields = {quint32(350 + 150 * std::sin(n / 9.0) + ((n / 60) % 7 == 3 ? 2000 : 0)), 0, 0, 0,
-                      quint32(std::max(0.0, 2400 * std::sin(n / 654.0) - 300)), 0, 0, 0, 4321000u + 3 * n, 0, 0,
-                      quint32(n / 12), quint32(n / 30)};
-        log.append(row);
-    }
-}
-
-void checkAndSave(shell::FrmQMR51& f, const char* view, const std::vector<QWidget*>& controls)
-{
+    controls.insert(controls.begin(), {f.cmbComPort, f.cmdScanCom, f.cmdCloseCom, f.imgRefresh, f.fraSettings,
+                                       f.cmdDebug, f.cmdUpgrade, f.cmdExport});
     QApplication::processEvents();
     const QRect window = f.centralWidget()->rect();
     std::vector<QRect> places;
@@ -53,38 +45,51 @@ void checkAndSave(shell::FrmQMR51& f, const char* view, const std::vector<QWidge
     EXPECT_TRUE(f.grab().save(folder + QLatin1Char('/') + QLatin1String(view) + QStringLiteral(".png")));
 }
 
-TEST(Screenshots, EveryControlOfEachViewIsOnTheWindowAndUncovered)
+// A new user's first run: the demo connects to its simulated TIKA V2 through a COM link to a
+// pseudo-terminal in the program folder, and leaves no link behind.
+TEST(Demo, EveryControlOfEachViewIsOnTheWindowAndUncoveredAndTheDemoLeavesNoLink)
 {
-    fakes::ToolHarness h;
-    auto& f = h.tool.frm;
+    fakes::RealLineHarness h;
+    shell::Tool& tool = h.start();
+    auto& f = tool.frm;
     f.show();
-    // The captions over the grid stand where the design put them: a window of a usual size.
-    f.resize(1400, 800);
-    h.connect(7, fakes::tikaIdentity({25, 0, 1, 2}, "22M01234"));
+    f.resize(1400, 800); // the captions over the grid stand where the design put them
+    shell::Demo demo(tool);
+    ASSERT_TRUE(demo.start()) << f.statusLine->text().toStdString();
     f.timScan.stop();
-    logAfternoon(h.tool.session.readings(), h.p.clock.now().toMSecsSinceEpoch() - 3 * 3600 * 1000);
+    const int port = demo.portNumber();
+    const QFileInfo link(demo.linkPath());
+    EXPECT_EQ(link.absoluteFilePath(), QDir(h.folder.path()).absoluteFilePath(QStringLiteral("ports/COM%1").arg(port)));
+    EXPECT_TRUE(link.symLinkTarget().startsWith(QStringLiteral("/dev/pts/"))) << link.symLinkTarget().toStdString();
+    EXPECT_EQ(tool.session.kind(), device::DeviceKind::TikaV2);
+    EXPECT_TRUE(f.statusLine->text().startsWith(QStringLiteral("Demo: a simulated TIKA V2 answers on COM%1 (").arg(port)))
+        << f.statusLine->text().toStdString();
 
-    auto with = [&](std::vector<QWidget*> more) {
-        std::vector<QWidget*> all{f.cmbComPort, f.cmdScanCom, f.cmdCloseCom, f.imgRefresh, f.fraSettings, f.cmdDebug,
-                                  f.cmdUpgrade, f.cmdExport};
-        all.insert(all.end(), more.begin(), more.end());
-        return all;
-    };
-    checkAndSave(f, "grid", with({f.grdInterfaces, f.cmdShowGrid, f.cmdShowChart, f.Label1, f.Label2}));
-
+    // Three hours at the module's 5 s interval: import swinging, export while the sun shines, gas
+    // and the pulse inputs creeping up.
+    const qint64 start = QDateTime::currentMSecsSinceEpoch() - 3 * 3600 * 1000;
+    for (int n = 0; n < 3 * 720; ++n)
+        tool.session.readings().append({start + 5000LL * n,
+                                        {quint32(350 + 150 * std::sin(n / 9.0)), 0, 0, 0,
+                                         quint32(std::max(0.0, 2400 * std::sin(n / 654.0) - 300)), 0, 0, 0,
+                                         4321000u + 3 * n, 0, 0, quint32(n / 12), quint32(n / 30)},
+                                        0, 13, view::FieldEncoding::UInt32});
+    checkAndSave(f, "grid", {f.grdInterfaces, f.cmdShowGrid, f.cmdShowChart, f.Label1, f.Label2});
     f.cmdShowChart->click();
     f.chtReadings->chkChartGas->click();
-    checkAndSave(f, "chart", with({f.chtReadings, f.cmdShowGrid, f.cmdShowChart}));
+    checkAndSave(f, "chart", {f.chtReadings, f.cmdShowGrid, f.cmdShowChart});
     // Inside the chart view its own picks sit above the plot.
     for (QWidget* pick : std::initializer_list<QWidget*>{f.chtReadings->chkChartInputs, f.chtReadings->chkChartGas})
         EXPECT_TRUE(pick->isVisible() && !pick->geometry().intersects(f.chtReadings->chartView->geometry()))
             << pick->objectName().toStdString();
-
     f.cmdDebug->click();
     f.txtDebugLog->setPlainText(QStringLiteral("P1 telegram ok\nCRC ok\n"));
-    checkAndSave(f, "debug", with({f.fraDebug}));
+    checkAndSave(f, "debug", {f.fraDebug});
     for (QWidget* w : std::initializer_list<QWidget*>{f.cmdReadDebugLog, f.cmdSaveDebugLog, f.cmldClear, f.cmdStopDebugLog})
         EXPECT_TRUE(w->isVisible()) << w->objectName().toStdString();
+
+    demo.stop();
+    EXPECT_TRUE(QDir(h.folder.path() + QStringLiteral("/ports")).isEmpty(QDir::System | QDir::Files | QDir::NoDotAndDotDot));
 }
 
 } // namespace
