@@ -3,7 +3,7 @@
 #include "platform/QtClock.h"
 #include "platform/ui/QtDialogs.h"
 #include "platform/QtEventPump.h"
-#include "platform/QtPrograms.h"
+#include "platform/ui/DesktopPrograms.h"
 #include "platform/QtSerialPort.h"
 #include "platform/ShutdownSignals.h"
 #include "platform/SystemPortListing.h"
@@ -57,7 +57,7 @@ int main(int argc, char** argv)
     platform::QtEventPump pump;
     platform::QtDialogs dialogs;
     platform::CurlTransfer transfer;
-    platform::QtPrograms programs;
+    platform::DesktopPrograms programs;
     platform::Services services{port, ports, clock, pump, dialogs, transfer, programs, folder, servers};
 
     // A demo that was killed left its port link behind; it leads to a stranger's terminal now.

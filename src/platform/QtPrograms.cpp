@@ -1,11 +1,8 @@
 #include "platform/QtPrograms.h"
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QDir>
-#include <QGuiApplication>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QUrl>
 #include <utility>
 #ifdef Q_OS_UNIX
 #include <csignal>
@@ -105,12 +102,7 @@ bool QtPrograms::openDocument(const QString& path)
 #else
     const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
 #endif
-    if (!opener.isEmpty())
-        return QProcess::startDetached(opener, {path});
-    // The desktop services need a GUI application; a tool run without one has no desktop to ask.
-    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-        return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
-    return false;
+    return !opener.isEmpty() && QProcess::startDetached(opener, {path});
 #endif
 }
 

@@ -16,8 +16,8 @@ namespace platform {
 class QtPrograms : public Programs {
 public:
     // Windows: notepad.exe with the path, as the debug log has always been shown. Elsewhere:
-    // xdg-open (the desktop's own choice) when it is installed, else the desktop services of a
-    // running GUI application. Returns at once; false when no opener could be started.
+    // xdg-open (macOS: open), the desktop's own choice. Returns at once; false when no opener
+    // could be started. (The window adds the desktop services, see platform/ui/DesktopPrograms.)
     bool openDocument(const QString& path) override;
     // An empty workingFolder keeps the tool's own current folder.
     std::unique_ptr<RunningProgram> start(const QString& program, const QStringList& arguments,
