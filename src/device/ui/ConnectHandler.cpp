@@ -46,14 +46,12 @@ void ConnectHandler::connectSelectedPort()
     f.cmdOpenCom->hide();
     f.cmdCloseCom->show();
     f.fraSettings->show();
+    f.grdInterfaces->applyDeviceLayout(kind);
     if (device::isTika(kind)) {
-        f.grdInterfaces->applyDeviceLayout(kind == device::DeviceKind::TikaV2 ? view::ReadingsGrid::DeviceLayout::TikaV2
-                                                                         : view::ReadingsGrid::DeviceLayout::TikaV1);
         // A module polls its meter itself and keeps no interval of its own.
         f.interval->spin()->setValue(5);
         f.interval->setEnabled(false);
     } else {
-        f.grdInterfaces->applyDeviceLayout(view::ReadingsGrid::DeviceLayout::Qmr51);
         f.interval->setEnabled(true);
     }
 

@@ -3,6 +3,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QStyle>
+#include "view/DeviceColumns.h"
 #include "view/ReadingFormat.h"
 
 namespace view {
@@ -89,27 +90,16 @@ void ReadingsGrid::InitGrid()
     }
 }
 
-void ReadingsGrid::applyDeviceLayout(DeviceLayout layout)
+void ReadingsGrid::applyDeviceLayout(device::DeviceKind kind)
 {
-    if (layout == DeviceLayout::Qmr51) {
-        for (int c : {6, 11, 16})
-            setColumnWidthTwips(c, 700);
-        setColumnWidthTwips(19, 50);
-        setColumnWidthTwips(kFirstInputColumn, 1200);
-        setColumnWidthTwips(kLastInputColumn, 1200);
-    } else {
-        for (int c : {6, 11, 16, 19})
-            setColumnWidthTwips(c, 0);
-        if (layout == DeviceLayout::TikaV2) {
-            // A TIKA V1 before it hid these columns; a TIKA V2 counts pulses and shows them.
-            setColumnWidthTwips(kFirstInputColumn, kGridLayout[kFirstInputColumn].widthTwips);
-            setColumnWidthTwips(kLastInputColumn, kGridLayout[kLastInputColumn].widthTwips);
-            table_->setHeading(kFirstInputColumn, QStringLiteral("Input 1"));
-            table_->setHeading(kLastInputColumn, QStringLiteral("Input 2"));
-        } else {
-            setColumnWidthTwips(kFirstInputColumn, 0);
-            setColumnWidthTwips(kLastInputColumn, 0);
-        }
+    // The columns a kind has keep their designed width (a TIKA V1 before may have hidden them).
+    const QList<int> shown = deviceColumns(kind);
+    for (int column = 0; column < kGridColumns; ++column)
+        setColumnWidthTwips(column, shown.contains(column) ? kGridLayout[static_cast<size_t>(column)].widthTwips : 0);
+    // A TIKA V2 counts pulses and names its inputs so; the names stay until a restart.
+    if (kind == device::DeviceKind::TikaV2) {
+        for (int column : {kFirstInputColumn, kLastInputColumn})
+            table_->setHeading(column, deviceColumnHeading(kind, column));
     }
     emit deviceLayoutApplied();
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include "device/DeviceKind.h"
 #include "view/GridColumns.h"
 #include "view/ReadingsTable.h"
 #include <QTableView>
@@ -11,8 +12,6 @@ namespace view {
 class ReadingsGrid : public QTableView {
     Q_OBJECT
 public:
-    enum class DeviceLayout { Qmr51, TikaV1, TikaV2 };
-
     explicit ReadingsGrid(QWidget* parent = nullptr);
     // The grid is a view on the session's readings log; it shows nothing before this.
     void showLog(ReadingsTable& log);
@@ -20,8 +19,8 @@ public:
     // Sets the grid up as the window loads: 22 columns, headings centred, design widths, no readings.
     void InitGrid();
     // The columns a device kind shows. A TIKA V2 renames the input columns; no other kind names them
-    // back, so the names stay until the next TIKA V2 or a restart.
-    void applyDeviceLayout(DeviceLayout layout);
+    // back, so the names stay until a restart.
+    void applyDeviceLayout(device::DeviceKind kind);
 
     // A width of 0 hides the column; the Date and Time columns are never narrower than their text.
     void setColumnWidthTwips(int column, int twips);
