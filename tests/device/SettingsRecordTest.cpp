@@ -1,10 +1,13 @@
+// The settings record's rules that the fuzz target does not pin (fuzz/fuzz_identification.cpp
+// checks every payload's byte layout and length per firmware, the field positions read back, and
+// that settings read from a device go back as the same bytes): which code each protocol in the
+// list is, and how out-of-range bytes read back into the window's controls.
 #include "Bytes.h"
+#include "device/ReadBackRecord.h"
 #include "device/SettingsRecord.h"
 #include <gtest/gtest.h>
-#include <tuple>
 
 using fakes::bytes;
-
 using namespace device;
 
 namespace {
@@ -29,53 +32,49 @@ TEST(ProtocolTable, TikaAndQmrCodesBothWays)
     EXPECT_EQ(qmrProtocolPosition(0, 2), 3); // not the Netherlands: BE whatever the code
 }
 
-// The QMR51 payload goes out in SessionTest; a TIKA's, with the delays only for firmware that takes
-// them (not the 24.1 line).
-TEST(Payloads, TikaLayoutWithAndWithoutDelays)
+// Identification replies as the exchange hands them back: version, settings, serial, delays, '#'.
+QByteArray tikaReply(std::initializer_list<int> settings, bool delays)
 {
-    const SettingsRecord s{.protocolPosition = 4 /* "DK" */, .modbusAddress = 17, .divider = {10, 20}, .outputFunction = {12, 13},
-                           .powerLevelW = {1000, 513}, .powerDiffW = {300, 32767}, .delayMinutes = {1, 2, 250, 4}};
-    const QByteArray base = bytes({7, 17, 10, 20, 12, 13, 3, 232, 1, 44, 2, 1, 0x7F, 0xFF});
-    EXPECT_EQ(settingsPayload(s, DeviceKind::TikaV1, {24, 1, 0, 0}).toHex(' '), base.toHex(' '));
-    EXPECT_EQ(settingsPayload(s, DeviceKind::TikaV2, {24, 2, 0, 1}).toHex(' '), (base + bytes({1, 2, 250, 4})).toHex(' '));
+    QByteArray r = bytes({25, 0, 1, 2}) + bytes(settings) + QByteArray("22M01234");
+    if (delays)
+        r += bytes({7, 255, 3, 4, 0, 0});
+    return r + '#';
 }
 
-// ---- Read-back from the identification answer (command 86) ----
-
-// A TIKA answer as the device lays it out (reply bytes from 0):
-//  0-3 version, 4 protocol code, 5 Modbus address, 6-7 divider Out 1 / Out 2,
-//  8-9 function Out 1 / Out 2, 10-11 level Out 1, 12-13 difference Out 1, 14-15 level Out 2,
-//  16-17 difference Out 2 (high byte first), 18-25 serial; firmware with delays adds
-//  26-29 delay on / off of Out 1, on / off of Out 2 and two bytes the tool leaves alone; '#' last.
-// Every field holds a value of its own, so a read one position off shows.
-QByteArray tikaAnswer()
+TEST(ReadBackRecord, OutOfRangeBytesReadAsAFreshWindowShowsThem)
 {
-    return bytes({24, 2, 0, 1, 7, 5, 3, 201, 13, 14, 0x01, 0xF4, 0xFF, 0xFF, 0x7F, 0xFF, 0x80, 0x00}) + "22M01234" +
-           bytes({11, 12, 251, 9, 0x99, 0x98}) + "#";
+    // QMR51: interval, country, code, divider. An interval outside 5 ... 60 moves to the nearer
+    // bound; a divider of 0 reads 1, one above 200 reads 200.
+    for (auto [interval, divider, shownInterval, shownDivider] :
+         {std::tuple{200, 0, 60, 1}, {3, 255, 5, 200}, {15, 7, 15, 7}}) {
+        const SettingsRecord r = readBackRecord(bytes({2, 1, 0, 5, interval, 2, 4, divider}) + "51000042#", DeviceKind::Qmr51);
+        EXPECT_EQ(r.intervalSeconds, shownInterval);
+        EXPECT_EQ(r.divider[0], shownDivider);
+        EXPECT_EQ(r.protocolPosition, 3) << "country 2 is BE whatever the code";
+    }
+
+    // TIKA: Out 1 "Import Power >" with level 40000 (above 32767) and difference 32768 ("not set");
+    // Out 2 with function 14 (unknown) and divider 201. Delay 255 reads 250.
+    const QByteArray reply =
+        tikaReply({9, 0, 0, 201, 12, 14, 0x9C, 0x40, 0x80, 0x00, 0x01, 0x00, 0x00, 0x10}, true);
+    const SettingsRecord r = readBackRecord(reply, DeviceKind::TikaV2);
+    EXPECT_EQ(r.protocolPosition, 3);
+    EXPECT_EQ(r.intervalSeconds, 5);
+    EXPECT_EQ(r.divider, (std::array<int, 2>{1, 1}));
+    EXPECT_EQ(r.powerLevelW[0], 32767);
+    EXPECT_EQ(r.powerDiffW[0], 100);
+    EXPECT_EQ(r.outputFunction[1], 0);
+    EXPECT_EQ(r.powerLevelW[1], 0) << "an unknown function leaves the output at its start values";
+    EXPECT_EQ(r.delayMinutes, (std::array<int, 4>{7, 250, 0, 0}));
+
+    // Without delays in the answer they stay at 0; a difference above the level is cut to it.
+    const SettingsRecord old = readBackRecord(tikaReply({5, 1, 1, 1, 12, 0, 0x01, 0xF4, 0x03, 0x20, 0, 0, 0, 0}, false),
+                                              DeviceKind::TikaV1);
+    EXPECT_EQ(old.powerDiffW[0], 500);
+    EXPECT_EQ(old.delayMinutes, (std::array<int, 4>{0, 0, 0, 0}));
 }
 
-// The read-back rules as the window applies them are pinned in ReadBackRecordTest; here the field
-// positions and the length that says whether the answer carries the delays.
-TEST(ReadBack, FieldPositionsOfBothOutputsAndTheDelayLength)
-{
-    ASSERT_EQ(tikaAnswer().size(), kTikaDelaysMinReplyLength);
-    struct Out { const char* name; QByteArray result; int output; TikaOutputBytes expected; };
-    const Out outs[] = {
-        {"Out 1, with delays", tikaAnswer(), 0, {13, 3, 500, 0xFFFF, true, 11, 12}},
-        {"Out 2, with delays", tikaAnswer(), 1, {14, 201, 0x7FFF, 0x8000, true, 251, 9}},
-        // The delay bytes are all there, but an answer one byte short of 33 is not one with delays.
-        {"one byte short of the delay length", tikaAnswer().left(31) + "#", 0, {13, 3, 500, 0xFFFF, false, 0, 0}},
-    };
-    const auto fields = [](const TikaOutputBytes& o) {
-        return std::tuple(o.function, o.divider, o.powerLevelW, o.powerDiffW, o.hasDelays, o.delayOnMinutes, o.delayOffMinutes);
-    };
-    for (const Out& o : outs)
-        EXPECT_EQ(fields(tikaOutputBytes(o.result, o.output)), fields(o.expected)) << o.name;
-    EXPECT_EQ(tikaProtocolPositionOf(tikaAnswer()), 4); // code 7: "DK"
-    EXPECT_EQ(tikaModbusAddress(tikaAnswer()), 5);
-}
-
-// What ReadBackRecordTest does not reach: the edges, and the difference "Export Power >" allows.
+// The edges, and the difference "Export Power >" allows.
 TEST(ReadBack, ValuesAtTheControlsBounds)
 {
     EXPECT_EQ(dividerShown(200, 200), 200);           // a divider at the bound is kept

@@ -26,25 +26,20 @@ TEST(DesktopInstall, PutsTheToolItsMenuEntryAndItsIconInTheUsualPlaces)
 
     const QDir root(prefix.path());
     EXPECT_TRUE(QFileInfo(root.filePath(QStringLiteral("bin/qmr51-visualisation"))).isExecutable());
-    const QString svg = root.filePath(QStringLiteral("share/icons/hicolor/scalable/apps/qmr51-visualisation.svg"));
-    EXPECT_TRUE(QFileInfo::exists(svg));
-    const QString png = root.filePath(QStringLiteral("share/icons/hicolor/64x64/apps/qmr51-visualisation.png"));
-    QFile icon(png);
+    EXPECT_TRUE(QFileInfo::exists(root.filePath(QStringLiteral("share/icons/hicolor/scalable/apps/qmr51-visualisation.svg"))));
+    QFile icon(root.filePath(QStringLiteral("share/icons/hicolor/64x64/apps/qmr51-visualisation.png")));
     ASSERT_TRUE(icon.open(QIODevice::ReadOnly));
     const QByteArray header = icon.read(24);
     EXPECT_TRUE(header.startsWith("\x89PNG\r\n\x1a\n"));
     // IHDR: width and height, big-endian, right after the chunk's length and name.
     EXPECT_EQ(header.mid(16, 8), QByteArray::fromHex("0000004000000040")) << "a 64x64 icon in the 64x64 folder";
 
-    const QString desktop = root.filePath(QStringLiteral("share/applications/qmr51-visualisation.desktop"));
-    QSettings entry(desktop, QSettings::IniFormat);
+    QSettings entry(root.filePath(QStringLiteral("share/applications/qmr51-visualisation.desktop")), QSettings::IniFormat);
     entry.beginGroup(QStringLiteral("Desktop Entry"));
-    EXPECT_EQ(entry.value(QStringLiteral("Type")).toString(), QStringLiteral("Application"));
-    EXPECT_EQ(entry.value(QStringLiteral("Name")).toString(), QStringLiteral("QMR51 Visualisation"));
     // The menu starts the installed program by name and finds the icon by the installed file's name.
-    EXPECT_EQ(entry.value(QStringLiteral("Exec")).toString(), QStringLiteral("qmr51-visualisation"));
-    EXPECT_EQ(entry.value(QStringLiteral("Icon")).toString(), QStringLiteral("qmr51-visualisation"));
-    EXPECT_EQ(entry.value(QStringLiteral("Terminal")).toString(), QStringLiteral("false"));
+    for (const auto& [key, value] : {std::pair{"Type", "Application"}, {"Name", "QMR51 Visualisation"},
+                                     {"Exec", "qmr51-visualisation"}, {"Icon", "qmr51-visualisation"}, {"Terminal", "false"}})
+        EXPECT_EQ(entry.value(QLatin1String(key)).toString(), QLatin1String(value)) << key;
 
     // The installed program starts on a real X display: Qt, its xcb platform plugin and what they
     // load are all there (--version answers once the application object stands).
@@ -58,14 +53,6 @@ TEST(DesktopInstall, PutsTheToolItsMenuEntryAndItsIconInTheUsualPlaces)
     EXPECT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
     EXPECT_EQ(QString::fromLocal8Bit(run.readAllStandardOutput()).trimmed(),
               QStringLiteral("qmr51-visualisation " QMR_VERSION " (Qt %1, platform xcb)").arg(QLatin1String(qVersion())));
-
-    const QString validator = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
-    if (!validator.isEmpty()) {
-        QProcess validate;
-        validate.start(validator, {desktop});
-        ASSERT_TRUE(validate.waitForFinished(30000));
-        EXPECT_EQ(validate.exitCode(), 0) << validate.readAllStandardOutput().toStdString();
-    }
 }
 
 } // namespace

@@ -13,27 +13,14 @@
 
 namespace {
 
-sim::DeviceProfile module(const char* serial)
-{
-    sim::DeviceProfile p = sim::DeviceProfile::defaults(sim::DeviceKind::TikaV2);
-    p.serial = serial;
-    return p;
-}
-
-// Handles events (the tool's timers) until done() or the limit; the limit only ends a test that
-// went wrong, a working tool is done long before.
-bool waitFor(const std::function<bool()>& done, int limitMs = 30000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < limitMs)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    return done();
-}
-
 TEST(LineReturnOverPty, AModulePluggedBackInIsConnectedAgainAndPolled)
 {
     fakes::RealLineHarness h;
+    const auto module = [](const char* serial) {
+        sim::DeviceProfile p = sim::DeviceProfile::defaults(sim::DeviceKind::TikaV2);
+        p.serial = serial;
+        return p;
+    };
     sim::Simulator* first = h.addDevice(7, module("22M01234"));
     ASSERT_TRUE(first);
     shell::Tool& tool = h.start();
@@ -48,23 +35,24 @@ TEST(LineReturnOverPty, AModulePluggedBackInIsConnectedAgainAndPolled)
     EXPECT_FALSE(tool.frm.timScan.isActive());
     EXPECT_TRUE(tool.frm.statusLine->text().contains("COM7")) << tool.frm.statusLine->text().toStdString();
 
-    // Plugged back in: another module behind the same adapter link.
+    // Plugged back in: another module behind the same adapter link. The tool's timers run until
+    // the condition holds; the limit only ends a test that went wrong.
     QElapsedTimer sinceBack;
     sinceBack.start();
+    const auto waitFor = [&](const std::function<bool()>& done) {
+        while (!done() && sinceBack.elapsed() < 30000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        return done();
+    };
     ASSERT_TRUE(h.addDevice(7, module("22M05678")));
     ASSERT_TRUE(waitFor([&] { return !tool.lineReturn().watching(); }));
-    const qint64 connectedMs = sinceBack.elapsed();
     EXPECT_TRUE(tool.frm.windowTitle().contains("22M05678")) << tool.frm.windowTitle().toStdString();
     EXPECT_TRUE(tool.frm.statusLine->text().contains("another device")) << tool.frm.statusLine->text().toStdString();
     ASSERT_TRUE(waitFor([&] { return tool.session.readings().rowCount() > 0; }));
     EXPECT_EQ(tool.session.readings().row(0).status, 0);
     // What the technician waits, for the record (the goal is under 2 s plus one poll interval).
-    RecordProperty("connected_again_ms", static_cast<int>(connectedMs));
-    RecordProperty("first_row_ms", static_cast<int>(sinceBack.elapsed()));
-    RecordProperty("poll_interval_ms", tool.frm.timScan.interval());
-    std::printf("plugged back in -> connected %lld ms, first reading row %lld ms (poll interval %d ms)\n",
-                static_cast<long long>(connectedMs), static_cast<long long>(sinceBack.elapsed()),
-                tool.frm.timScan.interval());
+    std::printf("plugged back in -> first reading row after %lld ms (poll interval %d ms)\n",
+                static_cast<long long>(sinceBack.elapsed()), tool.frm.timScan.interval());
 }
 
 } // namespace

@@ -8,53 +8,50 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <csignal>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
 
-QString toolPath() { return QStringLiteral(QMR_BINARY_DIR "/src/qmr51-visualisation"); }
-
-QStringList portsIn(const QString& folder)
-{
-    return QDir(folder + QStringLiteral("/ports")).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
-}
+const QString kTool = QStringLiteral(QMR_BINARY_DIR "/src/qmr51-visualisation");
 
 struct ToolRun {
     QTemporaryDir folder;
     QProcess tool;
     ToolRun() { QDir(folder.path()).mkpath(QStringLiteral("ports")); }
+    QStringList ports() const
+    {
+        return QDir(folder.path() + QStringLiteral("/ports")).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+    }
+    // Until what is in ports/ satisfies `done`; the limit only ends a test that went wrong.
+    bool until(const std::function<bool(const QStringList&)>& done) const
+    {
+        for (int i = 0; i < 300 && !done(ports()); ++i)
+            QThread::msleep(100);
+        return done(ports());
+    }
+    // Starts the tool; a demo until its link is there (the window is up and connected).
     bool start(bool demo)
     {
-        QStringList arguments{QStringLiteral("--program-folder"), folder.path()};
-        if (demo)
-            arguments << QStringLiteral("--demo");
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         tool.setProcessEnvironment(env);
-        tool.start(toolPath(), arguments);
-        return tool.waitForStarted(10000);
-    }
-    // Until the demo's link is there (the window is up and connected).
-    bool demoLinked()
-    {
-        for (int i = 0; i < 300 && !portsIn(folder.path()).join(' ').contains(QLatin1String(".demo")); ++i)
-            QThread::msleep(100);
-        return portsIn(folder.path()).join(' ').contains(QLatin1String(".demo"));
+        tool.start(kTool, QStringList{"--program-folder", folder.path()} + (demo ? QStringList{"--demo"} : QStringList{}));
+        return tool.waitForStarted(10000) && (!demo || until([](const QStringList& p) { return p.join(' ').contains(".demo"); }));
     }
 };
 
 TEST(Shutdown, ASignalClosesTheToolAndTheDemoLeavesNoLink)
 {
-    ASSERT_TRUE(QFileInfo(toolPath()).isExecutable()) << "build the qmr51-visualisation target first";
+    ASSERT_TRUE(QFileInfo(kTool).isExecutable()) << "build the qmr51-visualisation target first";
     for (int signalNumber : {SIGTERM, SIGINT, SIGHUP}) {
         ToolRun run;
-        ASSERT_TRUE(run.start(true));
-        ASSERT_TRUE(run.demoLinked()) << run.tool.readAllStandardError().toStdString();
+        ASSERT_TRUE(run.start(true)) << run.tool.readAllStandardError().toStdString();
         ::kill(static_cast<pid_t>(run.tool.processId()), signalNumber);
         ASSERT_TRUE(run.tool.waitForFinished(30000)) << "signal " << signalNumber;
         EXPECT_EQ(run.tool.exitStatus(), QProcess::NormalExit) << "signal " << signalNumber;
         EXPECT_EQ(run.tool.exitCode(), 0) << "signal " << signalNumber;
-        EXPECT_TRUE(portsIn(run.folder.path()).isEmpty()) << portsIn(run.folder.path()).join(' ').toStdString();
+        EXPECT_TRUE(run.ports().isEmpty()) << run.ports().join(' ').toStdString();
     }
 }
 
@@ -62,21 +59,16 @@ TEST(Shutdown, ALinkLeftByAKilledDemoGoesAtTheNextStartAndAUsersLinkStays)
 {
     ToolRun run;
     ASSERT_TRUE(run.start(true));
-    ASSERT_TRUE(run.demoLinked());
     run.tool.kill(); // SIGKILL: nothing of the tool runs any more
     ASSERT_TRUE(run.tool.waitForFinished(10000));
-    const QStringList left = portsIn(run.folder.path());
-    ASSERT_EQ(left.size(), 2) << left.join(' ').toStdString(); // the link and its note
-    const QString users = run.folder.path() + QStringLiteral("/ports/COM200");
-    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/null"), users));
+    ASSERT_EQ(run.ports().size(), 2) << run.ports().join(' ').toStdString(); // the link and its note
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/null"), run.folder.path() + QStringLiteral("/ports/COM200")));
 
     ASSERT_TRUE(run.start(false));
-    // The leftovers go before the window is built.
-    for (int i = 0; i < 300 && portsIn(run.folder.path()).size() > 1; ++i)
-        QThread::msleep(100);
+    run.until([](const QStringList& p) { return p.size() <= 1; }); // the leftovers go before the window is built
     ::kill(static_cast<pid_t>(run.tool.processId()), SIGTERM);
     ASSERT_TRUE(run.tool.waitForFinished(30000));
-    EXPECT_EQ(portsIn(run.folder.path()), QStringList({"COM200"}));
+    EXPECT_EQ(run.ports(), QStringList({"COM200"}));
 }
 
 } // namespace

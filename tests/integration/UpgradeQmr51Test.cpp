@@ -1,149 +1,64 @@
-// The QMR51 upgrade end to end: the tool with its real line, clock, event pump and FTP client,
-// a pyftpdlib firmware server on 127.0.0.1 and the simulated QMR51 on a pseudo-terminal as COM7.
-#include "link/ui/PortList.h"
-#include "FakeDialogs.h"
-#include "FakePlatform.h"
+// The QMR51 upgrade end to end: the tool on its real line (see RealLineHarness.h) with its real FTP
+// client, a pyftpdlib firmware server on 127.0.0.1 and the simulated QMR51 on a pseudo-terminal as
+// COM7. The upgrade's rules are pinned on the fake line in Qmr51UpgradeTest; here one whole upgrade.
 #include "LocalServers.h"
-#include "device/ui/ConnectHandler.h"
-#include "firmware/ui/ProgressHost.h"
+#include "RealLineHarness.h"
 #include "firmware/ui/UpgradeHandlers.h"
+#include "link/ui/PortList.h"
 #include "platform/CurlTransfer.h"
-#include "platform/QtClock.h"
-#include "platform/QtEventPump.h"
-#include "platform/QtSerialPort.h"
-#include "shell/ui/Tool.h"
-#include "sim/Simulator.h"
 #include <QComboBox>
-#include <QDir>
 #include <QFile>
-#include <QLabel>
-#include <QPushButton>
-#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
 
-const QString kUser = QStringLiteral("qmrtest");
-const QString kPassword = QStringLiteral("Tq4wZn7KbP");
-
-QByteArray readFile(const QString& path)
+QByteArray testData(const char* name)
 {
-    QFile file(path);
+    QFile file(QStringLiteral(QMR_TEST_DATA "/upgrade/") + QLatin1String(name));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-bool writeFile(const QString& path, const QByteArray& content)
+TEST(UpgradeQmr51, ASmallImageArrivesByteExactAndTheReconnectShowsTheNewVersion)
 {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) == content.size();
-}
-
-QByteArray testData(const char* name) { return readFile(QStringLiteral(QMR_TEST_DATA "/upgrade/") + QLatin1String(name)); }
-
-QByteArray upgradeList(std::array<int, 4> version)
-{
-    QByteArray list(92, '\x11');
-    for (int i = 0; i < 4; ++i)
-        list[40 + i] = static_cast<char>(version[static_cast<std::size_t>(i)]);
-    return list;
-}
-
-QList<sim::RequestFrame> framesOf(const sim::Simulator& device, int command)
-{
-    QList<sim::RequestFrame> frames;
-    for (const sim::RequestFrame& frame : device.receivedFrames())
-        if (frame.command == command)
-            frames.append(frame);
-    return frames;
-}
-
-class UpgradeQmr51 : public ::testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
-        if (!testsupport::pythonHasModule(QStringLiteral("pyftpdlib")))
-            return;
-        root = new QTemporaryDir;
-        server = new testsupport::LocalServer(QStringLiteral("ftp_server.py"),
-                                              {QStringLiteral("--root"), root->path(), QStringLiteral("--user"), kUser,
-                                               QStringLiteral("--password"), kPassword});
+    // The server offers the upgrade list (the latest version, 2.2.0.0, in bytes 41..44 of 92) and
+    // a HEX image of four blocks.
+    QTemporaryDir root;
+    for (const auto& [name, content] : {std::pair{"DENA_UPGlist.bin", QByteArray(40, 'Z') + QByteArray::fromHex("02020000") + QByteArray(48, 'Z')},
+                                        {"QMR51v2.hex", testData("four_blocks.hex")}}) {
+        QFile file(root.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
     }
-    static void TearDownTestSuite()
-    {
-        delete server;
-        server = nullptr;
-        delete root;
-        root = nullptr;
-    }
+    const QString user = QStringLiteral("qmrtest"), password = QStringLiteral("Tq4wZn7KbP");
+    testsupport::LocalServer server(QStringLiteral("ftp_server.py"), {"--root", root.path(), "--user", user, "--password", password});
+    ASSERT_NE(server.port(), 0) << server.problem().toStdString();
 
-    void SetUp() override
-    {
-        if (!server)
-            GTEST_SKIP() << "python3-pyftpdlib is not installed";
-        ASSERT_NE(server->port(), 0) << server->problem().toStdString();
-        ASSERT_TRUE(device.start()) << device.error().toStdString();
-        listing.paths.insert(7, device.devicePath());
-        for (const QString& name : QDir(root->path()).entryList(QDir::Files))
-            QFile::remove(root->filePath(name));
-        tool.Form_Load();
-        comlink::addPortEntry(*tool.frm.cmbComPort, 7, {});
-        tool.frm.cmbComPort->setCurrentIndex(0);
-    }
-
-    // The server offers the list (version a.b.c.d) and a HEX file; the tool connects to COM7.
-    void serve(const QByteArray& list, const QByteArray& hex)
-    {
-        ASSERT_TRUE(writeFile(root->filePath(QStringLiteral("DENA_UPGlist.bin")), list));
-        ASSERT_TRUE(writeFile(root->filePath(QStringLiteral("QMR51v2.hex")), hex));
-    }
-    void connect()
-    {
-        tool.connection().cmdOpenCom_Click();
-        ASSERT_EQ(tool.session.portNumber(), 7) << tool.frm.windowTitle().toStdString();
-        device.clearReceivedFrames();
-    }
-    void upgrade()
-    {
-        dialogs.answers = {true};
-        tool.upgrade().cmdUpgrade_Click();
-    }
-
-    static QTemporaryDir* root;
-    static testsupport::LocalServer* server;
-
-    QTemporaryDir folder;
-    sim::Simulator device{sim::DeviceProfile::defaults(sim::DeviceKind::Qmr51)};
-    fakes::FakePortListing listing;
-    platform::QtSerialPort port{listing};
-    platform::QtClock clock;
-    platform::QtEventPump pump;
-    fakes::FakeDialogs dialogs;
-    platform::CurlTransfer transfer;
-    fakes::FakePrograms programs;
-    platform::Services services{port, listing, clock, pump, dialogs, transfer, programs, folder.path(),
-                                {{server ? QStringLiteral("127.0.0.1:%1").arg(server->port()) : QString(), kUser, kPassword},
-                                 QStringLiteral("http://127.0.0.1:1")}};
+    fakes::RealLineHarness h;
+    sim::Simulator* device = h.addDevice(7, sim::DeviceProfile::defaults(sim::DeviceKind::Qmr51));
+    ASSERT_TRUE(device);
+    platform::CurlTransfer ftp;
+    platform::Services services{h.port, h.ports, h.clock, h.pump, h.dialogs, ftp, h.programs, h.folder.path(),
+                                {{server.address(), user, password}, {}}};
     shell::Tool tool{services};
-};
+    tool.Form_Load();
+    comlink::addPortEntry(*tool.frm.cmbComPort, 7, {});
+    tool.frm.cmbComPort->setCurrentIndex(0);
+    tool.connection().cmdOpenCom_Click();
+    ASSERT_EQ(tool.frm.windowTitle(), "Visualizer V4.4 s/n:51000042 Listening to COM7 QMR51 FW V2.1.0.5");
+    device->clearReceivedFrames();
 
-QTemporaryDir* UpgradeQmr51::root = nullptr;
-testsupport::LocalServer* UpgradeQmr51::server = nullptr;
+    h.dialogs.answers = {true};
+    tool.upgrade().cmdUpgrade_Click();
 
-TEST_F(UpgradeQmr51, ASmallImageArrivesByteExactAndTheReconnectShowsTheNewVersion)
-{
-    serve(upgradeList({2, 2, 0, 0}), testData("four_blocks.hex"));
-    connect();
-    EXPECT_TRUE(tool.frm.windowTitle().endsWith(" QMR51 FW V2.1.0.5"));
-    upgrade();
-
-    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join('|').toStdString();
-    EXPECT_EQ(framesOf(device, 208).size(), 4);
-    EXPECT_EQ(device.installedImage(), testData("four_blocks.bin") + QByteArray(112, '\0'))
-        << "the device checked every CRC and installed the image";
-    EXPECT_EQ(framesOf(device, 210).size(), 1);
+    EXPECT_TRUE(h.dialogs.messages.isEmpty()) << h.dialogs.messages.join('|').toStdString();
+    QList<int> commands;
+    for (const sim::RequestFrame& frame : device->receivedFrames())
+        if (frame.command == 208 || frame.command == 210)
+            commands.append(frame.command);
+    EXPECT_EQ(commands, QList<int>({208, 208, 208, 208, 210})) << "four blocks, each once, then the closing frame";
+    // The device checked every CRC before it installed the image.
+    EXPECT_EQ(device->installedImage(), testData("four_blocks.bin") + QByteArray(112, '\0'));
     EXPECT_EQ(tool.frm.windowTitle(), "Visualizer V4.4 s/n:51000042 Listening to COM7 QMR51 FW V2.2.0.0");
     EXPECT_TRUE(tool.frm.timScan.isActive());
 }
-
 
 } // namespace

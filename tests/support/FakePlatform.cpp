@@ -24,16 +24,4 @@ std::shared_ptr<platform::TransferJob> FakeFileTransfer::deliver(const QString& 
     return job;
 }
 
-std::shared_ptr<platform::TransferJob> FakeFileTransfer::ftpGet(const platform::FtpAccount& account,
-                                                                 const QString& remotePath, const QString& localPath)
-{
-    lastAccount = account;
-    return deliver(remotePath, localPath);
-}
-
-std::shared_ptr<platform::TransferJob> FakeFileTransfer::httpGet(const QString& url, const QString& localPath)
-{
-    return deliver(url, localPath);
-}
-
 } // namespace fakes

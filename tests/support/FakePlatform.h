@@ -31,10 +31,9 @@ public:
     bool failedToStart() const override { return false; }
     int exitCode() const override { return code; }
     QByteArray takeOutput() override { return std::exchange(output, QByteArray()); }
-    void kill() override { killed = true; done = true; }
+    void kill() override { done = true; }
     bool done = true;
     int code = 0;
-    bool killed = false;
     QByteArray output;
 };
 
@@ -75,12 +74,17 @@ public:
 // Writes the file the test prepared for a remote path, or fails the transfer when there is none.
 class FakeFileTransfer : public platform::FileTransfer {
 public:
-    std::shared_ptr<platform::TransferJob> ftpGet(const platform::FtpAccount& account, const QString& remotePath,
-                                                  const QString& localPath) override;
-    std::shared_ptr<platform::TransferJob> httpGet(const QString& url, const QString& localPath) override;
+    std::shared_ptr<platform::TransferJob> ftpGet(const platform::FtpAccount&, const QString& remotePath,
+                                                  const QString& localPath) override
+    {
+        return deliver(remotePath, localPath);
+    }
+    std::shared_ptr<platform::TransferJob> httpGet(const QString& url, const QString& localPath) override
+    {
+        return deliver(url, localPath);
+    }
     QMap<QString, QByteArray> files; // remote path or URL -> content
     QStringList requests;
-    platform::FtpAccount lastAccount;
 
 private:
     std::shared_ptr<platform::TransferJob> deliver(const QString& key, const QString& localPath);
