@@ -40,6 +40,7 @@ function(qmr_check_layers source_dir)
     endforeach()
   endforeach()
   if(faults)
-    message(FATAL_ERROR "Outside ui/ folders and shell/, code must not include the shell, a ui/ folder or Qt Widgets:${faults}")
+    message(FATAL_ERROR "Outside ui/ folders and shell/, code must not include the shell, a ui/ folder or Qt Widgets; "
+                        "qmr51ctl (shell/cli/) must not include a ui/ folder or Qt Widgets either:${faults}")
   endif()
 endfunction()
