@@ -43,13 +43,8 @@ int main(int argc, char** argv)
     }
 
     const QString folder = platform::resolveProgramFolder(QApplication::applicationDirPath(), options.programFolder);
-    platform::ServerConfig servers = platform::defaultServers();
-    if (!options.ftpHost.isEmpty())
-        servers.firmwareServer.host = options.ftpHost;
-    if (!options.ftpUser.isEmpty())
-        servers.firmwareServer.user = options.ftpUser;
-    if (!options.imageUrl.isEmpty())
-        servers.moduleImageBaseUrl = options.imageUrl;
+    const platform::ServerConfig servers =
+        platform::withServerOptions(platform::defaultServers(), options.ftpHost, options.ftpUser, options.imageUrl);
 
     platform::SystemPortListing ports(folder);
     platform::QtSerialPort port(ports);

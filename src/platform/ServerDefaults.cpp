@@ -10,4 +10,16 @@ ServerConfig defaultServers()
             QStringLiteral(QMR_IMAGE_URL)};
 }
 
+ServerConfig withServerOptions(ServerConfig base, const QString& ftpHost, const QString& ftpUser,
+                               const QString& imageUrl)
+{
+    if (!ftpHost.isEmpty())
+        base.firmwareServer.host = ftpHost;
+    if (!ftpUser.isEmpty())
+        base.firmwareServer.user = ftpUser;
+    if (!imageUrl.isEmpty())
+        base.moduleImageBaseUrl = imageUrl;
+    return base;
+}
+
 } // namespace platform

@@ -19,6 +19,10 @@ struct ServerConfig {
 // The servers this build was made for.
 ServerConfig defaultServers();
 
+// `base` with the servers given on the command line (an empty text keeps the built-in one).
+ServerConfig withServerOptions(ServerConfig base, const QString& ftpHost, const QString& ftpUser,
+                               const QString& imageUrl);
+
 // Everything the tool does outside its own memory, handed to the window at start-up. Tests hand
 // in fakes. The window owns none of these.
 struct Services {

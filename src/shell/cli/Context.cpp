@@ -15,14 +15,7 @@ Context::Context(Environment& environment, const Options& opts)
 
 platform::ServerConfig Context::servers() const
 {
-    platform::ServerConfig servers = env.servers;
-    if (!options.ftpHost.isEmpty())
-        servers.firmwareServer.host = options.ftpHost;
-    if (!options.ftpUser.isEmpty())
-        servers.firmwareServer.user = options.ftpUser;
-    if (!options.imageUrl.isEmpty())
-        servers.moduleImageBaseUrl = options.imageUrl;
-    return servers;
+    return platform::withServerOptions(env.servers, options.ftpHost, options.ftpUser, options.imageUrl);
 }
 
 QList<device::SurveyedPort> Context::survey()
