@@ -8,27 +8,20 @@
 #include "platform/QtSerialPort.h"
 #include "platform/SystemPortListing.h"
 #include "shell/cli/Environment.h"
-#include "sim/Simulator.h"
 #include <QCoreApplication>
-#include <QDir>
-#include <QTemporaryDir>
-#include <map>
+#include <gtest/gtest.h>
 
 namespace ctl {
 
-struct SkippingClock : platform::Clock {
+// The steady clock and the pauses: a pause costs no real time, it only moves the clock on.
+struct SkippingTime : platform::Clock, platform::EventPump {
     fakes::PacedClock paced;
     double skipped = 0;
     double elapsedSeconds() override { return paced.elapsedSeconds() + skipped; }
     QDateTime now() override { return QDateTime::currentDateTime(); }
-};
-
-struct SkippingPump : platform::EventPump {
-    explicit SkippingPump(SkippingClock& c) : clock(c) {}
     void processEvents() override { QCoreApplication::processEvents(); }
-    void sleep100ms() override { clock.skipped += 0.1; }
-    void pause(std::chrono::milliseconds d) override { clock.skipped += d.count() / 1000.0; processEvents(); }
-    SkippingClock& clock;
+    void sleep100ms() override { skipped += 0.1; }
+    void pause(std::chrono::milliseconds d) override { skipped += d.count() / 1000.0; processEvents(); }
 };
 
 // The machine's own serial ports (a VM's ttyS0...) would make results depend on the machine.
@@ -66,10 +59,8 @@ struct CapturedConsole : shell::cli::Console {
 
 struct Ctl {
     QTemporaryDir folder;
-    std::vector<std::unique_ptr<sim::Simulator>> devices;
-    std::map<int, sim::Simulator*> byPort;
-    SkippingClock clock;
-    SkippingPump pump{clock};
+    std::map<int, std::unique_ptr<sim::Simulator>> byPort;
+    SkippingTime time;
     fakes::FakeFileTransfer transfer;
     fakes::FakePrograms programs;
     CapturedConsole console;
@@ -80,17 +71,13 @@ struct Ctl {
 
     Ctl() { QDir(folder.path()).mkpath(QStringLiteral("ports")); }
 
-    // A simulated device as COM<com>, silent when asked; nullptr when no pseudo-terminal could be had.
-    sim::Simulator* add(int com, sim::DeviceKind kind, bool silent = false)
+    // A simulated device as COM<com>; nullptr when no pseudo-terminal could be had.
+    sim::Simulator* add(int com, sim::DeviceKind kind)
     {
         auto device = std::make_unique<sim::Simulator>(sim::DeviceProfile::defaults(kind));
         if (!device->start() || !device->linkAs(folder.filePath(QStringLiteral("ports/COM%1").arg(com))))
             return nullptr;
-        sim::Misbehaviour how;
-        how.silent = silent;
-        device->setMisbehaviour(how);
-        devices.push_back(std::move(device));
-        return byPort[com] = devices.back().get();
+        return (byPort[com] = std::move(device)).get();
     }
 
     int run(QStringList arguments)
@@ -101,9 +88,9 @@ struct Ctl {
             folder.path(),
             [](const QString& f) { return std::make_unique<SimulatedPortsOnly>(f); },
             [this](platform::PortListing& l) {
-                return std::make_unique<PacedQtPort>(l, clock.paced, [this](int n) { return byPort.count(n) ? byPort[n] : nullptr; });
+                return std::make_unique<PacedQtPort>(l, time.paced, [this](int n) { return byPort.count(n) ? byPort[n].get() : nullptr; });
             },
-            clock, pump, transfer, programs,
+            time, time, transfer, programs,
             {{QStringLiteral("127.0.0.1"), QStringLiteral("tester"), QStringLiteral("pw")}, QStringLiteral("http://127.0.0.1:1")},
             console, [this] { return interruptions(); }, facts};
         return shell::cli::runQmr51ctl(arguments, env);
@@ -112,13 +99,51 @@ struct Ctl {
     QString err() const { return console.stdErr; }
 };
 
-// The commands a device received, in order.
+// The commands a device received, in order, and the payload of the last `command` it received.
 inline QList<int> commandsTo(const sim::Simulator& device)
 {
     QList<int> commands;
     for (const sim::RequestFrame& f : device.receivedFrames())
         commands.append(f.command);
     return commands;
+}
+inline QByteArray lastPayload(const sim::Simulator& device, int command)
+{
+    QByteArray payload;
+    for (const sim::RequestFrame& f : device.receivedFrames())
+        payload = f.command == command ? f.payload : payload;
+    return payload;
+}
+
+// The device keeps one misbehaviour at a time (or none: nullptr).
+inline void misbehave(sim::Simulator& device, bool sim::Misbehaviour::*how)
+{
+    sim::Misbehaviour m;
+    if (how)
+        m.*how = true;
+    device.setMisbehaviour(m);
+}
+
+// One command line, the exit status it must end with and a text it must print (out or err).
+// `before` changes the devices or the program folder first.
+struct Step {
+    QStringList args;
+    int exit;
+    QString says;
+    std::function<void()> before = {};
+};
+
+inline void play(Ctl& h, std::initializer_list<Step> steps)
+{
+    for (const Step& s : steps) {
+        if (s.before)
+            s.before();
+        const std::string line = s.args.join(' ').toStdString();
+        EXPECT_EQ(h.run(s.args), s.exit) << line << '\n' << h.err().toStdString();
+        EXPECT_FALSE(s.says.isEmpty()) << line;
+        EXPECT_TRUE((h.out() + h.err()).contains(s.says)) << line << " does not say " << s.says.toStdString() << ":\n"
+                                                          << (h.out() + h.err()).toStdString();
+    }
 }
 
 } // namespace ctl

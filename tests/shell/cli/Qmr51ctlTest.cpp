@@ -1,0 +1,199 @@
+// Every subcommand once end to end over pseudo-terminals against simulated devices, with the
+// failures a script must tell apart by exit status. What the commands only pass through (decoding,
+// the CSV form, the settings rules, the upgrade's refusals of a file) is pinned by the core tests.
+#include "CtlHarness.h"
+#include "Bytes.h"
+#include <QFile>
+#include <QProcess>
+#include <csignal>
+
+using ctl::Ctl;
+using fakes::bytes;
+using sim::DeviceKind;
+
+namespace {
+
+void writeFile(const QString& path, const QByteArray& content)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(content) == content.size());
+    f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
+}
+
+TEST(Qmr51ctl, CommandLinesScanAndTheChoiceOfPort)
+{
+    Ctl h;
+    ctl::play(h, {
+        {{"--help"}, 0, "4  refused input"},
+        {{"help", "flash"}, 0, "qmr51ctl flash --port /dev/ttyUSB0"},
+        {{"frobnicate"}, 2, "unknown subcommand frobnicate"},
+        {{"info", "--port", "LPT1"}, 2, "--port takes COM1 ... COM255"},
+        {{"scan"}, 3, "No COM interfaces found"},
+    });
+    sim::Simulator* mute = h.add(5, DeviceKind::TikaV1);
+    ASSERT_TRUE(mute);
+    ctl::misbehave(*mute, &sim::Misbehaviour::silent);
+    ctl::play(h, {
+        {{"scan"}, 3, "No QMR51 or TIKA found"},
+        {{"info", "--port", "COM9"}, 3, "COM9 is no serial port of this computer."},
+        {{"info", "--port", "COM5"}, 3, "No QMR51 or TIKA answers on COM5"},
+        {{"info", "--port", "COM5", "--json"}, 3, "\"exitCode\":3}"},
+    });
+
+    sim::Simulator* qmr = h.add(1, DeviceKind::Qmr51);
+    sim::Simulator* tika = h.add(3, DeviceKind::TikaV2);
+    ASSERT_TRUE(qmr && tika);
+    ASSERT_EQ(h.run({"scan"}), 0) << h.err().toStdString();
+    EXPECT_EQ(h.out(), QStringLiteral("COM1\t%1\tQMR51\t51000042\t2.1.0.5\nCOM3\t%2\tTIKA V2\t22M01234\t25.0.1.2\n")
+                           .arg(qmr->devicePath(), tika->devicePath()));
+    for (sim::Simulator* device : {qmr, tika})
+        EXPECT_EQ(ctl::commandsTo(*device), QList<int>{86}) << "each port is asked once";
+    ctl::play(h, {
+        {{"scan", "--json"}, 0, "\"serial\":\"22M01234\""},
+        {{"info"}, 2, "Several devices answer: COM1 (QMR51 51000042), COM3 (TIKA V2 22M01234)"},
+    });
+}
+
+TEST(Qmr51ctl, InfoReadSetCounterAndFlashOnATika)
+{
+    Ctl h;
+    sim::Simulator* tika = h.add(2, DeviceKind::TikaV2);
+    ASSERT_TRUE(tika);
+    ctl::play(h, {
+        // A port may be given by its path as well.
+        {{"info", "--port", tika->devicePath()}, 0, "serial          22M01234\nfirmware        25.0.1.2\n"},
+        {{"info"}, 0, "out2.function   Export Power >\nout2.divider    2\nout2.level      2000 W\n"},
+        {{"info", "--json"}, 0, "\"out1.level\":1500"},
+        {{"read", "--count", "1", "--json"}, 0, "\"Gas (m3)\":4567.89"},
+        {{"read", "--count", "2", "--format", "csv"}, 0, "Time,UTC offset,Status,Import power (W),"},
+        {{"set", "out1.divider=0"}, 4, "out1.divider=0 refused: the pulse divider is 1 to 200. Nothing was sent."},
+        {{"set", "modbus"}, 2, "set takes KEY=VALUE words, not modbus"},
+        {{"read", "--count", "2"}, 0, "Date\tTime\tImport power (W)\t"},
+    });
+    EXPECT_EQ(h.out().count("\t1250 W\t"), 2) << h.out().toStdString();
+    EXPECT_FALSE(ctl::commandsTo(*tika).contains(66));
+
+    // Out 2 follows "Export Power >": its difference of 500 W may stay above the new level.
+    ctl::play(h, {{{"set", "protocol=be", "out2.level=400", "out2.delay-on=7"}, 0, "confirmed: the device reports these settings"}});
+    EXPECT_EQ(ctl::lastPayload(*tika, 66), bytes({6, 1, 1, 2, 0, 13, 0x05, 0xDC, 0x00, 0xC8, 0x01, 0x90, 0x01, 0xF4, 5, 5, 7, 10}));
+
+    ctl::play(h, {
+        // No terminal to ask on and no --yes: nothing is sent.
+        {{"counter", "2", "258"}, 4, "\"Are you sure to set Input 2 to 258?\" needs an answer"},
+        {{"counter", "3", "1"}, 2, "counter takes the input (1 or 2)"},
+    });
+    EXPECT_FALSE(ctl::commandsTo(*tika).contains(134));
+    ctl::play(h, {{{"counter", "--yes", "2", "258"}, 0, "Input 2 set to 258\n"}});
+    EXPECT_EQ(ctl::lastPayload(*tika, 134), bytes({0, 0, 1, 2, 134}));
+
+    ctl::play(h, {
+        {{"upgrade"}, 4, "a TIKA module is flashed with qmr51ctl flash"},
+        {{"flash"}, 4, "No module image"},
+        {{"flash"}, 1, "esptool ended with exit status 2", [&h] {
+             QDir(h.folder.path()).mkpath("DATA");
+             writeFile(h.folder.filePath("DATA/TIKAv2.bin"), "\xE9 image");
+             writeFile(h.folder.filePath("esptools3"), {});
+             h.programs.nextRun.code = 2;
+         }},
+        {{"flash"}, 0, "COM2\tTIKA V2\t25.0.1.2\n", [&h] { h.programs.nextRun = {}; }},
+    });
+    EXPECT_TRUE(h.programs.started.size() == 2 && h.programs.started.last().arguments.join(' ').contains("PCOM2.sh"));
+    EXPECT_EQ(h.transfer.requests.size(), 4) << "both module images are fetched afresh for a flash, once DATA/ exists";
+
+    ctl::play(h, {
+        {{"set", "modbus=n/a"}, 1, "Settings error", [tika] { ctl::misbehave(*tika, &sim::Misbehaviour::refuseAcknowledgement); }},
+        // A device that stops answering in the middle makes the read a failure.
+        {{"read", "--count", "3"}, 1, "No readings came back (status 252).", [&h, tika] {
+             ctl::misbehave(*tika, nullptr);
+             h.interruptions = [&h, tika] {
+                 ctl::misbehave(*tika, h.console.stdOut.count('\n') >= 2 ? &sim::Misbehaviour::silent : nullptr);
+                 return 0;
+             };
+         }},
+    });
+}
+
+TEST(Qmr51ctl, LogAndUpgradeOnAQmr51)
+{
+    const QString hexFile = QStringLiteral(QMR_TEST_DATA "/upgrade/one_block.hex");
+    QFile hex(hexFile);
+    ASSERT_TRUE(hex.open(QIODevice::ReadOnly));
+    Ctl h;
+    sim::Simulator* qmr = h.add(1, DeviceKind::Qmr51);
+    ASSERT_TRUE(qmr);
+    qmr->setRestartDuration(std::chrono::milliseconds(0));
+    const QByteArray log = bytes({'o', 'k', 0, 0xFF, '*', '#'});
+    qmr->changeProfile([&log](sim::DeviceProfile& d) { d.debugLog = log; });
+    ASSERT_EQ(h.run({"log"}), 0);
+    EXPECT_EQ(h.console.stdOut, log + "\r\n") << "byte for byte as the window saves it";
+    ctl::play(h, {{{"log", "-o", h.folder.filePath("log.txt")}, 0, h.folder.filePath("log.txt")}});
+    QFile saved(h.folder.filePath("log.txt"));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll(), log + "\r\n");
+
+    auto upgradeList = [&h](const char* versionHex) {
+        h.transfer.files["/DENA_UPGlist.bin"] = QByteArray(92, '\0').replace(40, 4, QByteArray::fromHex(versionHex));
+    };
+    ctl::play(h, {
+        {{"log"}, 1, "P1 busy. Please retry", [qmr] { qmr->changeProfile([](sim::DeviceProfile& d) { d.debugStatus = 1; }); }},
+        {{"upgrade", "--hex", hexFile}, 2, "--hex needs --fw-version"},
+        {{"upgrade", "--hex", hexFile, "--fw-version", "2.1.0.6"}, 4, "Give --yes"},
+        {{"upgrade", "--yes"}, 1, "QMR51 firmware could not be downloaded. Please retry"},
+    });
+    EXPECT_FALSE(ctl::commandsTo(*qmr).contains(208)) << "no block was sent";
+    ctl::play(h, {
+        {{"upgrade", "--yes"}, 0, "The QMR51 runs the latest firmware 2.1.0.5 already.\n", [&] { upgradeList("02010005"); }},
+        {{"upgrade", "--yes"}, 0, "COM1\tQMR51\t2.1.0.7\n", [&] {
+             upgradeList("02010007");
+             h.transfer.files["/QMR51v2.hex"] = hex.readAll();
+         }},
+        {{"upgrade", "--hex", hexFile, "--fw-version", "2.1.0.9", "--yes"}, 0, "COM1\tQMR51\t2.1.0.9\n"},
+        {{"upgrade", "--yes"}, 1, "Upload failed. Please retry", [qmr] { ctl::misbehave(*qmr, &sim::Misbehaviour::refuseAcknowledgement); }},
+    });
+}
+
+TEST(Qmr51ctl, ReadEndsCleanlyOnCtrlCAsAProgramOfItsOwn)
+{
+    Ctl h;
+    ASSERT_TRUE(h.add(1, DeviceKind::Qmr51));
+    QProcess ctl;
+    ctl.start(QStringLiteral(QMR_CTL), {"read", "--port", "COM1", "--interval", "0.2", "--program-folder", h.folder.path()});
+    ASSERT_TRUE(ctl.waitForStarted(30000));
+    QByteArray out;
+    // Generous: ends as soon as the header and two readings are there.
+    while (out.count('\n') < 3 && ctl.waitForReadyRead(30000))
+        out += ctl.readAllStandardOutput();
+    ASSERT_GE(out.count('\n'), 3) << ctl.readAllStandardError().toStdString();
+    ::kill(static_cast<pid_t>(ctl.processId()), SIGINT);
+    ASSERT_TRUE(ctl.waitForFinished(30000));
+    EXPECT_TRUE(ctl.exitStatus() == QProcess::NormalExit && ctl.exitCode() == 0) << ctl.readAllStandardError().toStdString();
+    EXPECT_TRUE(out.startsWith("Date\tTime\tImport power (W)")) << out.toStdString();
+}
+
+TEST(Qmr51ctl, DoctorNamesEachProblemOfTheMachineWithItsFix)
+{
+    using shell::cli::SystemFacts;
+    const SystemFacts fine{false, true, true, {"/dev/ttyUSB0"}, {}, false, false, {}, "/opt/qmr", true};
+    const std::pair<std::function<void(SystemFacts&)>, const char*> cases[] = {
+        {[](SystemFacts&) {}, nullptr}, // nothing to fix
+        {[](SystemFacts& f) { f.inDialout = false; f.unusableDevices = f.serialDevices; }, "sudo usermod -aG dialout $USER"},
+        {[](SystemFacts& f) { f.isRoot = true; f.inDialout = false; }, nullptr},
+        {[](SystemFacts& f) { f.unusableDevices = f.serialDevices; }, "Give your user access to the device"},
+        {[](SystemFacts& f) { f.modemManagerRunning = true; }, "sudo systemctl disable --now ModemManager"},
+        {[](SystemFacts& f) { f.brlttyPresent = true; }, "sudo apt remove brltty"},
+        {[](SystemFacts& f) { f.holders = {{"/dev/ttyUSB0", 4711, "minicom"}}; }, "Close minicom (or `kill 4711`)"},
+        {[](SystemFacts& f) { f.serialDevices.clear(); }, "Plug in the USB serial adapter"},
+        {[](SystemFacts& f) { f.programFolderWritable = false; }, "--program-folder DIR"},
+    };
+    Ctl h;
+    for (const auto& [change, fix] : cases) {
+        SystemFacts facts = fine;
+        change(facts);
+        h.facts = [facts](const QString&, const QList<platform::NumberedPort>&) { return facts; };
+        EXPECT_EQ(h.run({"doctor", "--json"}), fix ? 5 : 0) << h.out().toStdString();
+        EXPECT_EQ(h.console.stdOut.count("\"fix\":"), fix ? 1 : 0) << h.out().toStdString();
+        EXPECT_TRUE(!fix || h.out().contains(QString::fromUtf8(fix))) << h.out().toStdString();
+    }
+}
+
+} // namespace
