@@ -1,11 +1,11 @@
-#include "FakePlatform.h"
+#include "UpgradeFakes.h"
 #include "firmware/ModuleImages.h"
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace std::chrono_literals;
+using upgradefakes::readFile;
 
 namespace {
 
@@ -16,11 +16,10 @@ namespace {
 struct ImageServer : fakes::FakeFileTransfer {
     std::shared_ptr<platform::TransferJob> httpGet(const QString& url, const QString& localPath) override
     {
-        auto job = FakeFileTransfer::httpGet(url, localPath);
-        auto& answer = static_cast<fakes::FakeTransferJob&>(*job);
+        auto job = std::static_pointer_cast<fakes::FakeTransferJob>(FakeFileTransfer::httpGet(url, localPath));
         if (url.endsWith("/TIKAv1.bin")) {
-            answer.expected = announced;
-            answer.ok = answer.ok && !failsAtTheEnd;
+            job->expected = announced;
+            job->ok = job->ok && !failsAtTheEnd;
         }
         return job;
     }
@@ -28,44 +27,30 @@ struct ImageServer : fakes::FakeFileTransfer {
     bool failsAtTheEnd = false;
 };
 
-const QString v1Url = QStringLiteral("http://images.test/TIKAv1.bin");
-const QString v2Url = QStringLiteral("http://images.test/TIKAv2.bin");
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
+const QString v1Url = QStringLiteral("http://images.test/TIKAv1.bin"), v2Url = QStringLiteral("http://images.test/TIKAv2.bin");
 
 // TIKA V1 gets the case under test; TIKA V2, which has no image yet, always gets a good one: a bad
 // first download must not keep the second from being installed, and a missing image is created.
+// Without a DATA folder nothing is fetched and the folder is not made.
 TEST(ModuleImages, ReplaceAnImageOnlyWithACompleteEspImage)
 {
-    const QByteArray oldImage("old module image");
-    const QByteArray newImage = QByteArray::fromHex("e9060230") + QByteArray(3000, '\x5a');
+    const QByteArray oldImage("old module image"), newImage = QByteArray::fromHex("e9060230") + QByteArray(3000, '\x5a');
     const QByteArray html("<html><body>Please log in</body></html>");
-    struct Case {
-        const char* name;
-        QByteArray body; // null: the server has no such file
-        qint64 announced;
-        bool failsAtTheEnd;
-        bool replaces;
-    };
+    struct Case { const char* name; QByteArray body; qint64 announced; bool failsAtTheEnd, replaces, noDataFolder = false; };
     const Case cases[] = {
         {"complete, size announced", newImage, newImage.size(), false, true},
         {"complete, no size announced", newImage, -1, false, true},
-        {"not on the server", QByteArray(), -1, false, false},
+        {"not on the server", QByteArray(), -1, false, false}, // null: the server has no such file
         {"failed after part of the body", newImage.left(1000), newImage.size(), true, false},
         {"an HTML page with success", html, html.size(), false, false},
         {"shorter than announced", newImage.left(2000), newImage.size(), false, false},
+        {"no DATA folder", newImage, -1, false, false, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         QTemporaryDir folder;
-        ASSERT_TRUE(QDir(folder.path()).mkdir("DATA"));
-        QFile old(folder.filePath("DATA/TIKAv1.bin"));
-        ASSERT_TRUE(old.open(QIODevice::WriteOnly) && old.write(oldImage) == oldImage.size());
-        old.close();
+        const QDir data(folder.filePath("DATA"));
+        ASSERT_TRUE(c.noDataFolder || (data.mkpath(".") && upgradefakes::writeFile(data.filePath("TIKAv1.bin"), oldImage)));
         ImageServer server;
         if (!c.body.isNull())
             server.files[v1Url] = c.body;
@@ -74,29 +59,20 @@ TEST(ModuleImages, ReplaceAnImageOnlyWithACompleteEspImage)
         server.failsAtTheEnd = c.failsAtTheEnd;
         {
             // Every other case names the server with a closing slash, which is ignored.
-            const bool slash = (&c - cases) % 2 == 1;
-            firmware::ModuleImages images(server, slash ? "http://images.test/" : "http://images.test", folder.path());
+            firmware::ModuleImages images(server, (&c - cases) % 2 ? "http://images.test/" : "http://images.test", folder.path());
             images.start();
             ASSERT_TRUE(images.waitForFinished(30s));
         }
+        if (c.noDataFolder) {
+            EXPECT_TRUE(server.requests.isEmpty());
+            EXPECT_TRUE(QDir(folder.path()).isEmpty());
+            continue;
+        }
         EXPECT_EQ(server.requests, QStringList({v1Url, v2Url}));
-        EXPECT_EQ(readFile(folder.filePath("DATA/TIKAv1.bin")), c.replaces ? c.body : oldImage);
-        EXPECT_EQ(readFile(folder.filePath("DATA/TIKAv2.bin")), newImage);
-        EXPECT_EQ(QDir(folder.filePath("DATA")).entryList(QDir::Files), QStringList({"TIKAv1.bin", "TIKAv2.bin"}))
-            << "the temporary download files are gone";
+        EXPECT_EQ(readFile(data.filePath("TIKAv1.bin")), c.replaces ? c.body : oldImage);
+        EXPECT_EQ(readFile(data.filePath("TIKAv2.bin")), newImage);
+        EXPECT_EQ(data.entryList(QDir::Files), QStringList({"TIKAv1.bin", "TIKAv2.bin"})) << "the temporary download files are gone";
     }
-}
-
-TEST(ModuleImages, AMissingDataFolderIsNotCreated)
-{
-    ImageServer server;
-    server.files[v1Url] = "\xe9";
-    QTemporaryDir bare;
-    firmware::ModuleImages images(server, "http://images.test", bare.path());
-    images.start();
-    ASSERT_TRUE(images.waitForFinished(30s));
-    EXPECT_TRUE(server.requests.isEmpty());
-    EXPECT_TRUE(QDir(bare.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
 }
 
 } // namespace

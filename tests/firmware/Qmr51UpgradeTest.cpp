@@ -59,13 +59,9 @@ TEST(Qmr51Upgrade, SendsTheImageByteExactAndTheClosingFrameThenWaitsSevenSeconds
     EXPECT_NEAR(h.p.clock.exact() - rebootAt, 7.2, 0.25);
 }
 
-// Each case changes the server or the device of the standard upgrade.
-struct RefusalCase {
-    const char* name;
-    void (*setup)(Upgrade&);
-    int downloads;    // 0: it ends before the list, 1: after it
-    QStringList said; // a part of each message, then of the question
-};
+// Each case changes the server or the device of the standard upgrade. Downloads 0: it ends before
+// the list, 1: after it; said: a part of each message, then of the question.
+struct RefusalCase { const char* name; void (*setup)(Upgrade&); int downloads; QStringList said; };
 
 class Refusal : public ::testing::TestWithParam<RefusalCase> {};
 
@@ -112,9 +108,7 @@ INSTANTIATE_TEST_SUITE_P(
 struct TransferCase {
     const char* name;
     bool (*acknowledge)(int command, int number, int earlierTries, RecordingHost& host);
-    QList<int> blocksSent;
-    int closingFrames;
-    QStringList said;
+    QList<int> blocksSent; int closingFrames; QStringList said;
 };
 
 class Transfer : public ::testing::TestWithParam<TransferCase> {};

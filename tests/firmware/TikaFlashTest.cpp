@@ -27,18 +27,13 @@ struct Tika : Bench {
     static QString image(DeviceKind kind) { return kind == DeviceKind::TikaV2 ? "DATA/TIKAv2.bin" : "DATA/TIKAv1.bin"; }
 };
 
+// user, 10 s after the start: 'x' closes the progress display and says Yes to stopping, 'n' closes
+// it once and says No, 'c' presses Cancel. seconds: from esptool's start to the end of the flash;
+// lastStatus: esptool's last line under "TIKA is being upgraded..."; lastValue: its last percentage,
+// else the 20 s countdown; said: parts of the one message.
 struct FlashCase {
-    const char* name;
-    EsptoolRun esptool;
-    // 10 s after the start: 'x' closes the progress display and says Yes to stopping, 'n' closes it
-    // once and says No, 'c' presses Cancel
-    char user;
-    Outcome outcome;
-    double seconds; // from esptool's start to the end of the flash
-    QString lastStatus; // esptool's last line under "TIKA is being upgraded..."
-    int lastValue;      // esptool's last percentage, else the 20 s countdown
-    QStringList said; // parts of the one message
-    DeviceKind kind = DeviceKind::TikaV1;
+    const char* name; EsptoolRun esptool; char user; Outcome outcome; double seconds; QString lastStatus; int lastValue;
+    QStringList said = {}; DeviceKind kind = DeviceKind::TikaV1;
 };
 
 class Flash : public ::testing::TestWithParam<FlashCase> {};

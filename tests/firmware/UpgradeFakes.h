@@ -65,12 +65,7 @@ struct FirmwareServer : fakes::FakeFileTransfer {
 };
 
 // esptool: it writes `output` at once and ends `endsAfter` seconds of fake time after its start.
-struct EsptoolRun {
-    QByteArray output;
-    double endsAfter = 1;
-    int exitCode = 0;
-    bool failsToStart = false;
-};
+struct EsptoolRun { QByteArray output; double endsAfter = 1; int exitCode = 0; bool failsToStart = false; };
 struct FakeEsptool : platform::Programs {
     struct Running : platform::RunningProgram {
         explicit Running(FakeEsptool& e) : e(e) {}

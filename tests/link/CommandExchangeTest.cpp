@@ -31,15 +31,9 @@ struct Exchange {
 TEST(Exchange, AnswersAndHowLongTheyHoldTheWindow)
 {
     const QByteArray log(1535, 'L');
-    struct Case {
-        const char* name;
-        int command;
-        QList<FakeSerialPort::Arrival> arrivals;
-        QByteArray expected; // status, then the reply bytes
-        double seconds;      // from the request to the answer
-        const char* deviceType = "";
-        int refusals = 0;    // settings-refused messages
-    };
+    // expected: status, then the reply bytes; seconds: from the request to the answer; refusals:
+    // settings-refused messages.
+    struct Case { const char* name; int command; QList<FakeSerialPort::Arrival> arrivals; QByteArray expected; double seconds; int refusals = 0; };
     const Case cases[] = {
         // Standard replies: '*', command + 1, N, N bytes, '#'.
         {"whole reply", 86, {{bytes({42, 87, 2, 7, 9, 35}), 0.05}}, bytes({0, 7, 9, 35}), 0.05},
@@ -49,11 +43,9 @@ TEST(Exchange, AnswersAndHowLongTheyHoldTheWindow)
         {"a stray byte in front shifts the length", 86, {{bytes({1, 42, 87, 1, 5, 35})}}, bytes({252}), 0.8},
         {"reply cut off at the deadline", 86, {{bytes({42, 87, 5, 1, 2}), 0.1}, {bytes({3, 4, 5, 35}), 0.9}},
          bytes({252}), 0.8},
-        {"readings of a TIKA carry their own", 64, {{bytes({42, 65, 2, 3, 5, 35})}}, bytes({3, 5, 35}), 0, "TIKA V2"},
         // Acknowledgements "*U#" always wait the whole deadline.
         {"block acknowledged", 208, {{"*U#", 0.1}}, bytes({0}), 0.8},
-        {"block refused", 208, {{"*X#", 0.1}}, bytes({255}), 0.8},
-        {"settings refused show the error", 66, {{"*X#", 0.1}}, bytes({252}), 0.8, "", 1},
+        {"settings refused show the error", 66, {{"*X#", 0.1}}, bytes({252}), 0.8, 1},
         // The debug log: '*', 'E', H, L, H * 256 + L bytes, '#'; each header moves the deadline to
         // half a second after it, and the wait runs to it.
         {"the longest log", 68, {{bytes({42, 69, 5, 255}) + log + "#", 0.2}}, bytes({0}) + log, 0.7},
@@ -66,7 +58,6 @@ TEST(Exchange, AnswersAndHowLongTheyHoldTheWindow)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Exchange x;
-        x.kind = device::kindNamed(c.deviceType);
         x.p.port.replyToNextWrite(c.arrivals);
         EXPECT_EQ(x.send(c.command).toHex(' '), c.expected.toHex(' '));
         EXPECT_NEAR(x.p.clock.totalAdvanced(), c.seconds, 0.01);
@@ -76,22 +67,16 @@ TEST(Exchange, AnswersAndHowLongTheyHoldTheWindow)
     }
 }
 
-// The wait is measured on the steady clock: whatever the time of day does meanwhile (midnight, the
-// hour that repeats when daylight-saving time ends, NTP stepping the clock), it lasts 0.8 s. A start
-// just before midnight is one of the fuzz target's clocks.
+// The wait is measured on the steady clock: whatever the time of day does meanwhile (the hour that
+// repeats when daylight-saving time ends, NTP stepping the clock), it lasts 0.8 s. A start just
+// before midnight is one of the fuzz target's clocks.
 TEST(Exchange, AWaitLastsWhatItSaysWhateverTheTimeOfDayDoes)
 {
-    const std::pair<QDateTime, qint64> steps[] = {
-        {QDateTime(QDate(2026, 10, 25), QTime(2, 59, 59, 900), QTimeZone("Europe/Amsterdam")), -3600},
-        {QDateTime(QDate(2026, 12, 6), QTime(12, 0)), 30},
-    };
-    for (const auto& [before, step] : steps) {
-        Exchange x;
-        x.p.clock.setWallClock(before);
-        x.p.pump.onEvents = [&] { x.p.clock.setWallClock(x.p.clock.now().addSecs(step)); };
-        EXPECT_EQ(x.send(86), bytes({252})) << step;
-        EXPECT_NEAR(x.p.clock.totalAdvanced(), 0.8, 0.01) << step;
-    }
+    Exchange x;
+    x.p.clock.setWallClock(QDateTime(QDate(2026, 10, 25), QTime(2, 59, 59, 900), QTimeZone("Europe/Amsterdam")));
+    x.p.pump.onEvents = [&] { x.p.clock.setWallClock(x.p.clock.now().addSecs(-3600)); };
+    EXPECT_EQ(x.send(86), bytes({252}));
+    EXPECT_NEAR(x.p.clock.totalAdvanced(), 0.8, 0.01);
 }
 
 TEST(Exchange, RequestFramesAndStaleInputDrainedExceptBeforeTheClosingFrame)
@@ -124,7 +109,6 @@ TEST(Exchange, IsBusyWhileWaitingAndAVanishedOrClosedPortEndsTheWaitAtOnce)
     EXPECT_TRUE(busyDuringEvents);
     EXPECT_FALSE(x.exchange.busy());
     EXPECT_LT(x.p.clock.totalAdvanced(), 0.05);
-    EXPECT_TRUE(x.exchange.lastExchangePortFailed());
 
     Exchange closed;
     closed.p.port.close();

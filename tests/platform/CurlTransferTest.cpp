@@ -20,16 +20,11 @@ bool waitFor(const platform::TransferJob& job)
     return job.finished();
 }
 
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
+QByteArray readFile(const QString& path) { QFile f(path); return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>"); }
 bool writeFile(const QString& path, const QByteArray& content)
 {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) == content.size();
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(content) == content.size();
 }
 
 const QByteArray image = QByteArray::fromHex("e9") + QByteArray(4999, '\x5a');
@@ -60,13 +55,14 @@ TEST_F(Http, WritesTheAnswerOnlyWhenTheServerHasOne)
         {"/dropped/image.bin", false, QByteArray::fromHex("e9") + QByteArray(100, '\0'), 4096},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
         ASSERT_TRUE(writeFile(target, previous));
         auto job = transfer.httpGet(url(c.path), target);
-        ASSERT_TRUE(waitFor(*job)) << c.path;
-        EXPECT_EQ(job->succeeded(), c.succeeds) << c.path << ": " << job->error().toStdString();
-        EXPECT_EQ(job->error().isEmpty(), c.succeeds) << c.path;
-        EXPECT_EQ(readFile(target), c.localAfter) << c.path;
-        EXPECT_EQ(job->expectedBytes(), c.expected) << c.path;
+        ASSERT_TRUE(waitFor(*job));
+        EXPECT_EQ(job->succeeded(), c.succeeds) << job->error().toStdString();
+        EXPECT_EQ(job->error().isEmpty(), c.succeeds);
+        EXPECT_EQ(readFile(target), c.localAfter);
+        EXPECT_EQ(job->expectedBytes(), c.expected);
     }
 }
 

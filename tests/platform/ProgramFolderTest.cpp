@@ -4,8 +4,6 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-namespace {
-
 // An unpacked copy keeps its files beside the program; an installed one (its desktop file in
 // ../share/applications) uses the per-user data folder even when bin/ is writable; a folder given
 // on the command line wins. The folder is created when missing.
@@ -33,4 +31,3 @@ TEST(ProgramFolder, BesideTheProgramPerUserOrAsGiven)
     qunsetenv("XDG_DATA_HOME");
 }
 
-} // namespace

@@ -2,8 +2,6 @@
 #include <gtest/gtest.h>
 #include <cmath>
 
-namespace {
-
 // A text box's leading number: blanks, one sign, digits with one dot; no exponent, no comma, and
 // what follows is ignored. Past the range of a double is huge, not 0; only ASCII digits and blanks
 // count (no Arabic-Indic digits, no no-break space).
@@ -31,4 +29,3 @@ TEST(RoundHalfEven, HalvesGoToTheEvenNeighbour)
     EXPECT_FALSE(std::signbit(view::roundHalfEven(-0.5)));
 }
 
-} // namespace
