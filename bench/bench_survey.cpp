@@ -4,6 +4,7 @@
 // window's search: open, 0.5 s drain, identification, 0.8 s reply time, next port). A silent port
 // costs the search 1.3 s, so one after the other takes about 8 x 1.3 s + 1.3 s for the device;
 // asked at once, the ports share one drain and one reply time: about 1.3 s in all.
+#include "PacedQtPort.h"
 #include "RealLineHarness.h"
 #include "device/PortSurvey.h"
 #include "device/Session.h"
@@ -16,15 +17,7 @@ namespace {
 constexpr int kSilentPorts = 8;
 constexpr int kDevicePort = kSilentPorts + 1;
 
-struct RealPort {
-    explicit RealPort(platform::PortListing& l) : real(l) {}
-    platform::QtSerialPort real;
-};
-// The real port, telling the paced clock about every request.
-struct PacedQtPort : RealPort, fakes::PacedPort {
-    PacedQtPort(platform::PortListing& l, fakes::PacedClock& c, std::function<sim::Simulator*(int)> on)
-        : RealPort(l), PacedPort(real, c, std::move(on)) {}
-};
+using fakes::PacedQtPort;
 
 // Eight silent devices on COM1 ... COM8 and a TIKA V2 on COM9, the last port asked.
 struct NinePorts {

@@ -4,7 +4,7 @@
 // pause the program makes (the 20 s after a flash, the 7 s restart, the drain), so nothing depends
 // on the test machine's speed and no test sleeps through a fixed wait.
 #include "FakePlatform.h"
-#include "PacedLine.h"
+#include "PacedQtPort.h"
 #include "platform/QtSerialPort.h"
 #include "platform/SystemPortListing.h"
 #include "shell/cli/Environment.h"
@@ -37,14 +37,7 @@ struct SimulatedPortsOnly : platform::PortListing {
     platform::SystemPortListing system;
 };
 
-struct RealPort {
-    explicit RealPort(platform::PortListing& l) : real(l) {}
-    platform::QtSerialPort real;
-};
-struct PacedQtPort : RealPort, fakes::PacedPort {
-    PacedQtPort(platform::PortListing& l, fakes::PacedClock& c, std::function<sim::Simulator*(int)> on)
-        : RealPort(l), PacedPort(real, c, std::move(on)) {}
-};
+using fakes::PacedQtPort;
 
 struct CapturedConsole : shell::cli::Console {
     void out(const QByteArray& b) override { stdOut += b; }
