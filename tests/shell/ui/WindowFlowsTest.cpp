@@ -246,6 +246,13 @@ TEST(WindowFlows, ALineThatWentAwayIsWatchedNotPolledAndConnectedAgainWhenItCome
     EXPECT_TRUE(h.f.statusLine->text().contains("another device")) << h.f.statusLine->text().toStdString();
     EXPECT_TRUE(h.f.timScan.isActive());
     EXPECT_EQ(h.tool.session.readings().rowCount(), 0) << "a new device starts a new log";
+
+    // Gone again, and this time the user closes the port: the line is no longer waited for.
+    h.p.port.vanish();
+    h.tool.poll().timScan_Timer();
+    ASSERT_TRUE(h.tool.lineReturn().watching());
+    h.f.cmdCloseCom->click();
+    EXPECT_FALSE(h.tool.lineReturn().watching());
 }
 
 // The window opens wide enough to show every column of the grid, within the screen; the Date and
