@@ -1,4 +1,5 @@
 #include "firmware/FirmwareDownload.h"
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -10,22 +11,37 @@ constexpr double kCancelSeconds = 5.0;
 } // namespace
 
 FirmwareDownload::FirmwareDownload(platform::FileTransfer& transfer, platform::Clock& clock, platform::EventPump& pump,
-                                   WaitDeadlines deadlines, const QString& localPath)
-    : transfer_(transfer), clock_(clock), pump_(pump), deadlines_(deadlines), localPath_(localPath)
+                                   WaitDeadlines deadlines, const QString& programFolder)
+    : transfer_(transfer), clock_(clock), pump_(pump), deadlines_(deadlines),
+      file_(QDir(programFolder).filePath(QStringLiteral("temp.XXXXXX.tmp")))
 {
 }
 
-void FirmwareDownload::removeLocalFile()
+QString FirmwareDownload::localPath() const { return file_.fileName(); }
+
+QByteArray FirmwareDownload::read(qint64 maxBytes) const
 {
-    QFile::remove(localPath_);
-    pump_.processEvents();
+    QFile file(localPath());
+    if (localPath().isEmpty() || !file.open(QIODevice::ReadOnly))
+        return {};
+    return maxBytes < 0 ? file.readAll() : file.read(maxBytes);
 }
 
 FirmwareDownload::Result FirmwareDownload::fetch(
     const platform::FtpAccount& account, const QString& remotePath, double startSeconds, double seconds,
     const std::function<void(double, const platform::TransferJob&)>& eachPass)
 {
-    std::shared_ptr<platform::TransferJob> job = transfer_.ftpGet(account, remotePath, localPath_);
+    Result result;
+    // The name is taken by creating the file; it is closed again so that the transfer client can
+    // write it on every system, and it goes when this object does.
+    if (!file_.open()) {
+        result.error = file_.errorString();
+        return result;
+    }
+    file_.close();
+    pump_.processEvents();
+
+    std::shared_ptr<platform::TransferJob> job = transfer_.ftpGet(account, remotePath, localPath());
     const auto ended = [&job] { return job->finished(); };
     if (startSeconds > 0)
         pauseHandlingEvents(clock_, pump_, deadlines_.whole, startSeconds);
@@ -34,7 +50,6 @@ FirmwareDownload::Result FirmwareDownload::fetch(
             eachPass(left, *job);
     });
 
-    Result result;
     result.finished = job->finished();
     if (!result.finished) {
         job->cancel();
@@ -44,7 +59,7 @@ FirmwareDownload::Result FirmwareDownload::fetch(
     result.expectedBytes = job->expectedBytes();
     result.error = job->error();
     job.reset();
-    const QFileInfo file(localPath_);
+    const QFileInfo file(localPath());
     result.fileBytes = file.exists() ? file.size() : 0;
     return result;
 }

@@ -4,12 +4,18 @@
 #include "platform/EventPump.h"
 #include "platform/FileTransfer.h"
 #include <QString>
+#include <QTemporaryFile>
 #include <functional>
 
 namespace firmware {
 
-// One download from the firmware server into the tool's temporary file, run by the transfer client
-// off the interface thread and watched from it in 0.2 s passes that handle window events.
+// One download from the firmware server into a temporary file of its own, run by the transfer
+// client off the interface thread and watched from it in 0.2 s passes that handle window events.
+//
+// The file is made fresh in the program folder for this download alone ("temp.XXXXXX.tmp") and
+// removed with this object, so a second upgrade on another port, or a qmr51ctl run beside the
+// window, never reads a half-written download of this one (a HEX text taken for the version list
+// would stamp nonsense on a device), and nothing of a run is left behind.
 class FirmwareDownload {
 public:
     struct Result {
@@ -21,24 +27,26 @@ public:
     };
 
     FirmwareDownload(platform::FileTransfer& transfer, platform::Clock& clock, platform::EventPump& pump,
-                     WaitDeadlines deadlines, const QString& localPath);
-
-    // The local file goes before every download, so a left-over from an earlier run is never
-    // taken for the new file. A file that cannot be removed is left (the download replaces it).
-    void removeLocalFile();
+                     WaitDeadlines deadlines, const QString& programFolder);
 
     // Starts the GET of remotePath with `account`, waits startSeconds, then waits until the
     // transfer has ended or `seconds` have passed, calling eachPass(seconds left, job) after every
-    // pass. A transfer still running then is cancelled and given a few seconds to stop.
+    // pass. A transfer still running then is cancelled and given a few seconds to stop. A folder
+    // where no file can be made gives a result that did not succeed, with the reason.
     Result fetch(const platform::FtpAccount& account, const QString& remotePath, double startSeconds, double seconds,
                  const std::function<void(double secondsLeft, const platform::TransferJob& job)>& eachPass);
+
+    // Where fetch() put the file; valid while this object lives, empty before fetch().
+    QString localPath() const;
+    // At most maxBytes of the file's start (all of it for a negative maxBytes).
+    QByteArray read(qint64 maxBytes = -1) const;
 
 private:
     platform::FileTransfer& transfer_;
     platform::Clock& clock_;
     platform::EventPump& pump_;
     WaitDeadlines deadlines_;
-    QString localPath_;
+    QTemporaryFile file_;
 };
 
 } // namespace firmware

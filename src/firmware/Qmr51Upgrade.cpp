@@ -9,8 +9,6 @@
 #include "link/Commands.h"
 #include "platform/Waits.h"
 #include "device/Captions.h"
-#include <QDir>
-#include <QFile>
 
 namespace firmware {
 
@@ -24,12 +22,6 @@ const QString kListPath = QStringLiteral("/DENA_UPGlist.bin");
 const QString kHexPath = QStringLiteral("/QMR51v2.hex");
 const QString kNothingSent = QStringLiteral(" Nothing was sent; the QMR51 keeps its present firmware.");
 
-QByteArray readWhole(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 } // namespace
 
 Qmr51Upgrade::Qmr51Upgrade(device::Session& session, platform::FileTransfer& transfer, platform::FtpAccount server,
@@ -37,8 +29,6 @@ Qmr51Upgrade::Qmr51Upgrade(device::Session& session, platform::FileTransfer& tra
     : session_(session), transfer_(transfer), server_(std::move(server)), programFolder_(std::move(programFolder)), host_(host)
 {
 }
-
-QString Qmr51Upgrade::temporaryFile() const { return QDir(programFolder_).filePath(QStringLiteral("temp.tmp")); }
 
 Qmr51Upgrade::Outcome Qmr51Upgrade::run()
 {
@@ -105,8 +95,7 @@ bool Qmr51Upgrade::ensurePortOpen()
 std::optional<std::array<std::uint8_t, 4>> Qmr51Upgrade::checkVersion()
 {
     FirmwareDownload download(transfer_, session_.clock(), session_.pump(),
-                              {session_.waitDeadline(), session_.replyDeadline()}, temporaryFile());
-    download.removeLocalFile();
+                              {session_.waitDeadline(), session_.replyDeadline()}, programFolder_);
     host_.clearCancel();
     host_.setCaption(QStringLiteral("QMR51 Upgrade firmware"));
     host_.setStatus(QStringLiteral("Checking Online version..."));
@@ -120,7 +109,7 @@ std::optional<std::array<std::uint8_t, 4>> Qmr51Upgrade::checkVersion()
             host_.setValue(percent);
         });
     const std::optional<std::array<std::uint8_t, 4>> latest =
-        list.succeeded ? latestFirmwareVersion(readWhole(temporaryFile())) : std::nullopt;
+        list.succeeded ? latestFirmwareVersion(download.read(kUpgradeListMinBytes)) : std::nullopt;
     if (!latest) {
         notStarted_ = NotStartedBecause::ListMissing;
         host_.unload();
@@ -146,8 +135,7 @@ std::optional<std::array<std::uint8_t, 4>> Qmr51Upgrade::checkVersion()
 std::optional<QByteArray> Qmr51Upgrade::downloadImage()
 {
     FirmwareDownload download(transfer_, session_.clock(), session_.pump(),
-                              {session_.waitDeadline(), session_.replyDeadline()}, temporaryFile());
-    download.removeLocalFile();
+                              {session_.waitDeadline(), session_.replyDeadline()}, programFolder_);
     host_.setStatus(QStringLiteral("Downloading firmware..."));
     const FirmwareDownload::Result hex =
         download.fetch(server_, kHexPath, 0.0, kHexSeconds, [&](double left, const auto& job) {
@@ -171,7 +159,7 @@ std::optional<QByteArray> Qmr51Upgrade::downloadImage()
         return std::nullopt;
     }
     host_.setValue(90);
-    return imageFromHexFile(temporaryFile());
+    return imageFromHexFile(download.localPath());
 }
 
 std::optional<QByteArray> Qmr51Upgrade::imageFromHexFile(const QString& hexFile)

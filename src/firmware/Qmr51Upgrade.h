@@ -14,11 +14,10 @@ class Session;
 namespace firmware {
 
 // The QMR51 side of an upgrade, over the device's own serial line:
-//   1. version check: the upgrade list "/DENA_UPGlist.bin" from the firmware server (FTP) into
-//      temp.tmp of the program folder; its bytes 41..44 are the latest version, compared with the
-//      device's FwVersion; the user confirms;
-//   2. download: the firmware "/QMR51v2.hex" into the same file, turned into an image (boot
-//      loader area left out) and padded with 0x00 to whole 128-byte blocks;
+//   1. version check: the upgrade list "/DENA_UPGlist.bin" from the firmware server (FTP); its
+//      bytes 41..44 are the latest version, compared with the device's firmware; the user confirms;
+//   2. download: the firmware "/QMR51v2.hex", turned into an image (boot loader area left out)
+//      and padded with 0x00 to whole 128-byte blocks;
 //   3. transfer: every block in a command-208 frame, three attempts each, Cancel honoured before
 //      each block; then the command-210 closing frame with the block count, the new version and
 //      the image CRC, three attempts;
@@ -68,7 +67,8 @@ public:
     static constexpr int kAttempts = 3;
 
     // The upgrade of the QMR51 on the session's port (opened here when it is closed), with the
-    // firmware server `server`; both downloads land in temp.tmp of programFolder.
+    // firmware server `server`. Each download lands in a temporary file of its own in
+    // programFolder, removed when the run has read it, so runs on other ports never share one.
     Qmr51Upgrade(device::Session& session, platform::FileTransfer& transfer, platform::FtpAccount server,
                  QString programFolder, UpgradeHost& host);
 
@@ -92,9 +92,6 @@ public:
     NotStartedBecause notStartedBecause() const { return notStarted_; }
     // The version the last closing frame announced (what the QMR51 reports after a good upgrade).
     const std::array<std::uint8_t, 4>& versionSent() const { return versionSent_; }
-
-    // program folder + "/temp.tmp": both downloads land there in turn.
-    QString temporaryFile() const;
 
 private:
     bool ensurePortOpen();

@@ -33,7 +33,7 @@ struct Services {
     Dialogs& dialogs;
     FileTransfer& transfer;
     Programs& programs;
-    QString programFolder;  // the tool's own folder: ports/, DATA/, temp.tmp, PCOM<n> scripts
+    QString programFolder;  // the tool's own folder: ports/, DATA/, downloads, PCOM<n> scripts
     ServerConfig servers;
 };
 

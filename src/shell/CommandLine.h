@@ -7,7 +7,7 @@ namespace shell {
 // What can be set when the tool is started. A technician starts it without options; tests and the
 // demo point it at their own folder and servers.
 struct CommandLine {
-    QString programFolder;   // --program-folder DIR: where ports/, DATA/ and temp.tmp live
+    QString programFolder;   // --program-folder DIR: where ports/, DATA/ and downloads live
     QString ftpHost;         // --ftp-host HOST: firmware server
     QString ftpUser;         // --ftp-user NAME: login on the firmware server
     QString imageUrl;        // --image-url URL: module-image server, e.g. http://127.0.0.1:8000
