@@ -53,7 +53,8 @@ QList<DeviceModel::Answer> DeviceModel::receive(const QByteArray& bytes)
     QList<Answer> answers;
     for (const RequestFrame& request : parser_.feed(bytes)) {
         QByteArray reply = answer(request);
-        if (misbehaviour_.silent)
+        const bool firmwareFrame = request.command == kFirmwareBlock || request.command == kFirmwareClose;
+        if (misbehaviour_.silent || (misbehaviour_.bootLoaderOnly && !firmwareFrame))
             reply.clear();
         else
             reply.prepend(misbehaviour_.strayBytes);

@@ -15,6 +15,9 @@ struct Misbehaviour {
     bool refuseAcknowledgement = false;         // "*X#" where "*U#" belongs
     bool overlongDebugLog = false;              // the log answer announces H = 6 (1536 bytes and more)
     bool closeMidAnswer = false;                // the pty is closed after half of the next answer
+    bool bootLoaderOnly = false;                // a QMR51 whose transfer broke off: its boot loader takes
+                                                //   firmware frames and answers nothing else, until an
+                                                //   accepted image restarts it
 };
 
 } // namespace sim

@@ -238,6 +238,7 @@ Simulator::Delivery Simulator::handleInput(const QByteArray& received)
         std::lock_guard lock(mutex_);
         silentUntil_ = std::chrono::steady_clock::now() + restartDuration_;
         model_.discardPartialRequest();
+        model_.misbehaviour().bootLoaderOnly = false; // it starts the image it just took
     }
     return Delivery::Done;
 }

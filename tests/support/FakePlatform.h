@@ -7,6 +7,7 @@
 #include "platform/Services.h"
 #include <QMap>
 #include <QTemporaryDir>
+#include <functional>
 
 namespace fakes {
 
@@ -44,6 +45,8 @@ public:
                                                     const QString& workingFolder) override
     {
         started.append({program, arguments, workingFolder});
+        if (onStart)
+            onStart();
         return std::make_unique<FakeRunningProgram>(nextRun);
     }
     struct Start {
@@ -54,6 +57,7 @@ public:
     QStringList opened;
     QList<Start> started;
     FakeRunningProgram nextRun;
+    std::function<void()> onStart; // what the program does to the world (esptool: the module runs again)
 };
 
 class FakeTransferJob : public platform::TransferJob {

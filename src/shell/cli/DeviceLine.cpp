@@ -59,6 +59,20 @@ int DeviceLine::connect()
     return connectToResolvedPort();
 }
 
+int DeviceLine::assume(device::DeviceKind kind)
+{
+    // A device that does not answer cannot be found by asking around.
+    if (c_.options.port.compare(QLatin1String("auto"), Qt::CaseInsensitive) == 0)
+        return c_.fail(kUsageError, QStringLiteral("--force needs --port COM<n> or a device path: the port of the device "
+                                                   "that no longer answers."));
+    if (const int resolved = resolvePort(); resolved != kSuccess)
+        return resolved;
+    port_ = c_.makePort();
+    session_ = std::make_unique<device::Session>(*port_, c_.ports(), c_.env.clock, c_.env.pump);
+    session_->assume(static_cast<std::uint8_t>(portNumber_), kind);
+    return kSuccess;
+}
+
 int DeviceLine::reconnect()
 {
     session_->close();

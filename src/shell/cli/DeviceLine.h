@@ -14,6 +14,9 @@ public:
     // 0 once a device is connected; otherwise the failure was told and its exit code comes back:
     // usage error (a --port that is no port name, several devices for auto), no device.
     int connect();
+    // For a forced upgrade of a device that no longer answers: --port must name one port; the
+    // session takes `kind` on it without asking the device anything. 0, or the usage error told.
+    int assume(device::DeviceKind kind);
     // Closes the line and connects to the same port again (after a firmware upgrade).
     int reconnect();
 

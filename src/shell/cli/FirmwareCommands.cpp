@@ -102,7 +102,9 @@ int upgradeCommand(Context& c)
         return c.fail(kUsageError, QStringLiteral("--fw-version goes with --hex"));
     }
     DeviceLine line(c);
-    if (const int failed = line.connect())
+    // Forced: the QMR51 on --port no longer identifies (a transfer broke off); the upgrade
+    // still asks before it sends, as the window's Force upgrade does.
+    if (const int failed = c.options.force ? line.assume(device::DeviceKind::Qmr51) : line.connect())
         return failed;
     device::Session& s = line.session();
     if (device::isTika(s.kind()))
@@ -148,8 +150,11 @@ int flashCommand(Context& c)
 {
     if (!c.options.words.isEmpty())
         return c.fail(kUsageError, QStringLiteral("flash takes no word %1").arg(c.options.words.first()));
+    if (c.options.force != c.options.kind.has_value())
+        return c.fail(kUsageError, QStringLiteral("--force and --kind \"TIKA V1\"|\"TIKA V2\" go together: a module that does "
+                                                  "not answer cannot say which it is."));
     DeviceLine line(c);
-    if (const int failed = line.connect())
+    if (const int failed = c.options.force ? line.assume(*c.options.kind) : line.connect())
         return failed;
     device::Session& s = line.session();
     if (!device::isTika(s.kind()))
@@ -169,6 +174,15 @@ int flashCommand(Context& c)
         images.waitForFinished(kImageDownloadLimit);
         if (const QString missing = flash.missingImage(); !missing.isEmpty())
             return c.fail(kRefused, missing);
+    }
+    if (c.options.force) {
+        // Nothing has answered on this port, so nothing says a module of that kind is there.
+        const QString question = QStringLiteral("Flash %1 onto a %2 on %3 that does not answer?")
+                                     .arg(image.isEmpty() ? flash.imageFile() : image,
+                                          device::displayName(*c.options.kind), line.portName());
+        if (!host.askYesNo(question))
+            return c.fail(kRefused, Context::notConfirmed(host.questionNotAskable() ? Context::Answer::CannotAsk
+                                                                                     : Context::Answer::No, question));
     }
     // esptool verified what it wrote; the module's answer afterwards is the proof it starts.
     if (flash.run(image) != firmware::TikaFlash::Outcome::Flashed)

@@ -11,7 +11,7 @@ const char* const kPortOption =
     "                    (the default): the one port where a device answers\n";
 const char* const kCommonOptions =
     "  --json            machine output on standard output, one JSON object per line\n"
-    "  --program-folder DIR  where ports/ (COM<n> links), DATA/ (module images) and temp.tmp live\n";
+    "  --program-folder DIR  where ports/ (COM<n> links), DATA/ (module images) and downloads live\n";
 
 QString section(const char* usage, const QString& what, const QString& options, const char* example)
 {
@@ -46,7 +46,7 @@ QString overviewHelp()
         "Options:\n")
         + port() + QString::fromUtf8(kCommonOptions)
         + QStringLiteral(
-            "  --yes, -y         answer every question with yes (counter, upgrade)\n"
+            "  --yes, -y         answer every question with yes (counter, upgrade, flash)\n"
             "  --help, -h        this text; with a subcommand, its own\n"
             "  --version         the program's version\n"
             "\n"
@@ -118,28 +118,36 @@ QString subcommandHelp(const QString& subcommand)
                  "answered on the terminal or by --yes.",
                  port() + QStringLiteral("  --yes, -y         set it without asking\n"), "  qmr51ctl counter --port COM3 --yes 2 258")},
         {QStringLiteral("upgrade"),
-         section("qmr51ctl upgrade [--port PORT] [--yes] [--hex FILE --fw-version A.B.C.D]",
+         section("qmr51ctl upgrade [--port PORT] [--yes] [--force] [--hex FILE --fw-version A.B.C.D]",
                  "Upgrades a QMR51 as the window does: the latest version from the firmware server, or the\n"
                  "HEX file given. A damaged or cut HEX file, an empty image or one of more than 255 blocks is\n"
                  "refused before anything is sent. Blocks are sent with three attempts each; Ctrl+C stops the\n"
                  "transfer before the next block. Afterwards the QMR51 restarts and its new version is printed;\n"
-                 "exit 1 when it does not report the version sent.",
+                 "exit 1 when it does not report the version sent. --force upgrades a QMR51 on --port that no\n"
+                 "longer answers (a transfer that broke off), as the window's Force upgrade does.",
                  port() + QStringLiteral(
                      "  --yes, -y         upgrade without asking\n"
+                     "  --force           the QMR51 on --port COM<n> does not answer: upgrade it all the same\n"
                      "  --hex FILE        send this Intel HEX file instead of the server's\n"
                      "  --fw-version V    the version the HEX file holds (with --hex), e.g. 2.1.0.6\n"
                      "  --ftp-host HOST, --ftp-user NAME  another firmware server\n"),
-                 "  qmr51ctl upgrade --port COM3 --hex QMR51v2.hex --fw-version 2.1.0.6 --yes")},
+                 "  qmr51ctl upgrade --port COM3 --hex QMR51v2.hex --fw-version 2.1.0.6 --yes\n"
+                 "  qmr51ctl upgrade --force --port COM3 --yes")},
         {QStringLiteral("flash"),
-         section("qmr51ctl flash [--port PORT] [--image FILE]",
+         section("qmr51ctl flash [--port PORT] [--image FILE] [--force --kind KIND] [--yes]",
                  "Flashes a TIKA module through esptool as the window does: the module image DATA/TIKAv1.bin\n"
                  "or DATA/TIKAv2.bin of the program folder (fetched afresh from the module-image server\n"
                  "first), or the image given. esptool's progress is shown on a terminal; exit 1 when esptool\n"
-                 "fails. Afterwards the module is asked for its version, which is printed.",
+                 "fails. Afterwards the module is asked for its version, which is printed. --force flashes a\n"
+                 "module on --port that no longer answers, as the window's Force upgrade does; it asks first.",
                  port() + QStringLiteral(
                      "  --image FILE      flash this application image instead\n"
+                     "  --force           the module on --port COM<n> does not answer: flash it all the same\n"
+                     "  --kind KIND       with --force: \"TIKA V1\" or \"TIKA V2\"\n"
+                     "  --yes, -y         flash a module that does not answer without asking\n"
                      "  --image-url URL   another module-image server\n"),
-                 "  qmr51ctl flash --port /dev/ttyUSB0")},
+                 "  qmr51ctl flash --port /dev/ttyUSB0\n"
+                 "  qmr51ctl flash --force --kind \"TIKA V2\" --port COM4 --yes")},
         {QStringLiteral("doctor"),
          section("qmr51ctl doctor [--json]",
                  "Looks for what stops a serial adapter from working on Linux: not being in the group dialout,\n"

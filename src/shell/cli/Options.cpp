@@ -18,8 +18,8 @@ const QMap<QString, QStringList>& optionsOf()
         {QStringLiteral("set"), kDevice},
         {QStringLiteral("log"), kDevice + QStringList{"-o", "--output"}},
         {QStringLiteral("counter"), kDevice + QStringList{"--yes"}},
-        {QStringLiteral("upgrade"), kDevice + QStringList{"--yes", "--hex", "--fw-version", "--ftp-host", "--ftp-user"}},
-        {QStringLiteral("flash"), kDevice + QStringList{"--image", "--image-url"}},
+        {QStringLiteral("upgrade"), kDevice + QStringList{"--yes", "--force", "--hex", "--fw-version", "--ftp-host", "--ftp-user"}},
+        {QStringLiteral("flash"), kDevice + QStringList{"--yes", "--force", "--kind", "--image", "--image-url"}},
         {QStringLiteral("doctor"), {}},
         {QStringLiteral("help"), {}},
     };
@@ -27,12 +27,12 @@ const QMap<QString, QStringList>& optionsOf()
 }
 
 const QStringList kFlags{QStringLiteral("--json"), QStringLiteral("--yes"), QStringLiteral("--help"),
-                         QStringLiteral("--version")};
+                         QStringLiteral("--version"), QStringLiteral("--force")};
 const QStringList kValued{QStringLiteral("--port"),     QStringLiteral("--program-folder"), QStringLiteral("--ftp-host"),
                           QStringLiteral("--ftp-user"), QStringLiteral("--image-url"),      QStringLiteral("--count"),
                           QStringLiteral("--interval"), QStringLiteral("--format"),         QStringLiteral("--country"),
                           QStringLiteral("-o"),         QStringLiteral("--output"),         QStringLiteral("--hex"),
-                          QStringLiteral("--fw-version"), QStringLiteral("--image")};
+                          QStringLiteral("--fw-version"), QStringLiteral("--image"),        QStringLiteral("--kind")};
 
 QString canonicalName(const QString& name)
 {
@@ -50,6 +50,7 @@ QString store(Options& o, const QString& name, const QString& value)
     if (name == QLatin1String("--port")) o.port = value;
     else if (name == QLatin1String("--json")) o.json = true;
     else if (name == QLatin1String("--yes")) o.yes = true;
+    else if (name == QLatin1String("--force")) o.force = true;
     else if (name == QLatin1String("--help")) o.help = true;
     else if (name == QLatin1String("--version")) o.version = true;
     else if (name == QLatin1String("--program-folder")) o.programFolder = value;
@@ -76,6 +77,16 @@ QString store(Options& o, const QString& name, const QString& value)
     else if (name == QLatin1String("--hex")) o.hexFile = value;
     else if (name == QLatin1String("--fw-version")) o.firmwareVersion = value;
     else if (name == QLatin1String("--image")) o.imageFile = value;
+    else if (name == QLatin1String("--kind")) {
+        // "TIKA V1" as the window names it, also written without the blank or in small letters.
+        const QString plain = value.simplified().remove(QLatin1Char(' ')).toUpper();
+        if (plain == QLatin1String("TIKAV1"))
+            o.kind = device::DeviceKind::TikaV1;
+        else if (plain == QLatin1String("TIKAV2"))
+            o.kind = device::DeviceKind::TikaV2;
+        else
+            return QStringLiteral("--kind takes \"TIKA V1\" or \"TIKA V2\", not %1").arg(value);
+    }
     else return QStringLiteral("unknown option %1").arg(name);
     return {};
 }

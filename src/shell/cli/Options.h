@@ -1,4 +1,5 @@
 #pragma once
+#include "device/DeviceKind.h"
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -12,6 +13,7 @@ struct Options {
     QString port = QStringLiteral("auto"); // --port COM<n> | /dev/... | auto
     bool json = false;        // --json: machine output on standard output
     bool yes = false;         // --yes: answer every question with yes
+    bool force = false;       // --force: upgrade or flash a device that does not answer (upgrade, flash)
     bool help = false;        // --help
     bool version = false;     // --version
     QString programFolder;    // --program-folder DIR
@@ -26,6 +28,7 @@ struct Options {
     QString hexFile;          // upgrade --hex FILE
     QString firmwareVersion;  // upgrade --fw-version A.B.C.D (with --hex)
     QString imageFile;        // flash --image FILE
+    std::optional<device::DeviceKind> kind; // flash --kind "TIKA V1"|"TIKA V2" (with --force)
     // Set when the command line cannot be understood; a sentence for the user.
     QString error;
 };

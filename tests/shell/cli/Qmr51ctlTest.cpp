@@ -100,6 +100,17 @@ TEST(Qmr51ctl, InfoReadSetCounterAndFlashOnATika)
     EXPECT_TRUE(h.programs.started.size() == 2 && h.programs.started.last().arguments.join(' ').contains("PCOM2.sh"));
     EXPECT_EQ(h.transfer.requests.size(), 4) << "both module images are fetched afresh for a flash, once DATA/ exists";
 
+    // A module that no longer answers is flashed only when named by hand and confirmed.
+    ctl::play(h, {
+        {{"flash", "--port", "COM2", "--yes"}, 3, "No QMR51 or TIKA answers on COM2", [tika] { ctl::misbehave(*tika, &sim::Misbehaviour::silent); }},
+        {{"flash", "--force", "--port", "COM2"}, 2, "--force and --kind"},
+        {{"flash", "--force", "--kind", "TIKA V2", "--port", "COM2"}, 4, "needs an answer"},
+    });
+    EXPECT_EQ(h.programs.started.size(), 2) << "nothing was flashed without a Yes";
+    h.programs.onStart = [tika] { ctl::misbehave(*tika, nullptr); }; // esptool brings it back
+    ctl::play(h, {{{"flash", "--force", "--kind", "tika v2", "--port", "COM2", "--yes"}, 0, "COM2\tTIKA V2\t25.0.1.2\n"}});
+    EXPECT_TRUE(h.programs.started.size() == 3 && h.programs.started.last().arguments.join(' ').contains("PCOM2.sh"));
+
     ctl::play(h, {
         {{"set", "modbus=n/a"}, 1, "Settings error", [tika] { ctl::misbehave(*tika, &sim::Misbehaviour::refuseAcknowledgement); }},
         // A device that stops answering in the middle makes the read a failure.
@@ -149,6 +160,13 @@ TEST(Qmr51ctl, LogAndUpgradeOnAQmr51)
          }},
         {{"upgrade", "--hex", hexFile, "--fw-version", "2.1.0.9", "--yes"}, 0, "COM1\tQMR51\t2.1.0.9\n"},
         {{"upgrade", "--yes"}, 1, "Upload failed. Please retry", [qmr] { ctl::misbehave(*qmr, &sim::Misbehaviour::refuseAcknowledgement); }},
+    });
+    // A QMR51 whose transfer broke off answers in its boot loader only: forced, it is upgraded all the same.
+    ctl::play(h, {
+        {{"upgrade", "--port", "COM1", "--yes"}, 3, "No QMR51 or TIKA answers on COM1", [qmr] { ctl::misbehave(*qmr, &sim::Misbehaviour::bootLoaderOnly); }},
+        {{"upgrade", "--force", "--yes"}, 2, "--force needs --port"},
+        {{"upgrade", "--force", "--port", "COM1"}, 4, "taken as No"},
+        {{"upgrade", "--force", "--port", "COM1", "--yes"}, 0, "COM1\tQMR51\t2.1.0.7\n"},
     });
 }
 
