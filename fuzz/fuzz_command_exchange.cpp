@@ -1,4 +1,4 @@
-// The reply handling of SendCommand, fed through a scripted port: whatever a device (or a wrong
+// The reply handling of the command exchange, fed through a scripted port: whatever a device (or a wrong
 // device, a flaky adapter, a wrong baud rate) sends back, in whatever pieces and at whatever
 // moments, the exchange ends, reads nothing past what arrived and hands back a known status.
 //
@@ -13,6 +13,7 @@
 #include "FakeSerialPort.h"
 #include "Bytes.h"
 #include "FuzzCheck.h"
+#include "device/DeviceKind.h"
 #include "diagnostics/DebugLogText.h"
 #include "link/CommandExchange.h"
 #include <array>
@@ -77,10 +78,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fakes::FakeClock clock(static_cast<float>(kStartSeconds[(options >> 2) & 3]));
     fakes::FakeEventPump pump(clock);
     RecordingPort port(clock);
-    int refusals = 0;
-    std::optional<device::DeviceKind> kind;
-    kind = device::kindNamed(deviceType);
-    double timeOut = 0;
+    // The session asks a TIKA module for readings with a status byte in front.
+    const bool tikaReadings = command == 64 && device::isTika(device::kindNamed(deviceType));
+    double deadline = 0;
     port.open(3);
     port.bytesPerRead = kBytesPerRead[(options >> 4) & 3];
     if (trouble == 2)
@@ -103,8 +103,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     port.replyToNextWrite(arrivals);
 
-    comlink::CommandExchange exchange(port, clock, pump, kind, timeOut, [&refusals] { ++refusals; });
-    const comlink::Reply reply = exchange.SendCommand(command, QByteArray());
+    comlink::CommandExchange exchange(port, clock, pump, deadline);
+    const comlink::Reply reply =
+        exchange.send(command, QByteArray(), tikaReadings ? comlink::ReplyForm::StatusFirst : comlink::ReplyForm::DataOnly);
     // Checked in the notation of the device's documentation: status byte, then the reply bytes.
     const QByteArray result = fakes::statusThenBytes(reply);
     const QByteArray& received = port.received;
@@ -122,12 +123,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     if (trouble >= 2) {
         FUZZ_CHECK(result == QByteArray(1, char(252)));
-        FUZZ_CHECK(exchange.lastExchangePortFailed());
+        FUZZ_CHECK(exchange.lastExchangePortFailed() && reply.outcome == comlink::Outcome::LineLost);
         return 0;
     }
     FUZZ_CHECK(!exchange.lastExchangePortFailed());
 
-    const bool tikaReadings = command == 64 && device::isTika(device::kindNamed(deviceType));
     if (tikaReadings && result.size() > 1) {
         // A TIKA's readings carry a status byte of their own: it is the reply's status.
         checkStandardReply(result, received, command);
@@ -138,15 +138,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(isStatus(status));
     const QByteArray rest = result.mid(1);
     const bool acknowledged = received.contains("*U#");
+    // The commands answered with "*U#" are judged by everything that came back within the wait.
+    const comlink::Outcome verdict = received.size() < 3 ? comlink::Outcome::NoAnswer
+                                     : acknowledged       ? comlink::Outcome::Acknowledged
+                                                          : comlink::Outcome::Refused;
 
     switch (command) {
     case 66:
-        // The settings command keeps its time-out status; a wrong answer is told to the user.
+        // The settings command keeps its time-out status; the outcome tells.
         FUZZ_CHECK(result == QByteArray(1, char(252)));
-        if (received.size() >= 3 && !acknowledged)
-            FUZZ_CHECK(refusals > 0);
-        if (received.size() < 3)
-            FUZZ_CHECK(refusals == 0);
+        FUZZ_CHECK(reply.outcome == verdict);
         break;
     case 208:
     case 210:
@@ -156,6 +157,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             FUZZ_CHECK(status == 252);
         else
             FUZZ_CHECK(status == (acknowledged ? 0 : 255));
+        FUZZ_CHECK(reply.outcome == verdict);
         FUZZ_CHECK(exchange.receiveBuffer() == received);
         break;
     case 68: {

@@ -13,7 +13,7 @@ Session::Session(platform::SerialPort& port, platform::PortListing& ports, platf
       clock_(clock),
       pump_(pump),
       link_(port, clock, pump, waitDeadline_),
-      exchange_(port, clock, pump, kind_, replyDeadline_, [this] { emit settingsRefused(); })
+      exchange_(port, clock, pump, replyDeadline_)
 {
 }
 
@@ -72,17 +72,19 @@ void Session::assume(std::optional<std::uint8_t> portNumber, std::optional<Devic
         kind_ = kind;
 }
 
-comlink::Reply Session::request(std::uint8_t command, const QByteArray& payload)
+comlink::Reply Session::request(std::uint8_t command, const QByteArray& payload, comlink::ReplyForm form)
 {
-    const comlink::Reply reply = exchange_.SendCommand(command, payload);
-    if (exchange_.lastExchangePortFailed() && line_.isOpen() && port_)
+    const comlink::Reply reply = exchange_.send(command, payload, form);
+    if (reply.outcome == comlink::Outcome::LineLost && line_.isOpen() && port_)
         emit lineLost();
     return reply;
 }
 
 view::ReadingRow Session::poll(bool nederlandSelected, bool belgieSelected)
 {
-    const comlink::Reply reply = request(comlink::kReadReadings);
+    // A TIKA module's readings carry a status byte of their own.
+    const comlink::Reply reply = request(comlink::kReadReadings, {},
+                                         isTika(kind_) ? comlink::ReplyForm::StatusFirst : comlink::ReplyForm::DataOnly);
     // The row carries the moment the readings arrived, not the moment they were asked for.
     const qint64 takenAtMsecs = clock_.now().toMSecsSinceEpoch();
     const view::ReadingRow row = view::decodeReadings(reply, kind_, nederlandSelected, belgieSelected, takenAtMsecs);
@@ -95,11 +97,9 @@ QByteArray Session::settingsPayloadFor(const SettingsRecord& settings) const
     return settingsPayload(settings, kind_.value_or(DeviceKind::Qmr51), firmware_);
 }
 
-bool Session::sendSettings(const SettingsRecord& settings)
+comlink::Reply Session::sendSettings(const SettingsRecord& settings)
 {
-    request(comlink::kWriteSettings, settingsPayloadFor(settings));
-    // The exchange keeps the time-out status for this command; the bytes tell.
-    return comlink::containsAcknowledgement(exchange_.receiveBuffer());
+    return request(comlink::kWriteSettings, settingsPayloadFor(settings));
 }
 
 comlink::Reply Session::readDebugLog() { return request(comlink::kReadDebugLog); }

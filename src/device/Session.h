@@ -20,8 +20,8 @@ namespace device {
 // answers there, its serial number and firmware, the settings it reported, the request/response
 // exchange, and the log of every reading taken since the connect. The window and qmr51ctl both
 // drive a session; the flows (connect, poll, settings, debug log, counters, upgrades) run on it
-// and hand back values. Nothing here shows anything: listeners hear of a connect, a line that
-// went away, or a settings answer that was not the acknowledgement, and decide what to show.
+// and hand back values. Nothing here shows anything: listeners hear of a connect or a line that
+// went away, and decide what to show.
 class Session : public QObject {
     Q_OBJECT
 public:
@@ -65,16 +65,17 @@ public:
     // ---- Requests --------------------------------------------------------------------------------
     // One request and its reply. When the line failed under it while a device was connected,
     // lineLost() is raised.
-    comlink::Reply request(std::uint8_t command, const QByteArray& payload = {});
+    comlink::Reply request(std::uint8_t command, const QByteArray& payload = {},
+                           comlink::ReplyForm form = comlink::ReplyForm::DataOnly);
     // One readings request, decoded and appended to the log. The options say which country's
     // tariff names apply.
     view::ReadingRow poll(bool nederlandSelected, bool belgieSelected);
     // The settings command's payload for the connected device (its kind and firmware).
     QByteArray settingsPayloadFor(const SettingsRecord& settings) const;
-    // Sends the settings; true when the device acknowledged them. A device that answers with
-    // anything but the acknowledgement raises settingsRefused() (once for every look at the answer
-    // before the 0.8 s are over).
-    bool sendSettings(const SettingsRecord& settings);
+    // Sends the settings. The device has taken them when the outcome is Acknowledged ("*U#" among
+    // what came back within the 0.8 s); Refused means it answered without the acknowledgement and
+    // keeps its old settings.
+    comlink::Reply sendSettings(const SettingsRecord& settings);
     // The reply to the debug-log request.
     comlink::Reply readDebugLog();
     // Presets input counter 1 or 2 (inputIndex 0 or 1); the device's answer comes back (the window
@@ -99,7 +100,6 @@ public:
 signals:
     void connected();
     void lineLost();
-    void settingsRefused();
 
 private:
     platform::SerialPort& line_;

@@ -20,51 +20,51 @@ struct BusyGuard {
 } // namespace
 
 CommandExchange::CommandExchange(platform::SerialPort& port, platform::Clock& clock, platform::EventPump& pump,
-                                 const std::optional<device::DeviceKind>& deviceKind, double& timeOut,
-                                 std::function<void()> settingsRefused)
-    : port_(port), clock_(clock), pump_(pump), settingsRefused_(std::move(settingsRefused)), deviceKind_(deviceKind),
-      timeOut_(timeOut)
+                                 double& replyDeadline)
+    : port_(port), clock_(clock), pump_(pump), deadline_(replyDeadline)
 {
 }
 
 bool CommandExchange::receiveMore()
 {
     const double now = clock_.elapsedSeconds();
-    if (now >= timeOut_)
+    if (now >= deadline_)
         return false;
     // Sleep on the port until the deadline; a reply wakes the wait the moment it arrives.
-    const auto leftMs = static_cast<long>(std::ceil((timeOut_ - now) * 1000.0));
+    const auto leftMs = static_cast<long>(std::ceil((deadline_ - now) * 1000.0));
     const qsizetype before = rx_.size();
     port_.waitForInput(std::chrono::milliseconds(std::max(1L, leftMs)));
-    rx_.append(port_.readAll());
+    const QByteArray arrived = port_.readAll();
+    rx_.append(arrived);
+    received_.append(arrived);
     if (port_.hasFailed()) {
         // An unplugged adapter never answers: end the wait now instead of waiting it out.
         portFailed_ = true;
         return false;
     }
     // A wait that ran into the deadline without bringing anything is the end of the exchange.
-    return rx_.size() != before || clock_.elapsedSeconds() < timeOut_;
+    return rx_.size() != before || clock_.elapsedSeconds() < deadline_;
 }
 
-Reply CommandExchange::SendCommand(std::uint8_t command, const QByteArray& payload)
+Reply CommandExchange::send(std::uint8_t command, const QByteArray& payload, ReplyForm form)
 {
     BusyGuard guard(busy_);
     portFailed_ = false;
     Reply result = single(kTimedOut);
-    QByteArray& rx = rx_;
 
     // The closing frame of an upgrade may be answered by bytes already on their way, so only then
     // is pending input kept.
     if (command != kFirmwareClose)
         port_.readAll();
     const bool written = port_.write(requestFrame(command, payload));
-    rx.clear();
-    timeOut_ = clock_.elapsedSeconds() + kReplySeconds;
+    rx_.clear();
+    received_.clear();
+    deadline_ = clock_.elapsedSeconds() + kReplySeconds;
     pump_.processEvents();
     if (!written || !port_.isOpen() || port_.hasFailed()) {
         // A port that cannot take the request will never bring its answer.
         portFailed_ = true;
-        return result;
+        return ended(command, result);
     }
 
     for (;;) {
@@ -80,36 +80,36 @@ Reply CommandExchange::SendCommand(std::uint8_t command, const QByteArray& paylo
             longReply(result);
             break;
         default:
-            if (standardReply(command, result) == Verdict::Return)
-                return result;
+            if (standardReply(command, form, result) == Verdict::Return)
+                return ended(command, result);
             break;
         }
         if (portFailed_)
             break;
     }
+    return ended(command, result);
+}
+
+Reply CommandExchange::ended(std::uint8_t command, Reply result) const
+{
+    result.outcome = outcomeOf(command, result, received_, portFailed_);
     return result;
 }
 
 void CommandExchange::acknowledgement(std::uint8_t command, Reply& result)
 {
+    // The settings command keeps its time-out status whatever comes back; its outcome tells.
+    if (command == kWriteSettings)
+        return;
     const AcknowledgementState state = acknowledgementState(rx_);
-    if (state == AcknowledgementState::TooFewBytes)
-        return;
-    const bool acknowledged = state == AcknowledgementState::Acknowledged;
-    if (command == kWriteSettings) {
-        // The settings command keeps its time-out status; a wrong answer is told to the user, and
-        // told again on a later pass if the acknowledgement still has not come.
-        if (!acknowledged && settingsRefused_)
-            settingsRefused_();
-        return;
-    }
-    result = single(acknowledged ? kOk : kNotAcknowledged);
+    if (state != AcknowledgementState::TooFewBytes)
+        result = single(state == AcknowledgementState::Acknowledged ? kOk : kNotAcknowledged);
 }
 
-CommandExchange::Verdict CommandExchange::standardReply(std::uint8_t command, Reply& result)
+CommandExchange::Verdict CommandExchange::standardReply(std::uint8_t command, ReplyForm form, Reply& result)
 {
     // A TIKA module's readings start with a status byte of its own: that is their status.
-    const bool moduleReadings = command == kReadReadings && device::isTika(deviceKind_);
+    const bool moduleReadings = form == ReplyForm::StatusFirst;
     StandardReplyState state = standardReplyState(rx_, command, moduleReadings);
     if (state.stage == StandardReplyState::Stage::NoFrame)
         return Verdict::Continue;
@@ -138,7 +138,7 @@ void CommandExchange::longReply(Reply& result)
         result = state.reply;
         return;
     }
-    timeOut_ = clock_.elapsedSeconds() + kLongReplySeconds;
+    deadline_ = clock_.elapsedSeconds() + kLongReplySeconds;
     while (state.stage == LongReplyState::Stage::Incomplete) {
         if (!receiveMore())
             break;

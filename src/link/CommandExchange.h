@@ -2,11 +2,9 @@
 #include "platform/Clock.h"
 #include "platform/EventPump.h"
 #include "platform/SerialPort.h"
-#include "device/DeviceKind.h"
 #include "link/Commands.h"
 #include <QByteArray>
 #include <cstdint>
-#include <functional>
 
 namespace comlink {
 
@@ -19,17 +17,12 @@ namespace comlink {
 // the deadline, so a reply is seen the moment it arrives and an idle wait costs no processor time.
 class CommandExchange {
 public:
-    // timeOut is the window's public deadline field (seconds on the steady clock); the exchange owns
-    // its value while it runs.
-    // deviceKind is the connected device's kind as the tool knows it (a TIKA module's readings
-    // carry their own status byte); the exchange reads it at every request.
-    // settingsRefused runs whenever a look at the answer to the settings command finds bytes that
-    // are not the acknowledgement; the wait goes on afterwards.
-    CommandExchange(platform::SerialPort& port, platform::Clock& clock, platform::EventPump& pump,
-                    const std::optional<device::DeviceKind>& deviceKind, double& timeOut,
-                    std::function<void()> settingsRefused);
+    // replyDeadline is the session's deadline of the running wait (seconds on the steady clock); the
+    // exchange owns its value while it runs.
+    CommandExchange(platform::SerialPort& port, platform::Clock& clock, platform::EventPump& pump, double& replyDeadline);
 
-    Reply SendCommand(std::uint8_t command, const QByteArray& payload);
+    // One request and its reply. `form` says whether the reply starts with a status byte of its own.
+    Reply send(std::uint8_t command, const QByteArray& payload, ReplyForm form = ReplyForm::DataOnly);
 
     // True while an exchange is waiting for its reply (a timer tick handled during the exchange's
     // event pass sees it and stays away from the port).
@@ -45,17 +38,17 @@ private:
     // Waits for input until the deadline, appends it to RxBuffer. False when the wait is over:
     // deadline reached or a failed port.
     bool receiveMore();
-    Verdict standardReply(std::uint8_t command, Reply& result);
+    Verdict standardReply(std::uint8_t command, ReplyForm form, Reply& result);
     void longReply(Reply& result);
     void acknowledgement(std::uint8_t command, Reply& result);
+    Reply ended(std::uint8_t command, Reply result) const;
 
     platform::SerialPort& port_;
     platform::Clock& clock_;
     platform::EventPump& pump_;
-    std::function<void()> settingsRefused_;
-    const std::optional<device::DeviceKind>& deviceKind_;
     QByteArray rx_;
-    double& timeOut_;
+    QByteArray received_; // every byte of this exchange (rx_ is emptied between frames)
+    double& deadline_;
     bool busy_ = false;
     bool portFailed_ = false;
 };

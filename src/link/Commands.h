@@ -30,12 +30,30 @@ enum Status : std::uint8_t {
 // closing '#' and whatever followed it (a reply is read by its announced length, and the device
 // kind is told by the whole answer's length). A TIKA module's readings carry a status byte of their
 // own: that byte is the status, the bytes behind it the data. A debug log is its data alone.
+//
+// The outcome says what became of the request, the one thing a flow acts on: the status byte keeps
+// the device's own rule (a settings answer is always 252, acknowledged or not) and is what a
+// message quotes.
+enum class Outcome : std::uint8_t {
+    Answered,     // a whole reply with status 0
+    Acknowledged, // "*U#" came back (settings, firmware frames)
+    Refused,      // bytes came back, but not the acknowledgement
+    DeviceStatus, // a whole reply whose own status byte is not 0 (a TIKA module's readings)
+    Malformed,    // a reply against the frame rules: a wrong end byte, an overlong debug log
+    NoAnswer,     // nothing whole before the deadline
+    LineLost,     // the port failed under the request (an unplugged adapter)
+};
 struct Reply {
     std::uint8_t status = kTimedOut;
     QByteArray data;
+    Outcome outcome = Outcome::NoAnswer;
     bool ok() const { return status == kOk; }
     bool operator==(const Reply&) const = default;
 };
+
+// Whether a standard reply's first data byte is a status of the device's own: a TIKA module's
+// readings start with one, every other reply is data only. The one who asks knows which it is.
+enum class ReplyForm : std::uint8_t { DataOnly, StatusFirst };
 
 inline constexpr char kFrameStart = '*';
 inline constexpr char kFrameEnd = '#';

@@ -69,4 +69,31 @@ AcknowledgementState acknowledgementState(const QByteArray& received)
                                              : AcknowledgementState::NotAcknowledged;
 }
 
+Outcome outcomeOf(std::uint8_t command, const Reply& reply, const QByteArray& received, bool lineLost)
+{
+    if (lineLost)
+        return Outcome::LineLost;
+    if (command == kWriteSettings || command == kFirmwareBlock || command == kFirmwareClose) {
+        switch (acknowledgementState(received)) {
+        case AcknowledgementState::Acknowledged:
+            return Outcome::Acknowledged;
+        case AcknowledgementState::NotAcknowledged:
+            return Outcome::Refused;
+        case AcknowledgementState::TooFewBytes:
+            return Outcome::NoAnswer;
+        }
+    }
+    switch (reply.status) {
+    case kOk:
+        return Outcome::Answered;
+    case kTimedOut:
+        return Outcome::NoAnswer;
+    case kWrongEnd:
+    case kLengthOverflow:
+        return Outcome::Malformed;
+    default:
+        return Outcome::DeviceStatus;
+    }
+}
+
 } // namespace comlink

@@ -46,4 +46,11 @@ LongReplyState longReplyState(const QByteArray& received);
 enum class AcknowledgementState { TooFewBytes, Acknowledged, NotAcknowledged };
 AcknowledgementState acknowledgementState(const QByteArray& received);
 
+// What became of a request once its wait is over: `reply` is what the exchange ended with,
+// `received` every byte that came back, lineLost true when the port failed under it. The commands
+// answered with "*U#" (settings, firmware frames) are judged by the acknowledgement among all the
+// bytes, so a device that first says something else and then acknowledges within the wait has
+// taken the request.
+Outcome outcomeOf(std::uint8_t command, const Reply& reply, const QByteArray& received, bool lineLost);
+
 } // namespace comlink

@@ -27,14 +27,14 @@ TEST(SessionOverPty, EveryFlowOfTheSessionOnCom99)
     EXPECT_EQ(row.completeFields, 13);
 
     const device::SettingsRecord settings{.protocolPosition = 4 /* "DK" */, .modbusAddress = 17};
-    EXPECT_TRUE(session.sendSettings(settings));
+    EXPECT_EQ(session.sendSettings(settings).outcome, comlink::Outcome::Acknowledged);
     EXPECT_EQ(device->profile().settings, session.settingsPayloadFor(settings));
 
     QByteArray log;
     for (int i = 0; i < 1535; ++i) // the longest log a module keeps, every byte value in it
         log.append(static_cast<char>(i % 251));
     device->changeProfile([&](sim::DeviceProfile& p) { p.debugLog = log; });
-    EXPECT_EQ(session.readDebugLog(), (comlink::Reply{comlink::kOk, log}));
+    EXPECT_EQ(session.readDebugLog(), (comlink::Reply{comlink::kOk, log, comlink::Outcome::Answered}));
 
     EXPECT_EQ(session.presetCounter(1, 258).data.left(4), bytes({0, 0, 1, 2}));
     EXPECT_EQ(device->receivedFrames().back(), (sim::RequestFrame{134, bytes({0, 0, 1, 2, 134})}));

@@ -16,44 +16,50 @@ namespace {
 
 struct Exchange {
     fakes::FakePlatform p;
-    std::optional<device::DeviceKind> kind;
-    double timeOut = 0;
-    int refusals = 0;
-    comlink::CommandExchange exchange{p.port, p.clock, p.pump, kind, timeOut, [this] { ++refusals; }};
+    double deadline = 0;
+    comlink::CommandExchange exchange{p.port, p.clock, p.pump, deadline};
+    comlink::Outcome outcome{};
     Exchange() { p.port.open(3); }
     // The reply as the tables write it: status first.
     QByteArray send(int command, const QByteArray& payload = {})
     {
-        return fakes::statusThenBytes(exchange.SendCommand(static_cast<std::uint8_t>(command), payload));
+        const comlink::Reply reply = exchange.send(static_cast<std::uint8_t>(command), payload);
+        outcome = reply.outcome;
+        return fakes::statusThenBytes(reply);
     }
 };
 
 TEST(Exchange, AnswersAndHowLongTheyHoldTheWindow)
 {
     const QByteArray log(1535, 'L');
-    // expected: status, then the reply bytes; seconds: from the request to the answer; refusals:
-    // settings-refused messages.
-    struct Case { const char* name; int command; QList<FakeSerialPort::Arrival> arrivals; QByteArray expected; double seconds; int refusals = 0; };
+    // expected: status, then the reply bytes; seconds: from the request to the answer; outcome: what
+    // the flows act on.
+    using O = comlink::Outcome;
+    struct Case { const char* name; int command; QList<FakeSerialPort::Arrival> arrivals; QByteArray expected; double seconds; O outcome; };
     const Case cases[] = {
         // Standard replies: '*', command + 1, N, N bytes, '#'.
-        {"whole reply", 86, {{bytes({42, 87, 2, 7, 9, 35}), 0.05}}, bytes({0, 7, 9, 35}), 0.05},
-        {"wrong end byte", 86, {{bytes({42, 87, 1, 5, 36})}}, bytes({251}), 0},
-        {"silence", 86, {}, bytes({252}), 0.8},
-        {"an empty reply needs a fifth byte", 86, {{bytes({42, 87, 0, 35})}}, bytes({252}), 0.8},
-        {"a stray byte in front shifts the length", 86, {{bytes({1, 42, 87, 1, 5, 35})}}, bytes({252}), 0.8},
+        {"whole reply", 86, {{bytes({42, 87, 2, 7, 9, 35}), 0.05}}, bytes({0, 7, 9, 35}), 0.05, O::Answered},
+        {"wrong end byte", 86, {{bytes({42, 87, 1, 5, 36})}}, bytes({251}), 0, O::Malformed},
+        {"silence", 86, {}, bytes({252}), 0.8, O::NoAnswer},
+        {"an empty reply needs a fifth byte", 86, {{bytes({42, 87, 0, 35})}}, bytes({252}), 0.8, O::NoAnswer},
+        {"a stray byte in front shifts the length", 86, {{bytes({1, 42, 87, 1, 5, 35})}}, bytes({252}), 0.8, O::NoAnswer},
         {"reply cut off at the deadline", 86, {{bytes({42, 87, 5, 1, 2}), 0.1}, {bytes({3, 4, 5, 35}), 0.9}},
-         bytes({252}), 0.8},
-        // Acknowledgements "*U#" always wait the whole deadline.
-        {"block acknowledged", 208, {{"*U#", 0.1}}, bytes({0}), 0.8},
-        {"settings refused show the error", 66, {{"*X#", 0.1}}, bytes({252}), 0.8, 1},
+         bytes({252}), 0.8, O::NoAnswer},
+        // Acknowledgements "*U#" always wait the whole deadline; the settings keep their status 252.
+        {"block acknowledged", 208, {{"*U#", 0.1}}, bytes({0}), 0.8, O::Acknowledged},
+        {"block refused", 208, {{"*X#", 0.1}}, bytes({255}), 0.8, O::Refused},
+        {"settings refused", 66, {{"*X#", 0.1}}, bytes({252}), 0.8, O::Refused},
+        {"settings acknowledged", 66, {{"*U#", 0.1}}, bytes({252}), 0.8, O::Acknowledged},
+        // The device's last word within the wait is the acknowledgement: it has taken them.
+        {"settings refused, then acknowledged", 66, {{"*X#", 0.1}, {"*U#", 0.3}}, bytes({252}), 0.8, O::Acknowledged},
         // The debug log: '*', 'E', H, L, H * 256 + L bytes, '#'; each header moves the deadline to
         // half a second after it, and the wait runs to it.
-        {"the longest log", 68, {{bytes({42, 69, 5, 255}) + log + "#", 0.2}}, bytes({0}) + log, 0.7},
-        {"high byte 6 overflows", 68, {{bytes({42, 69, 6, 0, 1, 2}), 0.1}}, bytes({250}), 0.8},
-        {"log with a wrong end", 68, {{bytes({42, 69, 0, 2, 7, 8, 9})}}, bytes({251}), 0.5},
-        {"five bytes of an empty log are not examined", 68, {{bytes({42, 69, 0, 0, 35})}}, bytes({252}), 0.8},
+        {"the longest log", 68, {{bytes({42, 69, 5, 255}) + log + "#", 0.2}}, bytes({0}) + log, 0.7, O::Answered},
+        {"high byte 6 overflows", 68, {{bytes({42, 69, 6, 0, 1, 2}), 0.1}}, bytes({250}), 0.8, O::Malformed},
+        {"log with a wrong end", 68, {{bytes({42, 69, 0, 2, 7, 8, 9})}}, bytes({251}), 0.5, O::Malformed},
+        {"five bytes of an empty log are not examined", 68, {{bytes({42, 69, 0, 0, 35})}}, bytes({252}), 0.8, O::NoAnswer},
         {"a later log replaces the first", 68,
-         {{bytes({42, 69, 0, 1, 'a', 35}), 0.1}, {bytes({42, 69, 0, 2, 'b', 'c', 35}), 0.3}}, bytes({0, 'b', 'c'}), 0.8},
+         {{bytes({42, 69, 0, 1, 'a', 35}), 0.1}, {bytes({42, 69, 0, 2, 'b', 'c', 35}), 0.3}}, bytes({0, 'b', 'c'}), 0.8, O::Answered},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -61,7 +67,7 @@ TEST(Exchange, AnswersAndHowLongTheyHoldTheWindow)
         x.p.port.replyToNextWrite(c.arrivals);
         EXPECT_EQ(x.send(c.command).toHex(' '), c.expected.toHex(' '));
         EXPECT_NEAR(x.p.clock.totalAdvanced(), c.seconds, 0.01);
-        EXPECT_EQ(x.refusals, c.refusals);
+        EXPECT_EQ(x.outcome, c.outcome);
         // The wait sleeps on the port until input or the deadline: a few reads, no busy loop.
         EXPECT_LE(x.p.port.reads, 2 * c.arrivals.size() + 4);
     }
@@ -106,6 +112,7 @@ TEST(Exchange, IsBusyWhileWaitingAndAVanishedOrClosedPortEndsTheWaitAtOnce)
         x.p.port.vanish();
     };
     EXPECT_EQ(x.send(86), bytes({252}));
+    EXPECT_EQ(x.outcome, comlink::Outcome::LineLost);
     EXPECT_TRUE(busyDuringEvents);
     EXPECT_FALSE(x.exchange.busy());
     EXPECT_LT(x.p.clock.totalAdvanced(), 0.05);

@@ -8,10 +8,6 @@ namespace device {
 SettingsSender::SettingsSender(shell::Tool& tool) : tool_(tool)
 {
     QObject::connect(&tool_.frm.timTXSettings, &QTimer::timeout, &connections_, [this] { timTXSettings_Timer(); });
-    // The device keeps its old settings when it answers a settings record with anything but the
-    // acknowledgement; the user must know the change did not take.
-    QObject::connect(&tool_.session, &device::Session::settingsRefused, &connections_,
-                     [this] { tool_.svc.dialogs.message(QStringLiteral("Settings error")); });
 }
 
 SettingsRecord SettingsSender::shownSettings() const
@@ -60,8 +56,18 @@ void SettingsSender::timTXSettings_Timer()
     }
 
     const SettingsRecord shown = shownSettings();
-    if (session.sendSettings(shown))
+    switch (session.sendSettings(shown).outcome) {
+    case comlink::Outcome::Acknowledged:
         deviceHolds_ = session.settingsPayloadFor(shown);
+        break;
+    case comlink::Outcome::Refused:
+        // The device keeps its old settings when it answers a settings record with anything but
+        // the acknowledgement; the user must know the change did not take.
+        tool_.svc.dialogs.message(QStringLiteral("Settings error"));
+        break;
+    default:
+        break; // silence, or a line that went away (told on the status line)
+    }
 
     const int scanMs = f.interval->spin()->value() * 1000;
     if (f.fraDebug->isHidden())

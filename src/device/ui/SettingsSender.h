@@ -19,8 +19,8 @@ public:
     // Stops the readings refresh, sends the settings record (command 66: 4 bytes for a QMR51, 14
     // or 18 for a TIKA module depending on its firmware), restarts the refresh with the interval
     // now shown (updInterval seconds) and disarms the settings timer. The device acknowledges with
-    // "*U#"; the exchange always waits its full 0.8 s, and a wrong answer is told to the user
-    // ("Settings error", on the session's settingsRefused). Nothing is retried.
+    // "*U#"; the exchange always waits its full 0.8 s, and an answer without the acknowledgement is
+    // told to the user ("Settings error") once the wait is over. Nothing is retried.
     //
     // With no device connected or the port not open, nothing is sent: the timer
     // is only disarmed (a change made just before a close, or the lists filled at start-up). While

@@ -42,9 +42,7 @@ int setCommand(Context& c)
     for (const QString& note : change.notes)
         c.message(note);
 
-    bool refused = false;
-    QObject::connect(&s, &device::Session::settingsRefused, &s, [&refused] { refused = true; });
-    s.sendSettings(change.record);
+    const comlink::Outcome outcome = s.sendSettings(change.record).outcome;
     const QList<SettingKey> keys = settingKeys(kind, firmware);
     if (c.options.json) {
         c.printJson({{QStringLiteral("sent"), settingsJson(keys, change.record, kind)}});
@@ -54,8 +52,10 @@ int setCommand(Context& c)
             sent += key.name.leftJustified(16) + settingInWords(key, change.record, kind) + QLatin1Char('\n');
         c.print(sent);
     }
-    if (refused)
+    if (outcome == comlink::Outcome::Refused)
         return c.fail(kDeviceFailure, QStringLiteral("Settings error: the device did not acknowledge the settings."));
+    if (outcome == comlink::Outcome::LineLost)
+        return c.fail(kDeviceFailure, QStringLiteral("The line to %1 failed: the device is gone.").arg(line.portName()));
     // The device reports its settings in its identification: ask again and compare.
     if (!s.identify())
         return c.fail(kDeviceFailure, QStringLiteral("The device did not answer after the settings; they are not confirmed."));

@@ -130,16 +130,25 @@ TEST(WindowFlows, SettingsGoOutOnceAfterTheLastChangeAndBeforeAnUpgrade)
     EXPECT_TRUE(h.p.dialogs.messages.isEmpty());
     EXPECT_TRUE(h.f.timScan.isActive());
 
+    // "*X#" and then "*U#" within the wait: the device's last word is the acknowledgement.
     h.f.divider[0]->spin()->setValue(8);
-    h.p.port.replyToNextWrite({{"*X#", 0.05}});
+    h.p.port.replyToNextWrite({{"*X#", 0.05}, {"*U#", 0.3}});
     h.tickSettings();
-    EXPECT_EQ(h.p.port.writes.size(), 2);
-    EXPECT_TRUE(h.p.dialogs.messages.contains("Settings error")) << h.p.dialogs.messages.join('|').toStdString();
+    EXPECT_TRUE(h.p.dialogs.messages.isEmpty()) << h.p.dialogs.messages.join('|').toStdString();
+    h.f.divider[0]->spin()->setValue(9);
+    h.f.divider[0]->spin()->setValue(8);
+    EXPECT_FALSE(h.f.timTXSettings.isActive()) << "the device holds 8";
 
     h.f.divider[0]->spin()->setValue(6);
+    h.p.port.replyToNextWrite({{"*X#", 0.05}});
+    h.tickSettings();
+    EXPECT_EQ(h.p.port.writes.size(), 3);
+    EXPECT_EQ(h.p.dialogs.messages, QStringList({"Settings error"}));
+
+    h.f.divider[0]->spin()->setValue(5);
     h.p.port.writes.clear();
     h.tool.upgrade().cmdUpgrade_Click(); // the firmware server has no list: the upgrade stops early
-    EXPECT_EQ(h.p.port.writes.value(0), "*B" + bytes({10, 2, 5, 6}) + "#");
+    EXPECT_EQ(h.p.port.writes.value(0), "*B" + bytes({10, 2, 5, 5}) + "#");
     EXPECT_FALSE(h.f.timTXSettings.isActive());
     EXPECT_EQ(h.p.transfer.requests, QStringList({"/DENA_UPGlist.bin"}));
 }
