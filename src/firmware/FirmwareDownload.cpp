@@ -22,10 +22,10 @@ void FirmwareDownload::removeLocalFile()
 }
 
 FirmwareDownload::Result FirmwareDownload::fetch(
-    const platform::FtpAccount& account, const QString& remotePath, double startSeconds, double seconds,
+    const platform::FtpAccount& account, const QString& remotePath, qint64 maxBytes, double startSeconds, double seconds,
     const std::function<void(double, const platform::TransferJob&)>& eachPass)
 {
-    std::shared_ptr<platform::TransferJob> job = transfer_.ftpGet(account, remotePath, localPath_);
+    std::shared_ptr<platform::TransferJob> job = transfer_.ftpGet(account, remotePath, localPath_, maxBytes);
     const auto ended = [&job] { return job->finished(); };
     if (startSeconds > 0)
         pauseHandlingEvents(clock_, pump_, deadlines_.whole, startSeconds);

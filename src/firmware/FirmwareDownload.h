@@ -27,10 +27,12 @@ public:
     // taken for the new file. A file that cannot be removed is left (the download replaces it).
     void removeLocalFile();
 
-    // Starts the GET of remotePath with `account`, waits startSeconds, then waits until the
-    // transfer has ended or `seconds` have passed, calling eachPass(seconds left, job) after every
-    // pass. A transfer still running then is cancelled and given a few seconds to stop.
-    Result fetch(const platform::FtpAccount& account, const QString& remotePath, double startSeconds, double seconds,
+    // Starts the GET of remotePath with `account` (failing when the file passes maxBytes), waits
+    // startSeconds, then waits until the transfer has ended or `seconds` have passed, calling
+    // eachPass(seconds left, job) after every pass. A transfer still running then is cancelled and
+    // given a few seconds to stop.
+    Result fetch(const platform::FtpAccount& account, const QString& remotePath, qint64 maxBytes, double startSeconds,
+                 double seconds,
                  const std::function<void(double secondsLeft, const platform::TransferJob& job)>& eachPass);
 
 private:

@@ -128,17 +128,19 @@ QString subcommandHelp(const QString& subcommand)
                      "  --yes, -y         upgrade without asking\n"
                      "  --hex FILE        send this Intel HEX file instead of the server's\n"
                      "  --fw-version V    the version the HEX file holds (with --hex), e.g. 2.1.0.6\n"
-                     "  --ftp-host HOST, --ftp-user NAME  another firmware server\n"),
+                     "  --ftp-host HOST, --ftp-user NAME  another firmware server (ftps://HOST for TLS)\n"),
                  "  qmr51ctl upgrade --port COM3 --hex QMR51v2.hex --fw-version 2.1.0.6 --yes")},
         {QStringLiteral("flash"),
          section("qmr51ctl flash [--port PORT] [--image FILE]",
                  "Flashes a TIKA module through esptool as the window does: the module image DATA/TIKAv1.bin\n"
                  "or DATA/TIKAv2.bin of the program folder (fetched afresh from the module-image server\n"
                  "first), or the image given. esptool's progress is shown on a terminal; exit 1 when esptool\n"
-                 "fails. Afterwards the module is asked for its version, which is printed.",
+                 "fails. An image the module cannot boot (built for the other chip, cut short, damaged) is\n"
+                 "refused before esptool starts, with exit 4. Afterwards the module is asked for its version,\n"
+                 "which is printed.",
                  port() + QStringLiteral(
                      "  --image FILE      flash this application image instead\n"
-                     "  --image-url URL   another module-image server\n"),
+                     "  --image-url URL   another module-image server (http:// or https://)\n"),
                  "  qmr51ctl flash --port /dev/ttyUSB0")},
         {QStringLiteral("doctor"),
          section("qmr51ctl doctor [--json]",
