@@ -13,6 +13,8 @@ packages=(
   # tests and benchmarks
   libgtest-dev libbenchmark-dev
   xvfb xauth python3-minimal python3-pyftpdlib srecord
+  # the test HTTPS server's certificate, made when it starts
+  openssl
   # the fuzz targets: clang with its libFuzzer and sanitizer runtimes
   clang libclang-rt-14-dev
 )

@@ -28,7 +28,7 @@ QByteArray FirmwareDownload::read(qint64 maxBytes) const
 }
 
 FirmwareDownload::Result FirmwareDownload::fetch(
-    const platform::FtpAccount& account, const QString& remotePath, double startSeconds, double seconds,
+    const platform::FtpAccount& account, const QString& remotePath, qint64 maxBytes, double startSeconds, double seconds,
     const std::function<void(double, const platform::TransferJob&)>& eachPass)
 {
     Result result;
@@ -41,7 +41,7 @@ FirmwareDownload::Result FirmwareDownload::fetch(
     file_.close();
     pump_.processEvents();
 
-    std::shared_ptr<platform::TransferJob> job = transfer_.ftpGet(account, remotePath, localPath());
+    std::shared_ptr<platform::TransferJob> job = transfer_.ftpGet(account, remotePath, localPath(), maxBytes);
     const auto ended = [&job] { return job->finished(); };
     if (startSeconds > 0)
         pauseHandlingEvents(clock_, pump_, deadlines_.whole, startSeconds);

@@ -29,11 +29,13 @@ public:
     FirmwareDownload(platform::FileTransfer& transfer, platform::Clock& clock, platform::EventPump& pump,
                      WaitDeadlines deadlines, const QString& programFolder);
 
-    // Starts the GET of remotePath with `account`, waits startSeconds, then waits until the
-    // transfer has ended or `seconds` have passed, calling eachPass(seconds left, job) after every
-    // pass. A transfer still running then is cancelled and given a few seconds to stop. A folder
-    // where no file can be made gives a result that did not succeed, with the reason.
-    Result fetch(const platform::FtpAccount& account, const QString& remotePath, double startSeconds, double seconds,
+    // Starts the GET of remotePath with `account` (failing when the file passes maxBytes), waits
+    // startSeconds, then waits until the transfer has ended or `seconds` have passed, calling
+    // eachPass(seconds left, job) after every pass. A transfer still running then is cancelled and
+    // given a few seconds to stop. A folder where no file can be made gives a result that did not
+    // succeed, with the reason.
+    Result fetch(const platform::FtpAccount& account, const QString& remotePath, qint64 maxBytes, double startSeconds,
+                 double seconds,
                  const std::function<void(double secondsLeft, const platform::TransferJob& job)>& eachPass);
 
     // Where fetch() put the file; valid while this object lives, empty before fetch().

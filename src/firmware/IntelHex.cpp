@@ -245,4 +245,14 @@ std::uint8_t Hex2Int(QByteArrayView HexString)
     return static_cast<std::uint8_t>(result & 0xFF);
 }
 
+QStringList hexWarningsToShow(const QStringList& warnings)
+{
+    if (warnings.size() <= kShownHexWarnings)
+        return warnings;
+    const qsizetype rest = warnings.size() - kShownHexWarnings;
+    return warnings.first(kShownHexWarnings)
+           + QStringList(rest == 1 ? QStringLiteral("1 more warning of this HEX file is not shown.")
+                                   : QStringLiteral("%1 more warnings of this HEX file are not shown.").arg(rest));
+}
+
 } // namespace firmware

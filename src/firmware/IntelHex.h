@@ -45,6 +45,12 @@ inline constexpr std::uint16_t kLastApplicationAddress = 0x7FFF;
 // from 0x8000 up, an image that would pass 1 MiB.
 HexImage Hex2BinString(const QString& HexFile, bool NoBoot);
 
+// A file may hold a warning on every line; nobody reads a thousand message boxes, and a hostile
+// file could raise a million. The user is shown the first kShownHexWarnings of `warnings` as they
+// are and, when there are more, one more line that counts the rest.
+inline constexpr int kShownHexWarnings = 5;
+QStringList hexWarningsToShow(const QStringList& warnings);
+
 // The same conversion on HEX text already in memory (a download buffer, a test table).
 HexImage hexTextToImage(const QByteArray& text, bool NoBoot);
 

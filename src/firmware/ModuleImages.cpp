@@ -1,4 +1,6 @@
 #include "firmware/ModuleImages.h"
+#include "firmware/DownloadLimits.h"
+#include "firmware/EspImageCheck.h"
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -8,27 +10,19 @@
 namespace firmware {
 namespace {
 
-// The first byte of every ESP32 / ESP32-S3 application image. An HTML page, a proxy's notice or
-// a text error never starts with it.
-constexpr unsigned char espImageMagic = 0xE9;
-
 // How often the worker looks at a running job. Only the worker waits this long; the window never.
 constexpr std::chrono::milliseconds jobPollInterval{20};
 
-bool isCompleteImage(const platform::TransferJob& job, const QString& path)
+bool isBootableImage(const platform::TransferJob& job, const QString& path, device::DeviceKind kind)
 {
     if (!job.succeeded())
         return false;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    const qint64 size = file.size();
-    if (size <= 0)
+    if (job.expectedBytes() >= 0 && job.expectedBytes() != file.size())
         return false;
-    if (job.expectedBytes() >= 0 && job.expectedBytes() != size)
-        return false;
-    char first = 0;
-    return file.getChar(&first) && static_cast<unsigned char>(first) == espImageMagic;
+    return espImageProblem(file.read(kModuleImageMaxBytes + 1), kind).isEmpty();
 }
 
 // rename(2) on POSIX, MoveFileEx with replace on Windows: the image is either the old one or the
@@ -98,18 +92,19 @@ void ModuleImages::run()
     const QString dataFolder = programFolder_ + QStringLiteral("/DATA");
     if (!QFileInfo(dataFolder).isDir())
         return;
-    for (const QString& imageName : {QStringLiteral("TIKAv1.bin"), QStringLiteral("TIKAv2.bin")}) {
+    for (const device::DeviceKind kind : {device::DeviceKind::TikaV1, device::DeviceKind::TikaV2}) {
         {
             std::lock_guard lock(mutex_);
             if (stopping_)
                 return;
         }
-        fetch(dataFolder, imageName);
+        fetch(dataFolder, kind);
     }
 }
 
-void ModuleImages::fetch(const QString& dataFolder, const QString& imageName)
+void ModuleImages::fetch(const QString& dataFolder, device::DeviceKind kind)
 {
+    const QString imageName = kind == device::DeviceKind::TikaV2 ? QStringLiteral("TIKAv2.bin") : QStringLiteral("TIKAv1.bin");
     const QString imagePath = dataFolder + QLatin1Char('/') + imageName;
     QString partPath;
     {
@@ -119,9 +114,9 @@ void ModuleImages::fetch(const QString& dataFolder, const QString& imageName)
             return; // DATA is read-only: keep what is there
         partPath = part.fileName();
     }
-    auto job = transfer_.httpGet(baseUrl_ + QLatin1Char('/') + imageName, partPath);
+    auto job = transfer_.httpGet(baseUrl_ + QLatin1Char('/') + imageName, partPath, kModuleImageMaxBytes);
     const bool ran = job && waitForJob(*job);
-    const bool usable = ran && isCompleteImage(*job, partPath);
+    const bool usable = ran && isBootableImage(*job, partPath, kind);
     job.reset(); // a cancelled transfer lets go of the file before it is removed
     if (usable) {
         // The temporary file is private to its owner; the image is an ordinary file again.

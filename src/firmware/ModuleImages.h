@@ -1,4 +1,5 @@
 #pragma once
+#include "device/DeviceKind.h"
 #include "platform/FileTransfer.h"
 #include <QString>
 #include <chrono>
@@ -12,12 +13,14 @@ namespace firmware {
 // TIKA V2, baseUrl + "/TIKAv1.bin" (and "/TIKAv2.bin") is fetched into
 // programFolder + "/DATA/TIKAv1.bin" (and ".../TIKAv2.bin").
 //
-// A module flashed with half a file or with a proxy's error page is bricked until someone
-// flashes it by hand, so a local image is only ever replaced whole: each download goes into a
-// temporary file in DATA/, and only a download that succeeded, is not empty, has the size the
-// server announced (when it announced one) and starts with 0xE9 (the ESP32 image magic byte) is
-// renamed over the old image in one atomic step. Anything else deletes the temporary file and
-// leaves the previous image as it was. Nothing is reported either way.
+// A module flashed with half a file, a proxy's error page or an image for the other chip does not
+// start until someone flashes it by hand, so a local image is only ever replaced by one the module
+// boots: each download (at most 16 MiB) goes into a temporary file in DATA/, and only a download
+// that succeeded, has the size the server announced (when it announced one) and passes
+// espImageProblem for its module (TIKAv1.bin an ESP32 image, TIKAv2.bin an ESP32-S3 image, whole,
+// checksum and SHA-256 right) is renamed over the old image in one atomic step. Anything else
+// deletes the temporary file and leaves the previous image as it was. Nothing is reported either
+// way.
 //
 // The DATA folder is the user's install; when it is missing nothing is fetched and nothing is
 // created.
@@ -44,7 +47,7 @@ public:
 
 private:
     void run();
-    void fetch(const QString& dataFolder, const QString& imageName);
+    void fetch(const QString& dataFolder, device::DeviceKind kind);
     // Waits for the job while watching for the destructor's stop request; false when stopped.
     bool waitForJob(platform::TransferJob& job);
 

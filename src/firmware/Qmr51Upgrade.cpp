@@ -1,5 +1,6 @@
 #include "firmware/Qmr51Upgrade.h"
 #include "device/Session.h"
+#include "firmware/DownloadLimits.h"
 #include "firmware/FirmwareDownload.h"
 #include "firmware/IntelHex.h"
 #include "firmware/UpgradeFrames.h"
@@ -104,7 +105,7 @@ std::optional<std::array<std::uint8_t, 4>> Qmr51Upgrade::checkVersion()
 
     int percent = 0;
     const FirmwareDownload::Result list =
-        download.fetch(server_, kListPath, kListStartSeconds, kListSeconds, [&](double, const auto&) {
+        download.fetch(server_, kListPath, kUpgradeListMaxBytes, kListStartSeconds, kListSeconds, [&](double, const auto&) {
             percent = nextPollPercent(percent);
             host_.setValue(percent);
         });
@@ -138,7 +139,7 @@ std::optional<QByteArray> Qmr51Upgrade::downloadImage()
                               {session_.waitDeadline(), session_.replyDeadline()}, programFolder_);
     host_.setStatus(QStringLiteral("Downloading firmware..."));
     const FirmwareDownload::Result hex =
-        download.fetch(server_, kHexPath, 0.0, kHexSeconds, [&](double left, const auto& job) {
+        download.fetch(server_, kHexPath, kHexFileMaxBytes, 0.0, kHexSeconds, [&](double left, const auto& job) {
             host_.setValue(downloadPercent(job.bytesReceived(), job.expectedBytes(), kHexSeconds - left));
         });
     if (!hex.finished) {
@@ -166,7 +167,7 @@ std::optional<QByteArray> Qmr51Upgrade::imageFromHexFile(const QString& hexFile)
 {
     notStarted_ = NotStartedBecause::Nothing;
     const HexImage loaded = Hex2BinString(hexFile, true);
-    for (const QString& warning : loaded.warnings)
+    for (const QString& warning : hexWarningsToShow(loaded.warnings))
         host_.message(warning);
     if (!loaded.refusal.isEmpty()) {
         refuse(loaded.refusal, NotStartedBecause::ImageRefused);

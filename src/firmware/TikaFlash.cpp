@@ -1,5 +1,7 @@
 #include "firmware/TikaFlash.h"
 #include "device/Session.h"
+#include "firmware/DownloadLimits.h"
+#include "firmware/EspImageCheck.h"
 #include "firmware/EsptoolCommand.h"
 #include "firmware/EsptoolOutput.h"
 #include "firmware/UpgradeProgress.h"
@@ -60,8 +62,27 @@ QString TikaFlash::missingImage() const
     return QStringLiteral("No module image %1: nothing was flashed.").arg(QDir::toNativeSeparators(imageFile()));
 }
 
+QString TikaFlash::imageRefusal(const QString& imagePath) const
+{
+    const QString path = imagePath.isEmpty() ? imageFile() : QDir(programFolder_).absoluteFilePath(imagePath);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("The module image %1 cannot be read (%2): nothing was flashed.")
+            .arg(QDir::toNativeSeparators(path), file.errorString());
+    // One byte more than a module holds is enough to tell that the file is too big.
+    const QString problem = espImageProblem(file.read(kModuleImageMaxBytes + 1), kind());
+    if (problem.isEmpty())
+        return {};
+    return QStringLiteral("The module image %1 cannot go on this %2: %3. Nothing was flashed.")
+        .arg(QDir::toNativeSeparators(path), device::displayName(kind()), problem);
+}
+
 TikaFlash::Outcome TikaFlash::run(const QString& imagePath)
 {
+    if (const QString refusal = imageRefusal(imagePath); !refusal.isEmpty()) {
+        host_.message(refusal);
+        return Outcome::Refused;
+    }
     session_.line().close();
     host_.setCaption(QStringLiteral("Firmware upgrade started"));
     host_.setValue(0);
@@ -139,6 +160,7 @@ TikaFlash::Report TikaFlash::runScript(const FlashScript& script)
     const QString says = esptoolSays(output);
     switch (outcome) {
     case Outcome::Flashed:
+    case Outcome::Refused:
     case Outcome::NotRun:
         return {outcome, {}};
     case Outcome::Failed:

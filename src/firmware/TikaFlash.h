@@ -28,6 +28,7 @@ public:
     // verifying every byte it wrote.
     enum class Outcome {
         Flashed,
+        Refused,    // the image is no image this module can boot: nothing ran, the module is untouched
         NotRun,     // no script, no esptool or no port: nothing was started, the module is untouched
         Failed,     // esptool ended with a non-zero exit status or could not be started
         TimedOut,   // esptool was still running after kLimitSeconds and was stopped
@@ -49,9 +50,15 @@ public:
     // technician when it is not there (nothing can be flashed then); empty when it is.
     QString imageFile() const;
     QString missingImage() const;
+    // Why the image at imagePath (as for run()) must not go on this module, in a sentence for the
+    // technician: it cannot be read, or it is no image the module's chip boots (see
+    // espImageProblem). Empty when it may be flashed.
+    QString imageRefusal(const QString& imagePath = {}) const;
 
-    // The TIKA branch of an upgrade once the image is there: the port is closed, the progress
-    // window shows the flash and FlashModule runs. The caller connects again afterwards.
+    // The TIKA branch of an upgrade once the image is there. An image that imageRefusal() refuses
+    // is told to the user and nothing else happens (Refused: the port stays as it was, no script,
+    // no esptool). Otherwise the port is closed, the progress window shows the flash and
+    // FlashModule runs. The caller connects again afterwards.
     // imagePath: another image than the module image (absolute, or relative to the program
     // folder); empty for the module image.
     Outcome run(const QString& imagePath = {});

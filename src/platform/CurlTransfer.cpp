@@ -32,6 +32,8 @@ QByteArray noProxyList()
 struct Request {
     QByteArray url;
     bool ftp = false;
+    qint64 maxBytes = 0;
+    QByteArray caFile; // empty: the system's certificate store
     QByteArray user;
     QByteArray password;
     QString localPath;
@@ -68,6 +70,7 @@ private:
     void noteAnnouncedSize();
     bool openFile();
     void finish(bool ok, const QString& why);
+    QString tooLarge() const;
     QString failureText(CURLcode code, const char* errorText) const;
     static size_t onData(char* data, size_t size, size_t count, void* self);
     static int onProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t);
@@ -104,8 +107,15 @@ void CurlJob::configure(curl_slist*& headers, char* errorText)
     curl_easy_setopt(curl_, CURLOPT_TIMEOUT_MS, long(milliseconds(request_.totalTimeout).count()));
     curl_easy_setopt(curl_, CURLOPT_LOW_SPEED_LIMIT, limits.lowSpeedBytesPerSecond);
     curl_easy_setopt(curl_, CURLOPT_LOW_SPEED_TIME, long(limits.lowSpeedWindow.count()));
+    // Refused at once when the server announces the size; onData counts when it does not.
+    curl_easy_setopt(curl_, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(request_.maxBytes));
+    // https:// and ftps:// servers must prove who they are (libcurl's default, said out loud).
+    curl_easy_setopt(curl_, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(curl_, CURLOPT_SSL_VERIFYHOST, 2L);
+    if (!request_.caFile.isEmpty())
+        curl_easy_setopt(curl_, CURLOPT_CAINFO, request_.caFile.constData());
     if (request_.ftp) {
-        curl_easy_setopt(curl_, CURLOPT_PROTOCOLS_STR, "ftp");
+        curl_easy_setopt(curl_, CURLOPT_PROTOCOLS_STR, "ftp,ftps");
         curl_easy_setopt(curl_, CURLOPT_USERNAME, request_.user.constData());
         curl_easy_setopt(curl_, CURLOPT_PASSWORD, request_.password.constData());
         curl_easy_setopt(curl_, CURLOPT_PROXY, ""); // direct connection to the firmware server
@@ -113,7 +123,10 @@ void CurlJob::configure(curl_slist*& headers, char* errorText)
         return;
     }
     curl_easy_setopt(curl_, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(curl_, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    // A redirect never takes an https:// download off TLS: whoever sits on the way could hand
+    // over any image then.
+    const bool secure = request_.url.toLower().startsWith("https://");
+    curl_easy_setopt(curl_, CURLOPT_REDIR_PROTOCOLS_STR, secure ? "https" : "http,https");
     curl_easy_setopt(curl_, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(curl_, CURLOPT_MAXREDIRS, 10L);
     curl_easy_setopt(curl_, CURLOPT_FAILONERROR, 1L);
@@ -170,6 +183,8 @@ QString CurlJob::failureText(CURLcode code, const char* errorText) const
         return QStringLiteral("cancelled");
     if (code == CURLE_WRITE_ERROR && !fileError_.isEmpty())
         return fileError_;
+    if (code == CURLE_FILESIZE_EXCEEDED)
+        return tooLarge();
     const QString detail = QString::fromLocal8Bit(errorText);
     const QString general = QString::fromLatin1(curl_easy_strerror(code));
     return detail.isEmpty() ? general : general + QStringLiteral(": ") + detail;
@@ -192,6 +207,11 @@ bool CurlJob::openFile()
     return false;
 }
 
+QString CurlJob::tooLarge() const
+{
+    return QStringLiteral("the file is larger than %1 bytes").arg(request_.maxBytes);
+}
+
 void CurlJob::finish(bool ok, const QString& why)
 {
     {
@@ -208,6 +228,10 @@ size_t CurlJob::onData(char* data, size_t size, size_t count, void* self)
     const size_t length = size * count;
     if (job->cancelRequested_)
         return 0; // makes libcurl stop with a write error
+    if (job->bytes_.load() + qint64(length) > job->request_.maxBytes) {
+        job->fileError_ = job->tooLarge();
+        return 0;
+    }
     if (!job->file_) {
         // The first byte of the answer that counts (after redirects, never an error page): its
         // announced size is the one to check against.
@@ -231,33 +255,43 @@ int CurlJob::onProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off
 
 } // namespace
 
-CurlTransfer::CurlTransfer(CurlLimits limits) : limits_(limits)
+CurlTransfer::CurlTransfer(CurlLimits limits, QString caFile) : limits_(limits), caFile_(std::move(caFile))
 {
     initCurlOnce();
 }
 
 std::shared_ptr<TransferJob> CurlTransfer::ftpGet(const FtpAccount& account, const QString& remotePath,
-                                                  const QString& localPath)
+                                                  const QString& localPath, qint64 maxBytes)
 {
     Request request;
     const QString path = remotePath.startsWith(QLatin1Char('/')) ? remotePath : QLatin1Char('/') + remotePath;
-    request.url = "ftp://" + account.host.toUtf8() + QUrl::toPercentEncoding(path, "/");
+    QString server = account.host;
+    while (server.endsWith(QLatin1Char('/')))
+        server.chop(1);
+    // A scheme other than ftp:// or ftps:// is refused by the protocol list in configure().
+    if (!server.contains(QLatin1String("://")))
+        server.prepend(QLatin1String("ftp://"));
+    request.url = server.toUtf8() + QUrl::toPercentEncoding(path, "/");
     request.ftp = true;
     request.user = account.user.toUtf8();
     request.password = account.password.toUtf8();
     request.localPath = localPath;
     request.totalTimeout = limits_.ftpTotalTimeout;
     request.limits = limits_;
+    request.maxBytes = maxBytes;
+    request.caFile = QFile::encodeName(caFile_);
     return std::make_shared<CurlJob>(std::move(request));
 }
 
-std::shared_ptr<TransferJob> CurlTransfer::httpGet(const QString& url, const QString& localPath)
+std::shared_ptr<TransferJob> CurlTransfer::httpGet(const QString& url, const QString& localPath, qint64 maxBytes)
 {
     Request request;
     request.url = url.toUtf8();
     request.localPath = localPath;
     request.totalTimeout = limits_.httpTotalTimeout;
     request.limits = limits_;
+    request.maxBytes = maxBytes;
+    request.caFile = QFile::encodeName(caFile_);
     return std::make_shared<CurlJob>(std::move(request));
 }
 

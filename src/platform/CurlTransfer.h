@@ -23,25 +23,34 @@ struct CurlLimits {
 // at localPath untouched, one that fails part-way leaves the part it got. The job reports
 // finished() only after the file is closed, so its content can be read as soon as it says so.
 // A job that knows the announced size (HTTP Content-Length, FTP SIZE) fails when the bytes
-// received do not add up to it.
+// received do not add up to it. One that passes its maxBytes fails with "the file is larger than
+// <maxBytes> bytes".
+//
+// https:// and ftps:// servers are checked against the system's certificate store (or caFile),
+// host name included; a server that cannot show a valid certificate gets no request.
 //
 // Destroying a job that still runs cancels it and waits for its thread (at most about a second,
 // the pace at which libcurl looks at the cancel request). ftpGet and httpGet may be called from
 // any thread; the CurlTransfer object may go before its jobs.
 class CurlTransfer : public FileTransfer {
 public:
-    explicit CurlTransfer(CurlLimits limits = {});
+    // caFile: a PEM file of the certificate authorities to trust instead of the system's (the
+    // tests' own authority); empty for the system's store.
+    explicit CurlTransfer(CurlLimits limits = {}, QString caFile = {});
 
-    // ftp://account.host + remotePath, logged in as account.user, passive mode, never through a
-    // proxy: the firmware server is reached directly. account.host may carry a ":port".
+    // ftp:// (or ftps://, TLS from the first byte) account.host + remotePath, logged in as
+    // account.user, passive mode, never through a proxy: the firmware server is reached directly.
+    // account.host may carry a ":port".
     std::shared_ptr<TransferJob> ftpGet(const FtpAccount& account, const QString& remotePath,
-                                        const QString& localPath) override;
-    // Follows redirects; an HTTP status of 400 or more fails the job and writes nothing. Asks
-    // caches on the way for a fresh copy, so a module image is never an old one kept by a proxy.
-    std::shared_ptr<TransferJob> httpGet(const QString& url, const QString& localPath) override;
+                                        const QString& localPath, qint64 maxBytes) override;
+    // Follows redirects (from https:// only to https://); an HTTP status of 400 or more fails the
+    // job and writes nothing. Asks caches on the way for a fresh copy, so a module image is never
+    // an old one kept by a proxy.
+    std::shared_ptr<TransferJob> httpGet(const QString& url, const QString& localPath, qint64 maxBytes) override;
 
 private:
     CurlLimits limits_;
+    QString caFile_;
 };
 
 } // namespace platform

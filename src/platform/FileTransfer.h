@@ -29,11 +29,19 @@ struct FtpAccount {
 class FileTransfer {
 public:
     virtual ~FileTransfer() = default;
-    // Fetches ftp://host/remotePath into localPath (created or replaced).
+    // Both fetch into localPath (created or replaced) and fail a download whose file would be
+    // larger than maxBytes: at once when the server announces the size, else as soon as more has
+    // arrived (a part may be left at localPath then). No file the tool takes is anywhere near its
+    // limit; a server that sends more is wrong or hostile and must not fill the disk.
+    //
+    // account.host is "host", "host:port" or, with a scheme, "ftp://host[:port]" or
+    // "ftps://host[:port]" (FTP over TLS, the server's certificate checked). Fetches
+    // <scheme>://host/remotePath, ftp:// when no scheme is given.
     virtual std::shared_ptr<TransferJob> ftpGet(const FtpAccount& account, const QString& remotePath,
-                                                const QString& localPath) = 0;
-    // Fetches an http(s) URL into localPath (created or replaced).
-    virtual std::shared_ptr<TransferJob> httpGet(const QString& url, const QString& localPath) = 0;
+                                                const QString& localPath, qint64 maxBytes) = 0;
+    // An http:// or https:// URL (https: the server's certificate checked, and never redirected to
+    // plain http).
+    virtual std::shared_ptr<TransferJob> httpGet(const QString& url, const QString& localPath, qint64 maxBytes) = 0;
 };
 
 } // namespace platform

@@ -8,9 +8,9 @@ namespace shell {
 // demo point it at their own folder and servers.
 struct CommandLine {
     QString programFolder;   // --program-folder DIR: where ports/, DATA/ and downloads live
-    QString ftpHost;         // --ftp-host HOST: firmware server
+    QString ftpHost;         // --ftp-host HOST: firmware server; ftps://HOST[:PORT] for FTP over TLS
     QString ftpUser;         // --ftp-user NAME: login on the firmware server
-    QString imageUrl;        // --image-url URL: module-image server, e.g. http://127.0.0.1:8000
+    QString imageUrl;        // --image-url URL: module-image server, e.g. http://127.0.0.1:8000 or https://host
     bool demo = false;       // --demo: serve a simulated TIKA V2 on a port link, to try the tool
     QString error;           // set when the arguments could not be understood
 };

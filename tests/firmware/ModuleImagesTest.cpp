@@ -1,3 +1,4 @@
+#include "EspImages.h"
 #include "UpgradeFakes.h"
 #include "firmware/ModuleImages.h"
 #include <QDir>
@@ -14,9 +15,9 @@ namespace {
 // and reporting a failure at the end. How the real transfer ends each way is pinned over a real
 // server in CurlTransferTest, a cancelled download there too.
 struct ImageServer : fakes::FakeFileTransfer {
-    std::shared_ptr<platform::TransferJob> httpGet(const QString& url, const QString& localPath) override
+    std::shared_ptr<platform::TransferJob> httpGet(const QString& url, const QString& localPath, qint64 maxBytes) override
     {
-        auto job = std::static_pointer_cast<fakes::FakeTransferJob>(FakeFileTransfer::httpGet(url, localPath));
+        auto job = std::static_pointer_cast<fakes::FakeTransferJob>(FakeFileTransfer::httpGet(url, localPath, maxBytes));
         if (url.endsWith("/TIKAv1.bin")) {
             job->expected = announced;
             job->ok = job->ok && !failsAtTheEnd;
@@ -32,18 +33,19 @@ const QString v1Url = QStringLiteral("http://images.test/TIKAv1.bin"), v2Url = Q
 // TIKA V1 gets the case under test; TIKA V2, which has no image yet, always gets a good one: a bad
 // first download must not keep the second from being installed, and a missing image is created.
 // Without a DATA folder nothing is fetched and the folder is not made.
-TEST(ModuleImages, ReplaceAnImageOnlyWithACompleteEspImage)
+TEST(ModuleImages, ReplaceAnImageOnlyWithOneTheModuleBoots)
 {
-    const QByteArray oldImage("old module image"), newImage = QByteArray::fromHex("e9060230") + QByteArray(3000, '\x5a');
-    const QByteArray html("<html><body>Please log in</body></html>");
+    const QByteArray oldImage("old module image"), newImage = espimages::good(espimages::esp32);
+    const QByteArray s3Image = espimages::good(espimages::esp32s3);
     struct Case { const char* name; QByteArray body; qint64 announced; bool failsAtTheEnd, replaces, noDataFolder = false; };
     const Case cases[] = {
         {"complete, size announced", newImage, newImage.size(), false, true},
         {"complete, no size announced", newImage, -1, false, true},
         {"not on the server", QByteArray(), -1, false, false}, // null: the server has no such file
         {"failed after part of the body", newImage.left(1000), newImage.size(), true, false},
-        {"an HTML page with success", html, html.size(), false, false},
-        {"shorter than announced", newImage.left(2000), newImage.size(), false, false},
+        {"shorter than announced", newImage.left(200), newImage.size(), false, false},
+        {"built for the other chip", s3Image, -1, false, false},
+        {"above 16 MiB", newImage + QByteArray(16 * 1024 * 1024, '\0'), -1, false, false},
         {"no DATA folder", newImage, -1, false, false, true},
     };
     for (const Case& c : cases) {
@@ -54,7 +56,7 @@ TEST(ModuleImages, ReplaceAnImageOnlyWithACompleteEspImage)
         ImageServer server;
         if (!c.body.isNull())
             server.files[v1Url] = c.body;
-        server.files[v2Url] = newImage;
+        server.files[v2Url] = s3Image;
         server.announced = c.announced;
         server.failsAtTheEnd = c.failsAtTheEnd;
         {
@@ -70,7 +72,7 @@ TEST(ModuleImages, ReplaceAnImageOnlyWithACompleteEspImage)
         }
         EXPECT_EQ(server.requests, QStringList({v1Url, v2Url}));
         EXPECT_EQ(readFile(data.filePath("TIKAv1.bin")), c.replaces ? c.body : oldImage);
-        EXPECT_EQ(readFile(data.filePath("TIKAv2.bin")), newImage);
+        EXPECT_EQ(readFile(data.filePath("TIKAv2.bin")), s3Image);
         EXPECT_EQ(data.entryList(QDir::Files), QStringList({"TIKAv1.bin", "TIKAv2.bin"})) << "the temporary download files are gone";
     }
 }

@@ -91,6 +91,14 @@ INSTANTIATE_TEST_SUITE_P(
         {"no_port_chosen", [](Upgrade& h) { h.session.close(); }, 0,
          {"No serial port is chosen for the QMR51 upgrade. Choose the port of the QMR51 in the port list and retry."}},
         {"no_list_on_the_server", [](Upgrade& h) { h.server.files.remove(kList); }, 1, {"QMR51 firmware could not be downloaded. Please retry"}},
+        {"list_above_1_KiB", [](Upgrade& h) { h.server.files[kList] = upgradeList({2, 2, 0, 0}) + QByteArray(933, 'Z'); }, 1,
+         {"QMR51 firmware could not be downloaded. Please retry"}},
+        {"hex_above_4_MiB", [](Upgrade& h) { h.server.files[kHex] += QByteArray(4 * 1024 * 1024, '\n'); }, 2,
+         {"could not be downloaded (the file is larger than 4194304 bytes)"}},
+        // Nine damaged lines: five warnings, one for the other four, then the refusal.
+        {"many_warnings_shown_as_five_and_a_count", [](Upgrade& h) {
+             h.server.files[kHex] = QByteArray(":0100100055FF\n").repeated(9) + ":00000001FF\n"; }, 2,
+         {"&H0010", "&H0010", "&H0010", "&H0010", "&H0010", "4 more warnings of this HEX file are not shown.", "checksum error"}},
         {"same_version", [](Upgrade& h) { h.server.files[kList] = upgradeList({2, 1, 0, 5}); }, 1, {"QMR51 allready runs on latest firmware version"}},
         {"an_older_list_version_is_offered_too_and_the_user_says_no",
          [](Upgrade& h) { h.server.files[kList] = upgradeList({2, 0, 9, 9}) + QByteArray(108, 'Z'); h.host.answers = {false}; }, 1,

@@ -1,5 +1,6 @@
 // The TIKA flash on a session over the fake platform: esptool is a fake program whose end comes at
 // a set moment of fake time, so the 20 s and 5 min waits cost nothing.
+#include "EspImages.h"
 #include "UpgradeFakes.h"
 #include "firmware/TikaFlash.h"
 #include <QDir>
@@ -18,7 +19,7 @@ struct Tika : Bench {
     const QString folder = p.folder.path();
     explicit Tika(DeviceKind kind = DeviceKind::TikaV1)
     {
-        EXPECT_TRUE(QDir(folder).mkpath("DATA") && writeFile(folder + "/" + image(kind), QByteArray(4096, '\xe9'))
+        EXPECT_TRUE(QDir(folder).mkpath("DATA") && writeFile(folder + "/" + image(kind), espimages::good(kind == DeviceKind::TikaV2 ? espimages::esp32s3 : espimages::esp32))
                     && writeFile(folder + "/esptool32", {}, true) && writeFile(folder + "/esptools3", {}, true));
         p.ports.paths.insert(12, "/dev/ttyUSB3");
         p.port.open(12);
@@ -101,20 +102,36 @@ INSTANTIATE_TEST_SUITE_P(
         FlashCase{"cancel_does_not_stop_esptool", {"", 40}, 'c', Outcome::Flashed, 40, "", 100}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(TikaFlash, NothingRunsWithoutEsptoolOrWithoutThePort)
+// Nothing runs, and the user is told why, for an image the module cannot boot (the port stays
+// open and the progress window unshown too), without esptool and without the port.
+TEST(TikaFlash, NothingRunsForAnImageTheModuleCannotBootOrWithoutEsptoolOrThePort)
 {
     const QByteArray path = qgetenv("PATH");
-    for (const bool portMissing : {false, true}) {
+    QByteArray damaged = espimages::good(espimages::esp32, false);
+    damaged[40] = char(damaged[40] ^ 0x10);
+    struct Case { const char* name; QByteArray image; QString given; Outcome outcome; QString said; };
+    const Case cases[] = {
+        {"built for the other chip", espimages::good(espimages::esp32s3), "", Outcome::Refused,
+         "The module image %1/DATA/TIKAv1.bin cannot go on this TIKA V1: built for an ESP32-S3, this module is an ESP32. Nothing was flashed."},
+        {"damaged, given by path", damaged, "elsewhere.bin", Outcome::Refused,
+         "The module image %1/elsewhere.bin cannot go on this TIKA V1: checksum does not match: the file is damaged. Nothing was flashed."},
+        {"no esptool", {}, "", Outcome::NotRun, "The TIKA module was not flashed: esptool was not found, neither esptool32 in %1 nor esptool or esptool.py on the PATH."},
+        {"no port", {}, "", Outcome::NotRun, "The TIKA module was not flashed: COM12 is no serial port of this computer."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         Tika h;
         qputenv("PATH", QFile::encodeName(h.folder)); // no esptool on the PATH either
-        if (portMissing)
+        if (!c.image.isNull())
+            ASSERT_TRUE(writeFile(h.folder + "/" + (c.given.isEmpty() ? Tika::image(DeviceKind::TikaV1) : c.given), c.image));
+        else if (QString(c.name) == "no port")
             h.p.ports.paths.clear();
         else
             QFile::remove(h.folder + "/esptool32");
-        EXPECT_EQ(h.flash.run(), Outcome::NotRun);
+        EXPECT_EQ(h.flash.run(c.given), c.outcome);
         EXPECT_TRUE(h.esptool.started.isEmpty() && !h.host.shown);
-        EXPECT_EQ(h.host.messages, QStringList({"The TIKA module was not flashed: " + QString(portMissing ? "COM12 is no serial port of this computer." :
-                      "esptool was not found, neither esptool32 in " + h.folder + " nor esptool or esptool.py on the PATH.")}));
+        EXPECT_EQ(h.host.messages, QStringList({QString(c.said).replace("%1", h.folder)}));
+        EXPECT_EQ(h.p.port.isOpen(), c.outcome == Outcome::Refused);
     }
     qputenv("PATH", path);
 }

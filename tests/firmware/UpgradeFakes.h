@@ -53,9 +53,10 @@ struct FakeQmr51 {
 
 // The firmware server; its HEX download can announce another size or never end.
 struct FirmwareServer : fakes::FakeFileTransfer {
-    std::shared_ptr<platform::TransferJob> ftpGet(const platform::FtpAccount& a, const QString& remote, const QString& local) override
+    std::shared_ptr<platform::TransferJob> ftpGet(const platform::FtpAccount& a, const QString& remote, const QString& local,
+                                                  qint64 maxBytes) override
     {
-        auto job = std::static_pointer_cast<fakes::FakeTransferJob>(FakeFileTransfer::ftpGet(a, remote, local));
+        auto job = std::static_pointer_cast<fakes::FakeTransferJob>(FakeFileTransfer::ftpGet(a, remote, local, maxBytes));
         job->done = remote != kHex || !hexNeverEnds;
         job->expected = remote == kHex ? hexAnnounced.value_or(job->expected) : job->expected;
         return job;

@@ -75,23 +75,25 @@ public:
     QString why;
 };
 
-// Writes the file the test prepared for a remote path, or fails the transfer when there is none.
+// Writes the file the test prepared for a remote path, or fails the transfer when there is none or
+// when it is larger than the limit the caller gave (writing nothing, as for a server that
+// announces its size).
 class FakeFileTransfer : public platform::FileTransfer {
 public:
     std::shared_ptr<platform::TransferJob> ftpGet(const platform::FtpAccount&, const QString& remotePath,
-                                                  const QString& localPath) override
+                                                  const QString& localPath, qint64 maxBytes) override
     {
-        return deliver(remotePath, localPath);
+        return deliver(remotePath, localPath, maxBytes);
     }
-    std::shared_ptr<platform::TransferJob> httpGet(const QString& url, const QString& localPath) override
+    std::shared_ptr<platform::TransferJob> httpGet(const QString& url, const QString& localPath, qint64 maxBytes) override
     {
-        return deliver(url, localPath);
+        return deliver(url, localPath, maxBytes);
     }
     QMap<QString, QByteArray> files; // remote path or URL -> content
     QStringList requests;
 
 private:
-    std::shared_ptr<platform::TransferJob> deliver(const QString& key, const QString& localPath);
+    std::shared_ptr<platform::TransferJob> deliver(const QString& key, const QString& localPath, qint64 maxBytes);
 };
 
 // A whole fake platform, ready to hand to the window or to a handler under test.

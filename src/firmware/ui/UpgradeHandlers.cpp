@@ -91,8 +91,15 @@ bool UpgradeHandlers::flashTika()
         return true;
     }
     const device::DeviceKind kind = tool_.session.kind().value_or(device::DeviceKind::TikaV1);
+    const QString caption = f.windowTitle();
     f.setWindowTitle(QStringLiteral("%1 V%2.%3 ----").arg(device::displayName(kind)).arg(device::kVersionMajor).arg(device::kVersionRevision));
-    if (tika_->run() == TikaFlash::Outcome::Flashed)
+    const TikaFlash::Outcome outcome = tika_->run();
+    if (outcome == TikaFlash::Outcome::Refused) {
+        // Nothing ran and the connection is as it was; the message box said why.
+        f.setWindowTitle(caption);
+        return true;
+    }
+    if (outcome == TikaFlash::Outcome::Flashed)
         f.statusLine->setText(QStringLiteral("The TIKA module was flashed and verified; connecting again."));
     tool_.connection().connectSelectedPort();
     return true;

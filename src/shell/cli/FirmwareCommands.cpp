@@ -185,8 +185,14 @@ int flashCommand(Context& c)
                                                                                      : Context::Answer::No, question));
     }
     // esptool verified what it wrote; the module's answer afterwards is the proof it starts.
-    if (flash.run(image) != firmware::TikaFlash::Outcome::Flashed)
+    switch (flash.run(image)) {
+    case firmware::TikaFlash::Outcome::Flashed:
+        break;
+    case firmware::TikaFlash::Outcome::Refused:
+        return stopped(c, host, kRefused);
+    default:
         return stopped(c, host, kDeviceFailure);
+    }
     return reportNewVersion(c, line, std::nullopt);
 }
 

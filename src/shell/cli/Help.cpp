@@ -130,7 +130,7 @@ QString subcommandHelp(const QString& subcommand)
                      "  --force           the QMR51 on --port COM<n> does not answer: upgrade it all the same\n"
                      "  --hex FILE        send this Intel HEX file instead of the server's\n"
                      "  --fw-version V    the version the HEX file holds (with --hex), e.g. 2.1.0.6\n"
-                     "  --ftp-host HOST, --ftp-user NAME  another firmware server\n"),
+                     "  --ftp-host HOST, --ftp-user NAME  another firmware server (ftps://HOST for TLS)\n"),
                  "  qmr51ctl upgrade --port COM3 --hex QMR51v2.hex --fw-version 2.1.0.6 --yes\n"
                  "  qmr51ctl upgrade --force --port COM3 --yes")},
         {QStringLiteral("flash"),
@@ -138,14 +138,16 @@ QString subcommandHelp(const QString& subcommand)
                  "Flashes a TIKA module through esptool as the window does: the module image DATA/TIKAv1.bin\n"
                  "or DATA/TIKAv2.bin of the program folder (fetched afresh from the module-image server\n"
                  "first), or the image given. esptool's progress is shown on a terminal; exit 1 when esptool\n"
-                 "fails. Afterwards the module is asked for its version, which is printed. --force flashes a\n"
-                 "module on --port that no longer answers, as the window's Force upgrade does; it asks first.",
+                 "fails. An image the module cannot boot (built for the other chip, cut short, damaged) is\n"
+                 "refused before esptool starts, with exit 4. Afterwards the module is asked for its version,\n"
+                 "which is printed. --force flashes a module on --port that no longer answers, as the window's\n"
+                 "Force upgrade does; it asks first.",
                  port() + QStringLiteral(
                      "  --image FILE      flash this application image instead\n"
                      "  --force           the module on --port COM<n> does not answer: flash it all the same\n"
                      "  --kind KIND       with --force: \"TIKA V1\" or \"TIKA V2\"\n"
                      "  --yes, -y         flash a module that does not answer without asking\n"
-                     "  --image-url URL   another module-image server\n"),
+                     "  --image-url URL   another module-image server (http:// or https://)\n"),
                  "  qmr51ctl flash --port /dev/ttyUSB0\n"
                  "  qmr51ctl flash --force --kind \"TIKA V2\" --port COM4 --yes")},
         {QStringLiteral("doctor"),

@@ -2,6 +2,7 @@
 // reconnect, the refresh timer and the forced-upgrade dialog.
 // The flows themselves are tested on a session in tests/firmware.
 #include "../UpgradeFakes.h"
+#include "EspImages.h"
 #include "ToolHarness.h"
 #include "firmware/ModuleImages.h"
 #include "firmware/ui/FrmForceUpgrade.h"
@@ -62,9 +63,18 @@ TEST(UpgradeWindow, TheForcedUpgradeDialogIsNonModalAndRunsTheBranchOfItsKindOnT
     auto& f = h.tool.frm;
     const QString folder = h.p.folder.path();
     ASSERT_TRUE(QDir(folder).mkpath("DATA") && writeFile(folder + "/esptools3", {}, true)
-                && writeFile(folder + "/DATA/TIKAv2.bin", "\xe9"));
+                && writeFile(folder + "/DATA/TIKAv2.bin", espimages::good(espimages::esp32)));
     h.p.ports.paths.insert(12, "/dev/ttyACM0");
     h.selectPort(12);
+    // First an ESP32 image for the TIKA V2: a message box says why, nothing runs, the caption stays.
+    const QString before = f.windowTitle();
+    h.upgrade.cmdForceUpgrade_Click();
+    h.upgrade.frmForceUpgrade()->optModuleType[2]->setChecked(true);
+    h.upgrade.frmForceUpgrade()->cmdStartUpgrade->click();
+    EXPECT_TRUE(h.p.dialogs.messages.value(0).contains("built for an ESP32, this module is an ESP32-S3") && f.windowTitle() == before
+                && h.p.programs.started.isEmpty() && h.p.port.opened.isEmpty());
+    ASSERT_TRUE(writeFile(folder + "/DATA/TIKAv2.bin", espimages::good(espimages::esp32s3)));
+
     h.upgrade.cmdForceUpgrade_Click();
     firmware::FrmForceUpgrade* dialog = h.upgrade.frmForceUpgrade();
     ASSERT_TRUE(dialog && dialog->isVisible() && !dialog->isModal());

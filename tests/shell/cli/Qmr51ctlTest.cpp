@@ -3,6 +3,7 @@
 // the CSV form, the settings rules, the upgrade's refusals of a file) is pinned by the core tests.
 #include "CtlHarness.h"
 #include "Bytes.h"
+#include "EspImages.h"
 #include <QFile>
 #include <QProcess>
 #include <csignal>
@@ -89,16 +90,22 @@ TEST(Qmr51ctl, InfoReadSetCounterAndFlashOnATika)
     ctl::play(h, {
         {{"upgrade"}, 4, "a TIKA module is flashed with qmr51ctl flash"},
         {{"flash"}, 4, "No module image"},
-        {{"flash"}, 1, "esptool ended with exit status 2", [&h] {
+        // Refused before esptool: an image for the other chip, given or in DATA/.
+        {{"flash", "--image", h.folder.filePath("v1.bin")}, 4, "built for an ESP32, this module is an ESP32-S3",
+         [&h] { writeFile(h.folder.filePath("v1.bin"), espimages::good(espimages::esp32)); }},
+        {{"flash", "--json"}, 4, "\"exitCode\":4}", [&h] {
              QDir(h.folder.path()).mkpath("DATA");
-             writeFile(h.folder.filePath("DATA/TIKAv2.bin"), "\xE9 image");
+             writeFile(h.folder.filePath("DATA/TIKAv2.bin"), espimages::good(espimages::esp32));
              writeFile(h.folder.filePath("esptools3"), {});
+         }},
+        {{"flash"}, 1, "esptool ended with exit status 2", [&h] {
+             writeFile(h.folder.filePath("DATA/TIKAv2.bin"), espimages::good(espimages::esp32s3));
              h.programs.nextRun.code = 2;
          }},
         {{"flash"}, 0, "COM2\tTIKA V2\t25.0.1.2\n", [&h] { h.programs.nextRun = {}; }},
     });
     EXPECT_TRUE(h.programs.started.size() == 2 && h.programs.started.last().arguments.join(' ').contains("PCOM2.sh"));
-    EXPECT_EQ(h.transfer.requests.size(), 4) << "both module images are fetched afresh for a flash, once DATA/ exists";
+    EXPECT_EQ(h.transfer.requests.size(), 6) << "both module images are fetched afresh for a flash, once DATA/ exists";
 
     // A module that no longer answers is flashed only when named by hand and confirmed.
     ctl::play(h, {
