@@ -20,7 +20,9 @@
 #include <QScreen>
 #include <QToolButton>
 #include <gtest/gtest.h>
+#include <csignal>
 #include <ranges>
+#include <sys/resource.h>
 
 using fakes::bytes;
 
@@ -205,6 +207,22 @@ TEST(WindowFlows, DebugLogReadAppendsAndSaveWritesTheBytesAndCrLf)
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     EXPECT_EQ(saved.readAll(), QByteArray("P1 ok CRC \xE9\r\n"));
     EXPECT_EQ(h.p.programs.opened, QStringList{file});
+
+    // The disk fills up after 4 bytes (a file-size limit does it for this process): the log saved
+    // before stays whole, the user is told, and nothing is opened.
+    rlimit size{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &size), 0);
+    const rlimit full{4, size.rlim_max};
+    const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails instead of ending the test
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &full), 0);
+    h.f.cmdSaveDebugLog->click();
+    ::setrlimit(RLIMIT_FSIZE, &size);
+    std::signal(SIGXFSZ, oldSignal);
+    QFile again(file);
+    ASSERT_TRUE(again.open(QIODevice::ReadOnly));
+    EXPECT_EQ(again.readAll(), QByteArray("P1 ok CRC \xE9\r\n"));
+    EXPECT_EQ(h.p.programs.opened.size(), 1);
+    EXPECT_TRUE(!h.p.dialogs.messages.isEmpty() && h.p.dialogs.messages.last().startsWith("The debug log could not be saved as")) << h.p.dialogs.messages.join('|').toStdString();
 }
 
 // The port's own words, and a screen reader hears the note, not only the line's name.
