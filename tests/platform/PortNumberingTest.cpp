@@ -1,10 +1,14 @@
 // Numbers, order and descriptions of the listed ports, then the real ports folder with a simulated
-// device behind a pseudo-terminal.
+// device behind a pseudo-terminal, and what a demo may touch there.
+#include "FakePlatform.h"
+#include "platform/DemoLinks.h"
 #include "platform/PortNumbering.h"
 #include "platform/SystemPortListing.h"
 #include "sim/Simulator.h"
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -66,4 +70,60 @@ TEST(SystemPortListing, ALinkToADeviceIsItsPortAndTheFolderIsReadAgainOnEveryCal
     EXPECT_EQ(listing.devicePath(10), QString());
     ASSERT_TRUE(QFile::remove(ports + "COM7"));
     EXPECT_EQ(listing.devicePath(7), QString());
+}
+
+// What a demo leaves and what a user makes in ports/: only a link whose note names a process that
+// is gone and that leads to a pseudo-terminal is skipped by the listing and removed.
+TEST(DemoLinks, OnlyALeftoverIsSkippedAndRemovedAndADemoTakesNoNumberAnEntryHolds)
+{
+    sim::Simulator terminal{sim::DeviceProfile::defaults(sim::DeviceKind::TikaV1)}; // someone's pseudo-terminal
+    ASSERT_TRUE(terminal.start()) << qPrintable(terminal.error());
+    QProcess ended;
+    ended.start("true");
+    ASSERT_TRUE(ended.waitForStarted());
+    const QByteArray gone = QByteArray::number(ended.processId());
+    ASSERT_TRUE(ended.waitForFinished());
+    const QByteArray alive = QByteArray::number(QCoreApplication::applicationPid());
+    const QString pts = terminal.devicePath();
+
+    // listed: a port search offers it; the clean-up removes the link when it is a leftover and
+    // keeps the note only while its process runs or it names none.
+    struct Case { int com; QString target; QByteArray note; bool listed; bool leftover; bool noteKept; };
+    const Case cases[] = {
+        {201, pts, gone, false, true, false},
+        {202, "/dev/pts/999999", gone, false, true, false}, // its terminal closed since
+        {203, pts, alive, true, false, true},               // a demo that still runs
+        {204, "/dev/null", gone, true, false, false},       // the user put a device in its place
+        {205, pts, {}, true, false, false},                 // no note: the user's
+        {206, pts, "not a process", true, false, true},
+        {207, "/dev/serial/by-id/usb-FTDI-unplugged", {}, false, false, false},
+    };
+    QTemporaryDir programFolder;
+    const QString ports = programFolder.path() + "/ports/";
+    ASSERT_TRUE(QDir(programFolder.path()).mkpath("ports"));
+    for (const Case& c : cases) {
+        const QString link = ports + QStringLiteral("COM%1").arg(c.com);
+        ASSERT_TRUE(QFile::link(c.target, link));
+        if (!c.note.isEmpty()) {
+            QFile note(link + ".demo");
+            ASSERT_TRUE(note.open(QIODevice::WriteOnly) && note.write(c.note) == c.note.size());
+        }
+    }
+    platform::SystemPortListing listing{programFolder.path()};
+    for (const Case& c : cases)
+        EXPECT_EQ(listing.devicePath(c.com).isEmpty(), !c.listed) << c.com;
+
+    EXPECT_EQ(platform::removeLeftoverDemoLinks(programFolder.path()), 2);
+    for (const Case& c : cases) {
+        const QFileInfo link(ports + QStringLiteral("COM%1").arg(c.com));
+        EXPECT_EQ(link.isSymLink() ? link.symLinkTarget() : QString(), c.leftover ? QString() : c.target) << c.com;
+        EXPECT_EQ(QFileInfo::exists(link.filePath() + ".demo"), c.noteKept) << c.com;
+    }
+
+    // A demo passes over a dangling link, a note without its link, and every port the machine has.
+    fakes::FakePortListing machine;
+    machine.add(4);
+    ASSERT_TRUE(QFile::link("/dev/serial/by-id/usb-FTDI-unplugged", ports + "COM1") && QFile::link("/dev/null", ports + "COM2"));
+    ASSERT_TRUE(platform::writeDemoNote(ports + "COM3", 1));
+    EXPECT_EQ(platform::freeDemoPortNumber(programFolder.path(), machine), 5);
 }

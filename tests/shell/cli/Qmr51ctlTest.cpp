@@ -3,8 +3,11 @@
 // the CSV form, the settings rules, the upgrade's refusals of a file) is pinned by the core tests.
 #include "CtlHarness.h"
 #include "Bytes.h"
+#include "platform/DemoLinks.h"
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <csignal>
 
 using ctl::Ctl;
@@ -20,9 +23,22 @@ void writeFile(const QString& path, const QByteArray& content)
     f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
 }
 
+// The number of a process that has ended.
+qint64 endedProcess()
+{
+    QProcess p;
+    p.start("true");
+    const qint64 pid = p.waitForStarted() ? p.processId() : 0;
+    p.waitForFinished();
+    return pid;
+}
+
 TEST(Qmr51ctl, CommandLinesScanAndTheChoiceOfPort)
 {
     Ctl h;
+    // A killed demo's link, to a pseudo-terminal that is someone else's by now: never asked, and gone.
+    sim::Simulator* stranger = h.add(4, DeviceKind::Qmr51);
+    ASSERT_TRUE(stranger && platform::writeDemoNote(h.folder.filePath("ports/COM4"), endedProcess()));
     ctl::play(h, {
         {{"--help"}, 0, "4  refused input"},
         {{"help", "flash"}, 0, "qmr51ctl flash --port /dev/ttyUSB0"},
@@ -30,6 +46,8 @@ TEST(Qmr51ctl, CommandLinesScanAndTheChoiceOfPort)
         {{"info", "--port", "LPT1"}, 2, "--port takes COM1 ... COM255"},
         {{"scan"}, 3, "No COM interfaces found"},
     });
+    EXPECT_TRUE(stranger->receivedFrames().isEmpty());
+    EXPECT_FALSE(QFileInfo(h.folder.filePath("ports/COM4")).isSymLink());
     sim::Simulator* mute = h.add(5, DeviceKind::TikaV1);
     ASSERT_TRUE(mute);
     ctl::misbehave(*mute, &sim::Misbehaviour::silent);
