@@ -118,7 +118,10 @@ TEST(Qmr51ctl, InfoReadSetCounterAndFlashOnATika)
     EXPECT_TRUE(h.programs.started.size() == 2 && h.programs.started.last().arguments.join(' ').contains("PCOM2.sh"));
     EXPECT_EQ(h.transfer.requests.size(), 4) << "both module images are fetched afresh for a flash, once DATA/ exists";
 
+    // A serial number that would clear the screen shows its bytes instead.
+    tika->changeProfile([](sim::DeviceProfile& d) { d.serial = "22M\x1b[2J4"; });
     ctl::play(h, {
+        {{"info"}, 0, "serial          22M\\x1b[2J4\n"},
         {{"set", "modbus=n/a"}, 1, "Settings error", [tika] { ctl::misbehave(*tika, &sim::Misbehaviour::refuseAcknowledgement); }},
         // A device that stops answering in the middle makes the read a failure.
         {{"read", "--count", "3"}, 1, "No readings came back (status 252).", [&h, tika] {
@@ -144,6 +147,10 @@ TEST(Qmr51ctl, LogAndUpgradeOnAQmr51)
     qmr->changeProfile([&log](sim::DeviceProfile& d) { d.debugLog = log; });
     ASSERT_EQ(h.run({"log"}), 0);
     EXPECT_EQ(h.console.stdOut, log + "\r\n") << "byte for byte as the window saves it";
+    h.console.outTerminal = true;
+    ASSERT_EQ(h.run({"log"}), 0);
+    EXPECT_EQ(h.console.stdOut, "ok\\x00\\xff*#\\r\n") << "a terminal sees the bytes, not what they would do";
+    h.console.outTerminal = false;
     ctl::play(h, {{{"log", "-o", h.folder.filePath("log.txt")}, 0, h.folder.filePath("log.txt")}});
     QFile saved(h.folder.filePath("log.txt"));
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
