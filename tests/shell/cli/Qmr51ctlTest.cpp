@@ -221,4 +221,27 @@ TEST(Qmr51ctl, DoctorNamesEachProblemOfTheMachineWithItsFix)
     }
 }
 
+// A simulated device serves its pseudo-terminal from the master end and keeps the line's end open
+// too: that is the device, not a program in the way. A program that opened the line is.
+TEST(Qmr51ctl, DoctorTakesTheProgramAtTheOtherEndOfAPseudoTerminalForTheDevice)
+{
+    QTemporaryDir folder;
+    QProcess device;
+    device.start(QStringLiteral(QMR_BINARY_DIR "/sim/qmr51-sim"), {"--kind", "tika2", "--folder", folder.path(), "--com", "3"});
+    ASSERT_TRUE(device.waitForStarted(30000) && device.waitForReadyRead(30000)) << device.readAllStandardError().toStdString();
+    const QString pts = QString::fromLatin1(device.readLine().trimmed());
+    const QList<platform::NumberedPort> ports{{3, pts, {}}};
+    EXPECT_EQ(shell::cli::readSystemFacts(folder.path(), ports).holders.size(), 0);
+
+    QProcess reader;
+    reader.setStandardInputFile(pts);
+    reader.start("sleep", {"60"});
+    ASSERT_TRUE(reader.waitForStarted());
+    const auto holders = shell::cli::readSystemFacts(folder.path(), ports).holders;
+    EXPECT_TRUE(holders.size() == 1 && holders.first().pid == reader.processId() && holders.first().program == "sleep");
+    reader.kill();
+    device.terminate();
+    EXPECT_TRUE(reader.waitForFinished() && device.waitForFinished());
+}
+
 } // namespace
