@@ -8,7 +8,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -49,81 +48,50 @@ TEST(LinkName, OnlyComAndAPlainNumberUpTo255)
         EXPECT_EQ(platform::portNumberOfLinkName(name), number) << name;
 }
 
-// Only a link to a character device is a port: one that leads nowhere or a plain file is not.
-TEST(SystemPortListing, ALinkToADeviceIsItsPortAndTheFolderIsReadAgainOnEveryCall)
-{
-    sim::Simulator device{sim::DeviceProfile::defaults(sim::DeviceKind::TikaV1)};
-    ASSERT_TRUE(device.start()) << qPrintable(device.error());
-    QTemporaryDir programFolder;
-    ASSERT_TRUE(QDir(programFolder.path()).mkpath("ports"));
-    const QString ports = programFolder.path() + "/ports/";
-    platform::SystemPortListing listing{programFolder.path()};
-
-    ASSERT_TRUE(QFile::link(device.devicePath(), ports + "COM7"));
-    ASSERT_TRUE(QFile::link("/dev/qmr51-nothing-here", ports + "COM9"));
-    QFile plain(ports + "COM10");
-    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
-    plain.close();
-
-    EXPECT_EQ(listing.devicePath(7), device.devicePath());
-    EXPECT_EQ(listing.devicePath(9), QString());
-    EXPECT_EQ(listing.devicePath(10), QString());
-    ASSERT_TRUE(QFile::remove(ports + "COM7"));
-    EXPECT_EQ(listing.devicePath(7), QString());
-}
-
-// What a demo leaves and what a user makes in ports/: only a link whose note names a process that
-// is gone and that leads to a pseudo-terminal is skipped by the listing and removed.
-TEST(DemoLinks, OnlyALeftoverIsSkippedAndRemovedAndADemoTakesNoNumberAnEntryHolds)
+// Only a link to a character device is a port: one that leads nowhere or to a plain file is not.
+// A demo's leftover (its note names a process that is gone, and it leads to a pseudo-terminal) is
+// no port either, and it is the only entry the clean-up removes. A demo takes no number an entry holds.
+TEST(SystemPortListing, ALinkToADeviceIsItsPortButADemosLeftoverIsNeitherListedNorLeft)
 {
     sim::Simulator terminal{sim::DeviceProfile::defaults(sim::DeviceKind::TikaV1)}; // someone's pseudo-terminal
     ASSERT_TRUE(terminal.start()) << qPrintable(terminal.error());
-    QProcess ended;
-    ended.start("true");
-    ASSERT_TRUE(ended.waitForStarted());
-    const QByteArray gone = QByteArray::number(ended.processId());
-    ASSERT_TRUE(ended.waitForFinished());
-    const QByteArray alive = QByteArray::number(QCoreApplication::applicationPid());
     const QString pts = terminal.devicePath();
-
-    // listed: a port search offers it; the clean-up removes the link when it is a leftover and
-    // keeps the note only while its process runs or it names none.
-    struct Case { int com; QString target; QByteArray note; bool listed; bool leftover; bool noteKept; };
+    const qint64 gone = 2147483647; // above every process number the system gives
+    const qint64 alive = QCoreApplication::applicationPid();
+    struct Case { int com; QString target; qint64 notedProcess; bool listed; bool leftover; }; // 0: no note
     const Case cases[] = {
-        {201, pts, gone, false, true, false},
-        {202, "/dev/pts/999999", gone, false, true, false}, // its terminal closed since
-        {203, pts, alive, true, false, true},               // a demo that still runs
-        {204, "/dev/null", gone, true, false, false},       // the user put a device in its place
-        {205, pts, {}, true, false, false},                 // no note: the user's
-        {206, pts, "not a process", true, false, true},
-        {207, "/dev/serial/by-id/usb-FTDI-unplugged", {}, false, false, false},
+        {201, pts, gone, false, true},
+        {202, "/dev/pts/999999", gone, false, true}, // its terminal closed since
+        {203, pts, alive, true, false},              // a demo that still runs
+        {204, "/dev/null", gone, true, false},       // the user put a device in its place
+        {205, pts, 0, true, false},                  // the user's
+        {206, "/dev/serial/by-id/usb-FTDI-unplugged", 0, false, false},
+        {207, "/etc/passwd", 0, false, false},
     };
     QTemporaryDir programFolder;
     const QString ports = programFolder.path() + "/ports/";
     ASSERT_TRUE(QDir(programFolder.path()).mkpath("ports"));
     for (const Case& c : cases) {
-        const QString link = ports + QStringLiteral("COM%1").arg(c.com);
-        ASSERT_TRUE(QFile::link(c.target, link));
-        if (!c.note.isEmpty()) {
-            QFile note(link + ".demo");
-            ASSERT_TRUE(note.open(QIODevice::WriteOnly) && note.write(c.note) == c.note.size());
-        }
+        ASSERT_TRUE(QFile::link(c.target, ports + QStringLiteral("COM%1").arg(c.com)));
+        ASSERT_TRUE(c.notedProcess == 0 || platform::writeDemoNote(ports + QStringLiteral("COM%1").arg(c.com), c.notedProcess));
     }
     platform::SystemPortListing listing{programFolder.path()};
     for (const Case& c : cases)
-        EXPECT_EQ(listing.devicePath(c.com).isEmpty(), !c.listed) << c.com;
+        EXPECT_EQ(listing.devicePath(c.com), c.listed ? c.target : QString()) << c.com;
 
     EXPECT_EQ(platform::removeLeftoverDemoLinks(programFolder.path()), 2);
     for (const Case& c : cases) {
         const QFileInfo link(ports + QStringLiteral("COM%1").arg(c.com));
         EXPECT_EQ(link.isSymLink() ? link.symLinkTarget() : QString(), c.leftover ? QString() : c.target) << c.com;
-        EXPECT_EQ(QFileInfo::exists(link.filePath() + ".demo"), c.noteKept) << c.com;
+        EXPECT_EQ(QFileInfo::exists(link.filePath() + ".demo"), c.notedProcess == alive) << "the note of a process that is gone goes";
     }
+    ASSERT_TRUE(QFile::remove(ports + "COM205"));
+    EXPECT_EQ(listing.devicePath(205), QString()) << "the folder is read again on every call";
 
     // A demo passes over a dangling link, a note without its link, and every port the machine has.
     fakes::FakePortListing machine;
     machine.add(4);
     ASSERT_TRUE(QFile::link("/dev/serial/by-id/usb-FTDI-unplugged", ports + "COM1") && QFile::link("/dev/null", ports + "COM2"));
-    ASSERT_TRUE(platform::writeDemoNote(ports + "COM3", 1));
+    ASSERT_TRUE(platform::writeDemoNote(ports + "COM3", alive));
     EXPECT_EQ(platform::freeDemoPortNumber(programFolder.path(), machine), 5);
 }

@@ -1,13 +1,10 @@
 #include "shell/TerminalText.h"
 #include <gtest/gtest.h>
 
-namespace {
-
-using shell::LineFeeds;
-
 // What a device's bytes look like on a terminal: printable ASCII as it is, everything else escaped.
 TEST(EscapedForTerminal, ShowsEveryByteButPrintableAsciiAsAnEscape)
 {
+    using shell::LineFeeds;
     struct Case { QByteArray bytes; LineFeeds lineFeeds; QByteArray shown; };
     const Case cases[] = {
         {"22M01234", LineFeeds::Escaped, "22M01234"},
@@ -20,5 +17,3 @@ TEST(EscapedForTerminal, ShowsEveryByteButPrintableAsciiAsAnEscape)
     for (const Case& c : cases)
         EXPECT_EQ(shell::escapedForTerminal(c.bytes, c.lineFeeds), c.shown) << c.bytes.toHex().constData();
 }
-
-} // namespace

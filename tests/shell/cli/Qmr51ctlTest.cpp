@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <csignal>
 
 using ctl::Ctl;
@@ -23,26 +22,17 @@ void writeFile(const QString& path, const QByteArray& content)
     f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
 }
 
-// The number of a process that has ended.
-qint64 endedProcess()
-{
-    QProcess p;
-    p.start("true");
-    const qint64 pid = p.waitForStarted() ? p.processId() : 0;
-    p.waitForFinished();
-    return pid;
-}
-
 TEST(Qmr51ctl, CommandLinesScanAndTheChoiceOfPort)
 {
     Ctl h;
     // A killed demo's link, to a pseudo-terminal that is someone else's by now: never asked, and gone.
     sim::Simulator* stranger = h.add(4, DeviceKind::Qmr51);
-    ASSERT_TRUE(stranger && platform::writeDemoNote(h.folder.filePath("ports/COM4"), endedProcess()));
+    ASSERT_TRUE(stranger && platform::writeDemoNote(h.folder.filePath("ports/COM4"), 2147483647)); // no such process
     ctl::play(h, {
         {{"--help"}, 0, "4  refused input"},
         {{"help", "flash"}, 0, "qmr51ctl flash --port /dev/ttyUSB0"},
         {{"frobnicate"}, 2, "unknown subcommand frobnicate"},
+        {{"scan", "--json=no"}, 2, "--json takes no value"},
         {{"info", "--port", "LPT1"}, 2, "--port takes COM1 ... COM255"},
         {{"scan"}, 3, "No COM interfaces found"},
     });
@@ -151,7 +141,7 @@ TEST(Qmr51ctl, LogAndUpgradeOnAQmr51)
     ASSERT_EQ(h.run({"log"}), 0);
     EXPECT_EQ(h.console.stdOut, "ok\\x00\\xff*#\\r\n") << "a terminal sees the bytes, not what they would do";
     h.console.outTerminal = false;
-    ctl::play(h, {{{"log", "-o", h.folder.filePath("log.txt")}, 0, h.folder.filePath("log.txt")}});
+    ctl::play(h, {{{"log", "-o=" + h.folder.filePath("log.txt")}, 0, h.folder.filePath("log.txt")}});
     QFile saved(h.folder.filePath("log.txt"));
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     EXPECT_EQ(saved.readAll(), log + "\r\n");
@@ -225,19 +215,17 @@ TEST(Qmr51ctl, DoctorNamesEachProblemOfTheMachineWithItsFix)
 // too: that is the device, not a program in the way. A program that opened the line is.
 TEST(Qmr51ctl, DoctorTakesTheProgramAtTheOtherEndOfAPseudoTerminalForTheDevice)
 {
-    QTemporaryDir folder;
     QProcess device;
-    device.start(QStringLiteral(QMR_BINARY_DIR "/sim/qmr51-sim"), {"--kind", "tika2", "--folder", folder.path(), "--com", "3"});
-    ASSERT_TRUE(device.waitForStarted(30000) && device.waitForReadyRead(30000)) << device.readAllStandardError().toStdString();
+    device.start(QStringLiteral(QMR_BINARY_DIR "/sim/qmr51-sim"), {"--kind", "tika2"}); // prints its /dev/pts/N
+    ASSERT_TRUE(device.waitForReadyRead(30000)) << device.readAllStandardError().toStdString();
     const QString pts = QString::fromLatin1(device.readLine().trimmed());
     const QList<platform::NumberedPort> ports{{3, pts, {}}};
-    EXPECT_EQ(shell::cli::readSystemFacts(folder.path(), ports).holders.size(), 0);
-
+    EXPECT_EQ(shell::cli::readSystemFacts(QDir::tempPath(), ports).holders.size(), 0);
     QProcess reader;
     reader.setStandardInputFile(pts);
     reader.start("sleep", {"60"});
     ASSERT_TRUE(reader.waitForStarted());
-    const auto holders = shell::cli::readSystemFacts(folder.path(), ports).holders;
+    const auto holders = shell::cli::readSystemFacts(QDir::tempPath(), ports).holders;
     EXPECT_TRUE(holders.size() == 1 && holders.first().pid == reader.processId() && holders.first().program == "sleep");
     reader.kill();
     device.terminate();

@@ -208,12 +208,12 @@ TEST(WindowFlows, DebugLogReadAppendsAndSaveWritesTheBytesAndCrLf)
     EXPECT_EQ(saved.readAll(), QByteArray("P1 ok CRC \xE9\r\n"));
     EXPECT_EQ(h.p.programs.opened, QStringList{file});
 
-    // The disk fills up after 4 bytes (a file-size limit does it for this process): the log saved
-    // before stays whole, the user is told, and nothing is opened.
+    // The disk fills up after 4 bytes (a file-size limit on this process; a write past it fails
+    // instead of raising SIGXFSZ): the log saved before stays whole, and nothing is opened.
     rlimit size{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &size), 0);
     const rlimit full{4, size.rlim_max};
-    const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails instead of ending the test
+    const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &full), 0);
     h.f.cmdSaveDebugLog->click();
     ::setrlimit(RLIMIT_FSIZE, &size);
