@@ -42,7 +42,8 @@ struct ToolRun {
         int n = 1;
         while (!machine.devicePath(n).isEmpty())
             ++n;
-        return QFile::link(kUnplugged, folder.filePath(QStringLiteral("ports/COM%1").arg(n))) ? QStringLiteral("COM%1").arg(n) : "";
+        const QString name = QStringLiteral("COM%1").arg(n);
+        return QFile::link(kUnplugged, folder.filePath("ports/" + name)) ? name : QString();
     }
     // Starts the tool; a demo until its link is there (the window is up and connected).
     bool start(bool demo)

@@ -72,8 +72,8 @@ TEST(SystemPortListing, ALinkToADeviceIsItsPortButADemosLeftoverIsNeitherListedN
     const QString ports = programFolder.path() + "/ports/";
     ASSERT_TRUE(QDir(programFolder.path()).mkpath("ports"));
     for (const Case& c : cases) {
-        ASSERT_TRUE(QFile::link(c.target, ports + QStringLiteral("COM%1").arg(c.com)));
-        ASSERT_TRUE(c.notedProcess == 0 || platform::writeDemoNote(ports + QStringLiteral("COM%1").arg(c.com), c.notedProcess));
+        const QString link = ports + QStringLiteral("COM%1").arg(c.com);
+        ASSERT_TRUE(QFile::link(c.target, link) && (c.notedProcess == 0 || platform::writeDemoNote(link, c.notedProcess)));
     }
     platform::SystemPortListing listing{programFolder.path()};
     for (const Case& c : cases)
@@ -83,7 +83,7 @@ TEST(SystemPortListing, ALinkToADeviceIsItsPortButADemosLeftoverIsNeitherListedN
     for (const Case& c : cases) {
         const QFileInfo link(ports + QStringLiteral("COM%1").arg(c.com));
         EXPECT_EQ(link.isSymLink() ? link.symLinkTarget() : QString(), c.leftover ? QString() : c.target) << c.com;
-        EXPECT_EQ(QFileInfo::exists(link.filePath() + ".demo"), c.notedProcess == alive) << "the note of a process that is gone goes";
+        EXPECT_EQ(QFileInfo::exists(link.filePath() + ".demo"), c.notedProcess == alive) << c.com; // the note of a gone one goes
     }
     ASSERT_TRUE(QFile::remove(ports + "COM205"));
     EXPECT_EQ(listing.devicePath(205), QString()) << "the folder is read again on every call";
@@ -91,7 +91,8 @@ TEST(SystemPortListing, ALinkToADeviceIsItsPortButADemosLeftoverIsNeitherListedN
     // A demo passes over a dangling link, a note without its link, and every port the machine has.
     fakes::FakePortListing machine;
     machine.add(4);
-    ASSERT_TRUE(QFile::link("/dev/serial/by-id/usb-FTDI-unplugged", ports + "COM1") && QFile::link("/dev/null", ports + "COM2"));
+    ASSERT_TRUE(QFile::link("/dev/serial/by-id/usb-FTDI-unplugged", ports + "COM1"));
+    ASSERT_TRUE(QFile::link("/dev/null", ports + "COM2"));
     ASSERT_TRUE(platform::writeDemoNote(ports + "COM3", alive));
     EXPECT_EQ(platform::freeDemoPortNumber(programFolder.path(), machine), 5);
 }

@@ -49,7 +49,8 @@ int scanCommand(Context& c)
         devices.append(identityJson(s.port.portNumber, s.port.devicePath, id.kind, id.serial, id.fwVersion));
         // A serial number with a tab or a line break in it must not shift the columns.
         text += QStringLiteral("COM%1\t%2\t%3\t").arg(s.port.portNumber).arg(s.port.devicePath, device::displayName(id.kind)).toUtf8()
-            + escapedForTerminal(id.serial, LineFeeds::Escaped) + '\t' + device::versionText(id.fwVersion).toUtf8() + '\n';
+            + escapedForTerminal(id.serial, LineFeeds::Escaped) + '\t' + device::versionText(id.fwVersion).toUtf8()
+            + '\n';
     }
     if (devices.isEmpty())
         return c.fail(kNoDevice, QStringLiteral("No QMR51 or TIKA found"));
@@ -81,8 +82,8 @@ int infoCommand(Context& c)
         return kSuccess;
     }
     QByteArray text = "port            " + line.portName().toUtf8() + "\nkind            "
-        + device::displayName(kind).toUtf8() + "\nserial          " + escapedForTerminal(s.serial(), LineFeeds::Escaped) + "\nfirmware        "
-        + device::versionText(s.firmware()).toUtf8() + '\n';
+        + device::displayName(kind).toUtf8() + "\nserial          " + escapedForTerminal(s.serial(), LineFeeds::Escaped)
+        + "\nfirmware        " + device::versionText(s.firmware()).toUtf8() + '\n';
     for (const SettingKey& key : keys)
         text += key.name.leftJustified(16).toUtf8() + settingInWords(key, record, kind).toUtf8() + '\n';
     c.env.console.out(text);
@@ -109,8 +110,8 @@ int logCommand(Context& c)
     if (file.isEmpty()) {
         if (c.options.json)
             c.printJson({{QStringLiteral("log"), diagnostics::logBytesToText(content)}, {QStringLiteral("bytes"), content.size()}});
-        else if (c.env.console.outIsTerminal())
-            c.env.console.out(escapedForTerminal(content, LineFeeds::Kept)); // the bytes themselves go to a file or pipe
+        else if (c.env.console.outIsTerminal()) // a file or a pipe gets the bytes themselves
+            c.env.console.out(escapedForTerminal(content, LineFeeds::Kept));
         else
             c.env.console.out(content);
         return kSuccess;

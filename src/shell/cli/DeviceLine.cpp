@@ -24,8 +24,9 @@ int DeviceLine::resolvePort()
             if (!s.identification.deviceFound)
                 continue;
             portNumber_ = s.port.portNumber;
+            const QByteArray serial = escapedForTerminal(s.identification.serial, LineFeeds::Escaped);
             found.append(QStringLiteral("COM%1 (%2 %3)").arg(s.port.portNumber)
-                             .arg(device::displayName(s.identification.kind), QString::fromLatin1(escapedForTerminal(s.identification.serial, LineFeeds::Escaped))));
+                             .arg(device::displayName(s.identification.kind), QString::fromLatin1(serial)));
         }
         if (found.isEmpty())
             return c_.fail(kNoDevice, QStringLiteral("No QMR51 or TIKA found"));

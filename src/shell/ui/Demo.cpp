@@ -38,8 +38,9 @@ bool Demo::start()
     // The note before the link: a link without one would pass for the user's and outlive a crash.
     const bool noted = device->start() && platform::writeDemoNote(linkPath(), QCoreApplication::applicationPid());
     if (!noted || !device->linkAs(linkPath())) {
-        const QString why = device->error().isEmpty() ? platform::demoNotePath(linkPath()) + QStringLiteral(" cannot be written")
-                                                      : device->error();
+        const QString why = device->error().isEmpty()
+            ? platform::demoNotePath(linkPath()) + QStringLiteral(" cannot be written")
+            : device->error();
         status.setText(QStringLiteral("Demo: the simulated device could not be started: ") + why);
         if (noted)
             QFile::remove(platform::demoNotePath(linkPath()));

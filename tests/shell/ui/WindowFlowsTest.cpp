@@ -222,7 +222,8 @@ TEST(WindowFlows, DebugLogReadAppendsAndSaveWritesTheBytesAndCrLf)
     ASSERT_TRUE(again.open(QIODevice::ReadOnly));
     EXPECT_EQ(again.readAll(), QByteArray("P1 ok CRC \xE9\r\n"));
     EXPECT_EQ(h.p.programs.opened.size(), 1);
-    EXPECT_TRUE(!h.p.dialogs.messages.isEmpty() && h.p.dialogs.messages.last().startsWith("The debug log could not be saved as")) << h.p.dialogs.messages.join('|').toStdString();
+    const QStringList& told = h.p.dialogs.messages;
+    EXPECT_TRUE(!told.isEmpty() && told.last().startsWith("The debug log could not be saved as")) << told.join('|').toStdString();
 }
 
 // The port's own words, and a screen reader hears the note, not only the line's name.
