@@ -7,8 +7,9 @@
 #     (bash scripts/run.sh --version, headless) and the Debian package (bash scripts/package.sh);
 #  2. makes a second minimal root, installs that .deb with apt-get, and starts the installed tool on
 #     an X display (Xvfb) far enough to answer --version, proving the package's dependencies.
-# Prints each step and what failed. Needs root and Debian's package archive; takes about as long as
-# two full builds and one run of the test command.
+# Prints each step and what failed. Needs root and the Debian 12 package sources this machine's apt
+# uses (its mirror, proxy or local archive, as /etc/apt/sources.list and sources.list.d/ name them);
+# takes about as long as two full builds and one run of the test command.
 #   sudo bash scripts/check-fresh-install.sh [WORK_DIR]      (default /var/tmp/qmr51-fresh)
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
@@ -16,9 +17,16 @@ work="${1:-/var/tmp/qmr51-fresh}"
 [ "$(id -u)" -eq 0 ] || { echo "check-fresh-install: run as root (it makes and enters Debian roots)" >&2; exit 2; }
 command -v mmdebstrap >/dev/null || { apt-get update -qq; DEBIAN_FRONTEND=noninteractive apt-get install -y -qq mmdebstrap; }
 
-mirrors=("deb http://deb.debian.org/debian bookworm main"
-         "deb http://deb.debian.org/debian bookworm-updates main"
-         "deb http://deb.debian.org/debian-security bookworm-security main")
+# The roots get their packages where this machine gets its own: every sources file apt reads here
+# (one-line .list or deb822 .sources; apt ignores other names, and so does this), as it is.
+mirrors=()
+for file in /etc/apt/sources.list /etc/apt/sources.list.d/*.list /etc/apt/sources.list.d/*.sources; do
+  if [ -f "$file" ] && grep -qE '^[[:space:]]*(deb|Types:)' "$file"; then mirrors+=("$file"); fi
+done
+[ "${#mirrors[@]}" -gt 0 ] || {
+  echo "check-fresh-install: apt on this machine names no package source (/etc/apt/sources.list, /etc/apt/sources.list.d/)" >&2
+  exit 2
+}
 mounted=()
 cleanup() {
   local m

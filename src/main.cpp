@@ -1,4 +1,5 @@
 #include "platform/CurlTransfer.h"
+#include "platform/DemoLinks.h"
 #include "platform/ProgramFolder.h"
 #include "platform/QtClock.h"
 #include "platform/ui/QtDialogs.h"
@@ -56,7 +57,7 @@ int main(int argc, char** argv)
     platform::Services services{port, ports, clock, pump, dialogs, transfer, programs, folder, servers};
 
     // A demo that was killed left its port link behind; it leads to a stranger's terminal now.
-    shell::Demo::removeLeftovers(folder);
+    platform::removeLeftoverDemoLinks(folder);
     shell::Tool tool(services);
     dialogs.setParentWindow(&tool.frm);
     tool.Form_Load();

@@ -1,4 +1,5 @@
 #include "platform/SystemPortListing.h"
+#include "platform/DemoLinks.h"
 #include <QDir>
 #include <QFileInfo>
 #include <QSerialPortInfo>
@@ -43,7 +44,8 @@ QList<PortLink> SystemPortListing::readLinks() const
     const QStringList names = folder.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
     for (const QString& name : names) {
         const int number = portNumberOfLinkName(name);
-        if (number == 0)
+        // A killed demo's link may lead to someone's terminal by now: never offered, never opened.
+        if (number == 0 || isLeftoverDemoLink(folder.filePath(name)))
             continue;
         const QString target = QFileInfo(folder.filePath(name)).canonicalFilePath();
         links.append({number, target, !target.isEmpty() && isCharacterDevice(target)});

@@ -6,9 +6,9 @@
 namespace platform {
 
 // The machine's serial ports, numbered as PortNumbering describes: the links COM<n> in
-// <programFolder>/ports and the devices Qt's serial-port listing reports. Both are read afresh
-// on every call, so a link made or removed while the tool runs (or an adapter plugged in) shows
-// at the next port search.
+// <programFolder>/ports (but for a demo's leftover links, see DemoLinks.h) and the devices Qt's
+// serial-port listing reports. Both are read afresh on every call, so a link made or removed while
+// the tool runs (or an adapter plugged in) shows at the next port search.
 class SystemPortListing : public PortListing {
 public:
     explicit SystemPortListing(QString programFolder);

@@ -1,8 +1,11 @@
 // Numbers, order and descriptions of the listed ports, then the real ports folder with a simulated
-// device behind a pseudo-terminal.
+// device behind a pseudo-terminal, and what a demo may touch there.
+#include "FakePlatform.h"
+#include "platform/DemoLinks.h"
 #include "platform/PortNumbering.h"
 #include "platform/SystemPortListing.h"
 #include "sim/Simulator.h"
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -45,25 +48,51 @@ TEST(LinkName, OnlyComAndAPlainNumberUpTo255)
         EXPECT_EQ(platform::portNumberOfLinkName(name), number) << name;
 }
 
-// Only a link to a character device is a port: one that leads nowhere or a plain file is not.
-TEST(SystemPortListing, ALinkToADeviceIsItsPortAndTheFolderIsReadAgainOnEveryCall)
+// Only a link to a character device is a port: one that leads nowhere or to a plain file is not.
+// A demo's leftover (its note names a process that is gone, and it leads to a pseudo-terminal) is
+// no port either, and it is the only entry the clean-up removes. A demo takes no number an entry holds.
+TEST(SystemPortListing, ALinkToADeviceIsItsPortButADemosLeftoverIsNeitherListedNorLeft)
 {
-    sim::Simulator device{sim::DeviceProfile::defaults(sim::DeviceKind::TikaV1)};
-    ASSERT_TRUE(device.start()) << qPrintable(device.error());
+    sim::Simulator terminal{sim::DeviceProfile::defaults(sim::DeviceKind::TikaV1)}; // someone's pseudo-terminal
+    ASSERT_TRUE(terminal.start()) << qPrintable(terminal.error());
+    const QString pts = terminal.devicePath();
+    const qint64 gone = 2147483647; // above every process number the system gives
+    const qint64 alive = QCoreApplication::applicationPid();
+    struct Case { int com; QString target; qint64 notedProcess; bool listed; bool leftover; }; // 0: no note
+    const Case cases[] = {
+        {201, pts, gone, false, true},
+        {202, "/dev/pts/999999", gone, false, true}, // its terminal closed since
+        {203, pts, alive, true, false},              // a demo that still runs
+        {204, "/dev/null", gone, true, false},       // the user put a device in its place
+        {205, pts, 0, true, false},                  // the user's
+        {206, "/dev/serial/by-id/usb-FTDI-unplugged", 0, false, false},
+        {207, "/etc/passwd", 0, false, false},
+    };
     QTemporaryDir programFolder;
-    ASSERT_TRUE(QDir(programFolder.path()).mkpath("ports"));
     const QString ports = programFolder.path() + "/ports/";
+    ASSERT_TRUE(QDir(programFolder.path()).mkpath("ports"));
+    for (const Case& c : cases) {
+        const QString link = ports + QStringLiteral("COM%1").arg(c.com);
+        ASSERT_TRUE(QFile::link(c.target, link) && (c.notedProcess == 0 || platform::writeDemoNote(link, c.notedProcess)));
+    }
     platform::SystemPortListing listing{programFolder.path()};
+    for (const Case& c : cases)
+        EXPECT_EQ(listing.devicePath(c.com), c.listed ? c.target : QString()) << c.com;
 
-    ASSERT_TRUE(QFile::link(device.devicePath(), ports + "COM7"));
-    ASSERT_TRUE(QFile::link("/dev/qmr51-nothing-here", ports + "COM9"));
-    QFile plain(ports + "COM10");
-    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
-    plain.close();
+    EXPECT_EQ(platform::removeLeftoverDemoLinks(programFolder.path()), 2);
+    for (const Case& c : cases) {
+        const QFileInfo link(ports + QStringLiteral("COM%1").arg(c.com));
+        EXPECT_EQ(link.isSymLink() ? link.symLinkTarget() : QString(), c.leftover ? QString() : c.target) << c.com;
+        EXPECT_EQ(QFileInfo::exists(link.filePath() + ".demo"), c.notedProcess == alive) << c.com; // the note of a gone one goes
+    }
+    ASSERT_TRUE(QFile::remove(ports + "COM205"));
+    EXPECT_EQ(listing.devicePath(205), QString()) << "the folder is read again on every call";
 
-    EXPECT_EQ(listing.devicePath(7), device.devicePath());
-    EXPECT_EQ(listing.devicePath(9), QString());
-    EXPECT_EQ(listing.devicePath(10), QString());
-    ASSERT_TRUE(QFile::remove(ports + "COM7"));
-    EXPECT_EQ(listing.devicePath(7), QString());
+    // A demo passes over a dangling link, a note without its link, and every port the machine has.
+    fakes::FakePortListing machine;
+    machine.add(4);
+    ASSERT_TRUE(QFile::link("/dev/serial/by-id/usb-FTDI-unplugged", ports + "COM1"));
+    ASSERT_TRUE(QFile::link("/dev/null", ports + "COM2"));
+    ASSERT_TRUE(platform::writeDemoNote(ports + "COM3", alive));
+    EXPECT_EQ(platform::freeDemoPortNumber(programFolder.path(), machine), 5);
 }

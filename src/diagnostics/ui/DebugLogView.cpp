@@ -1,10 +1,10 @@
 #include "diagnostics/ui/DebugLogView.h"
 #include "diagnostics/DebugLogText.h"
+#include "platform/WholeFile.h"
 #include "shell/ui/Tool.h"
 #include "view/ReadingFormat.h"
 #include "view/ui/ReadingsGrid.h"
 #include <QDir>
-#include <QFile>
 #include <QGroupBox>
 #include <QLocale>
 #include <QPlainTextEdit>
@@ -79,18 +79,15 @@ void DebugLogView::cmdSaveDebugLog_Click()
         return;
 
     const QString shownName = QDir::toNativeSeparators(*chosen);
-    QFile file(*chosen);
-    const QByteArray content = debugLogFileContent(log_);
-    const bool written = file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) == content.size()
-        && file.flush();
-    if (!written) {
+    // A full disk leaves the log saved there before as it was, never an empty or cut-off one.
+    const QString failure = platform::saveWholeFile(*chosen, debugLogFileContent(log_));
+    if (!failure.isEmpty()) {
         // Opening an editor on a file that was not written would show an old or empty log as if
         // it were this one.
         tool_.svc.dialogs.message(QStringLiteral("The debug log could not be saved as %1: %2")
-                                      .arg(shownName, file.errorString()));
+                                      .arg(shownName, failure));
         return;
     }
-    file.close();
     if (!tool_.svc.programs.openDocument(*chosen))
         tool_.svc.dialogs.message(QStringLiteral("The debug log was saved as %1, but no program could be started to open it.")
                                       .arg(shownName));

@@ -35,7 +35,8 @@ public:
     void cmdReadDebugLog_Click();
     // Proposes "<caption>-debuglog-<date>-<time>.txt" ('/' and ':' removed) in the save dialog,
     // writes the log as read plus CR LF, and opens the file for the user. A cancelled dialog does
-    // nothing; a file that cannot be written is reported by name and reason and nothing is opened.
+    // nothing; a file that cannot be written is reported by name and reason, nothing is opened, and
+    // a file that was there before is left as it was.
     void cmdSaveDebugLog_Click();
 
     // The log bytes collected since the last Clear, exactly as the device sent them.

@@ -32,6 +32,8 @@ void StdConsole::progress(const QString& line)
     std::fflush(stderr);
 }
 
+bool StdConsole::outIsTerminal() const { return ::isatty(STDOUT_FILENO) == 1; }
+
 bool StdConsole::errIsTerminal() const { return ::isatty(STDERR_FILENO) == 1; }
 
 bool StdConsole::inIsTerminal() const { return ::isatty(STDIN_FILENO) == 1; }

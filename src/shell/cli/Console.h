@@ -17,6 +17,7 @@ public:
     // A progress line on standard error that the next one overwrites; an empty text ends it.
     // Only called when standard error is a terminal.
     virtual void progress(const QString& line) = 0;
+    virtual bool outIsTerminal() const = 0;
     virtual bool errIsTerminal() const = 0;
     virtual bool inIsTerminal() const = 0;
     // A line typed on standard input, without its line end; nothing at the end of the input.
@@ -29,6 +30,7 @@ public:
     void out(const QByteArray& bytes) override;
     void err(const QString& line) override;
     void progress(const QString& line) override;
+    bool outIsTerminal() const override;
     bool errIsTerminal() const override;
     bool inIsTerminal() const override;
     std::optional<QString> readLine() override;

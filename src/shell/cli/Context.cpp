@@ -1,4 +1,5 @@
 #include "shell/cli/Context.h"
+#include "platform/DemoLinks.h"
 #include "platform/ProgramFolder.h"
 #include <QJsonDocument>
 
@@ -11,6 +12,8 @@ Context::Context(Environment& environment, const Options& opts)
       machine_(environment.listPorts(programFolder)),
       choice_(std::make_unique<PortChoice>(*machine_))
 {
+    // A demo that was killed left its port link behind; it leads to a stranger's terminal now.
+    platform::removeLeftoverDemoLinks(programFolder);
 }
 
 platform::ServerConfig Context::servers() const

@@ -10,7 +10,8 @@ namespace shell::cli {
 
 // One run of qmr51ctl: the environment, the options, the program folder and its ports, and the
 // way results and messages leave the program. Results go to standard output (text, or one JSON
-// document per line with --json); messages to standard error.
+// document per line with --json); messages to standard error. Making one removes the port links a
+// killed demo left in the program folder, before any port is listed.
 class Context {
 public:
     Context(Environment& environment, const Options& options);

@@ -3,12 +3,13 @@
 #include "device/ReadBackRecord.h"
 #include "diagnostics/DebugLogText.h"
 #include "diagnostics/InputCounter.h"
+#include "platform/WholeFile.h"
+#include "shell/TerminalText.h"
 #include "shell/cli/Commands.h"
 #include "shell/cli/DeviceLine.h"
 #include "shell/cli/ExitCode.h"
 #include "shell/cli/SettingKeys.h"
 #include <QJsonArray>
-#include <QSaveFile>
 
 namespace shell::cli {
 
@@ -46,9 +47,10 @@ int scanCommand(Context& c)
         if (!id.deviceFound)
             continue;
         devices.append(identityJson(s.port.portNumber, s.port.devicePath, id.kind, id.serial, id.fwVersion));
-        // The serial number goes out byte for byte, as the device sent it.
+        // A serial number with a tab or a line break in it must not shift the columns.
         text += QStringLiteral("COM%1\t%2\t%3\t").arg(s.port.portNumber).arg(s.port.devicePath, device::displayName(id.kind)).toUtf8()
-            + id.serial + '\t' + device::versionText(id.fwVersion).toUtf8() + '\n';
+            + escapedForTerminal(id.serial, LineFeeds::Escaped) + '\t' + device::versionText(id.fwVersion).toUtf8()
+            + '\n';
     }
     if (devices.isEmpty())
         return c.fail(kNoDevice, QStringLiteral("No QMR51 or TIKA found"));
@@ -80,8 +82,8 @@ int infoCommand(Context& c)
         return kSuccess;
     }
     QByteArray text = "port            " + line.portName().toUtf8() + "\nkind            "
-        + device::displayName(kind).toUtf8() + "\nserial          " + s.serial() + "\nfirmware        "
-        + device::versionText(s.firmware()).toUtf8() + '\n';
+        + device::displayName(kind).toUtf8() + "\nserial          " + escapedForTerminal(s.serial(), LineFeeds::Escaped)
+        + "\nfirmware        " + device::versionText(s.firmware()).toUtf8() + '\n';
     for (const SettingKey& key : keys)
         text += key.name.leftJustified(16).toUtf8() + settingInWords(key, record, kind).toUtf8() + '\n';
     c.env.console.out(text);
@@ -108,13 +110,14 @@ int logCommand(Context& c)
     if (file.isEmpty()) {
         if (c.options.json)
             c.printJson({{QStringLiteral("log"), diagnostics::logBytesToText(content)}, {QStringLiteral("bytes"), content.size()}});
+        else if (c.env.console.outIsTerminal()) // a file or a pipe gets the bytes themselves
+            c.env.console.out(escapedForTerminal(content, LineFeeds::Kept));
         else
             c.env.console.out(content);
         return kSuccess;
     }
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly) || out.write(content) != content.size() || !out.commit())
-        return c.fail(kDeviceFailure, QStringLiteral("The debug log could not be saved as %1: %2").arg(file, out.errorString()));
+    if (const QString failure = platform::saveWholeFile(file, content); !failure.isEmpty())
+        return c.fail(kDeviceFailure, QStringLiteral("The debug log could not be saved as %1: %2").arg(file, failure));
     if (c.options.json)
         c.printJson({{QStringLiteral("file"), file}, {QStringLiteral("bytes"), content.size()}});
     else

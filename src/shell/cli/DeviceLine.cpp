@@ -1,6 +1,7 @@
 #include "shell/cli/DeviceLine.h"
 #include "device/Captions.h"
 #include "platform/PortNumbering.h"
+#include "shell/TerminalText.h"
 #include "shell/cli/ExitCode.h"
 #include <QFileInfo>
 
@@ -23,8 +24,9 @@ int DeviceLine::resolvePort()
             if (!s.identification.deviceFound)
                 continue;
             portNumber_ = s.port.portNumber;
+            const QByteArray serial = escapedForTerminal(s.identification.serial, LineFeeds::Escaped);
             found.append(QStringLiteral("COM%1 (%2 %3)").arg(s.port.portNumber)
-                             .arg(device::displayName(s.identification.kind), QString::fromLatin1(s.identification.serial)));
+                             .arg(device::displayName(s.identification.kind), QString::fromLatin1(serial)));
         }
         if (found.isEmpty())
             return c_.fail(kNoDevice, QStringLiteral("No QMR51 or TIKA found"));

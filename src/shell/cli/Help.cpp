@@ -109,7 +109,8 @@ QString subcommandHelp(const QString& subcommand)
         {QStringLiteral("log"),
          section("qmr51ctl log [--port PORT] [-o FILE]",
                  "Reads the device's debug log once and writes it byte for byte as the window saves it (the\n"
-                 "log, then CR LF): to standard output, or to FILE.",
+                 "log, then CR LF): to standard output, or to FILE. On a terminal every control character\n"
+                 "and byte above 0x7E shows as an escape (\\r, \\x1b); a file or a pipe gets the bytes.",
                  port() + QStringLiteral("  -o, --output FILE  write the log to FILE\n"),
                  "  qmr51ctl log --port COM3 -o debuglog.txt")},
         {QStringLiteral("counter"),

@@ -123,8 +123,17 @@ Options parseOptions(const QStringList& arguments)
             o.error = QStringLiteral("unknown option %1").arg(name);
             return o;
         }
-        if (a.contains(QLatin1Char('=')) && name.startsWith(QLatin1String("--"))) {
+        // "-o=FILE" as much as "--output=FILE": what follows the first '=' is the value.
+        if (a.contains(QLatin1Char('='))) {
+            if (kFlags.contains(name)) {
+                o.error = QStringLiteral("%1 takes no value").arg(name);
+                return o;
+            }
             value = a.section(QLatin1Char('='), 1);
+            if (value.isEmpty()) {
+                o.error = QStringLiteral("%1 needs a value").arg(name);
+                return o;
+            }
         } else if (kValued.contains(name)) {
             if (i + 1 >= arguments.size()) {
                 o.error = QStringLiteral("%1 needs a value").arg(name);

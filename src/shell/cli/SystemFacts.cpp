@@ -28,6 +28,22 @@ QList<std::pair<qint64, QString>> runningPrograms()
     return programs;
 }
 
+// /dev/pts/N for a descriptor of `pid` that is the master end of pseudo-terminal N (the kernel
+// names that number in the descriptor's fdinfo); empty for any other descriptor.
+QString servedPseudoTerminal(qint64 pid, const QString& fd, const QString& target)
+{
+    if (QFileInfo(target).fileName() != QLatin1String("ptmx"))
+        return {};
+    QFile info(QStringLiteral("/proc/%1/fdinfo/%2").arg(pid).arg(fd));
+    if (!info.open(QIODevice::ReadOnly))
+        return {};
+    for (const QByteArray& line : info.readAll().split('\n')) {
+        if (line.startsWith("tty-index:"))
+            return QStringLiteral("/dev/pts/") + QString::fromLatin1(line.mid(10).trimmed());
+    }
+    return {};
+}
+
 bool userInGroup(gid_t group)
 {
     if (getgid() == group || getegid() == group)
@@ -66,10 +82,21 @@ SystemFacts readSystemFacts(const QString& programFolder, const QList<platform::
         if (pid == self || facts.serialDevices.isEmpty())
             continue;
         const QDir fds(QStringLiteral("/proc/%1/fd").arg(pid));
+        QStringList held;
+        QStringList served;
         for (const QString& fd : fds.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
             const QString target = QFile::symLinkTarget(fds.filePath(fd));
             if (facts.serialDevices.contains(target))
-                facts.holders.append({target, pid, name});
+                held.append(target);
+            else if (const QString pts = servedPseudoTerminal(pid, fd, target); !pts.isEmpty())
+                served.append(pts);
+        }
+        held.removeDuplicates();
+        // The program at the other end of a pseudo-terminal (a simulated device, socat) is the
+        // device, not a program in the way, even when it keeps the line's end open as well.
+        for (const QString& path : held) {
+            if (!served.contains(path))
+                facts.holders.append({path, pid, name});
         }
     }
     for (const char* rules : {"/usr/lib/udev/rules.d/85-brltty.rules", "/lib/udev/rules.d/85-brltty.rules"}) {

@@ -20,7 +20,8 @@ struct SystemFacts {
         qint64 pid = 0;
         QString program;
     };
-    QList<Holder> holders;            // other processes that hold a serial device open
+    QList<Holder> holders;            // other processes that hold a serial device open (not the
+                                      // one serving a pseudo-terminal from its master end)
     QString programFolder;
     bool programFolderWritable = true;
 };

@@ -1,22 +1,16 @@
 #include "shell/ui/Demo.h"
 #include "device/ui/ConnectHandler.h"
 #include "link/ui/PortList.h"
+#include "platform/DemoLinks.h"
 #include "shell/ui/Tool.h"
 #include "sim/Simulator.h"
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <cerrno>
-#include <csignal>
 #include <QLabel>
 
 namespace shell {
-
-namespace {
-constexpr int kHighestPort = 255;
-}
 
 Demo::Demo(Tool& tool) : tool_(tool) {}
 
@@ -28,15 +22,7 @@ QString Demo::linkPath() const
                             : QDir(tool_.svc.programFolder).filePath(QStringLiteral("ports/COM%1").arg(portNumber_));
 }
 
-int Demo::freePortNumber() const
-{
-    // A real adapter keeps its number: the demo takes one that nothing answers to.
-    for (int n = 1; n <= kHighestPort; ++n) {
-        if (tool_.svc.ports.devicePath(n).isEmpty())
-            return n;
-    }
-    return 0;
-}
+int Demo::freePortNumber() const { return platform::freeDemoPortNumber(tool_.svc.programFolder, tool_.svc.ports); }
 
 bool Demo::start()
 {
@@ -49,16 +35,20 @@ bool Demo::start()
         return false;
     }
     auto device = std::make_unique<sim::Simulator>(sim::DeviceProfile::defaults(sim::DeviceKind::TikaV2));
-    if (!device->start() || !device->linkAs(linkPath())) {
-        status.setText(QStringLiteral("Demo: the simulated device could not be started: ") + device->error());
+    // The note before the link: a link without one would pass for the user's and outlive a crash.
+    const bool noted = device->start() && platform::writeDemoNote(linkPath(), QCoreApplication::applicationPid());
+    if (!noted || !device->linkAs(linkPath())) {
+        const QString why = device->error().isEmpty()
+            ? platform::demoNotePath(linkPath()) + QStringLiteral(" cannot be written")
+            : device->error();
+        status.setText(QStringLiteral("Demo: the simulated device could not be started: ") + why);
+        if (noted)
+            QFile::remove(platform::demoNotePath(linkPath()));
         portNumber_ = 0;
         return false;
     }
     device->setLive(true);
     device_ = std::move(device);
-    QFile note(notePath());
-    if (note.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        note.write(QByteArray::number(QCoreApplication::applicationPid()));
 
     // As the port search would list it: the entry, with the device node as its tooltip.
     QComboBox& list = *tool_.frm.cmbComPort;
@@ -76,32 +66,10 @@ void Demo::stop()
 {
     if (!device_)
         return;
-    device_->stop();
+    device_->stop(); // removes the link while it still leads to the device
     device_.reset();
-    QFile::remove(notePath());
+    QFile::remove(platform::demoNotePath(linkPath()));
     portNumber_ = 0;
-}
-
-int Demo::removeLeftovers(const QString& programFolder)
-{
-    const QDir ports(QDir(programFolder).filePath(QStringLiteral("ports")));
-    int removed = 0;
-    for (const QString& name : ports.entryList({QStringLiteral("COM*.demo")}, QDir::Files)) {
-        QFile note(ports.filePath(name));
-        if (!note.open(QIODevice::ReadOnly))
-            continue;
-        bool number = false;
-        const qint64 pid = note.readAll().trimmed().toLongLong(&number);
-        note.close();
-        // A demo still running in another window keeps its link.
-        if (number && pid > 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM))
-            continue;
-        const QString link = ports.filePath(name.chopped(5));
-        if (QFileInfo(link).isSymLink() && QFile::remove(link))
-            ++removed;
-        QFile::remove(note.fileName());
-    }
-    return removed;
 }
 
 } // namespace shell

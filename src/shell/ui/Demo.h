@@ -13,7 +13,9 @@ class Tool;
 // The --demo run: a simulated TIKA V2 with slowly changing readings, served in this process on a
 // pseudo-terminal and offered to the tool as a port link <program folder>/ports/COM<n>, so a new
 // user sees the whole tool work without a device. n is the lowest port number that no port of the
-// machine holds. The demo starts only when asked; a normal run has no trace of it.
+// machine holds and no entry of ports/ names (platform/DemoLinks.h: the link's note, and the
+// clean-up after a demo that was killed). The demo starts only when asked; a normal run has no
+// trace of it.
 class Demo {
 public:
     explicit Demo(Tool& tool);
@@ -31,15 +33,8 @@ public:
 
     bool running() const { return device_ != nullptr; }
 
-    // Removes the port links a demo left behind in programFolder/ports when its process ended
-    // without stopping it (a crash, a kill -9): each points at a pseudo-terminal the system hands
-    // to the next program that asks, which a later port search would list as a device. Only the
-    // demo's own links go: each has a note beside it (COM<n>.demo) naming the process that made
-    // it; a user's links have none. Returns how many went.
-    static int removeLeftovers(const QString& programFolder);
     int portNumber() const { return portNumber_; }
     QString linkPath() const;
-    QString notePath() const { return linkPath() + QStringLiteral(".demo"); }
 
 private:
     int freePortNumber() const;

@@ -1,4 +1,5 @@
 #include "view/ui/ReadingsExport.h"
+#include "platform/WholeFile.h"
 #include "shell/ui/Tool.h"
 #include "view/ReadingsCsv.h"
 #include "view/ui/ReadingsGrid.h"
@@ -6,7 +7,6 @@
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
-#include <QSaveFile>
 
 namespace view {
 
@@ -49,10 +49,8 @@ void ReadingsExport::cmdExport_Click()
     // Made after the dialog: rows that came in while it was open are in the file.
     const QByteArray csv = readingsCsv(grid.table(), shown);
     const QString shownName = QDir::toNativeSeparators(*chosen);
-    QSaveFile file(*chosen);
-    if (!file.open(QIODevice::WriteOnly) || file.write(csv) != csv.size() || !file.commit()) {
-        tool_.svc.dialogs.message(
-            QStringLiteral("The readings could not be saved as %1: %2").arg(shownName, file.errorString()));
+    if (const QString failure = platform::saveWholeFile(*chosen, csv); !failure.isEmpty()) {
+        tool_.svc.dialogs.message(QStringLiteral("The readings could not be saved as %1: %2").arg(shownName, failure));
         return;
     }
     f.statusLine->setText(QStringLiteral("%1 readings exported to %2").arg(grid.table().rowCount()).arg(shownName));

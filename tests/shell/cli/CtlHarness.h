@@ -43,11 +43,13 @@ struct CapturedConsole : shell::cli::Console {
     void out(const QByteArray& b) override { stdOut += b; }
     void err(const QString& line) override { stdErr += line + QLatin1Char('\n'); }
     void progress(const QString&) override {}
+    bool outIsTerminal() const override { return outTerminal; }
     bool errIsTerminal() const override { return false; }
     bool inIsTerminal() const override { return false; }
     std::optional<QString> readLine() override { return std::nullopt; }
     QByteArray stdOut;
     QString stdErr;
+    bool outTerminal = false;
 };
 
 struct Ctl {
@@ -75,7 +77,9 @@ struct Ctl {
 
     int run(QStringList arguments)
     {
+        const bool terminal = console.outTerminal;
         console = {};
+        console.outTerminal = terminal;
         arguments << QStringLiteral("--program-folder") << folder.path();
         shell::cli::Environment env{
             folder.path(),

@@ -4,7 +4,9 @@
 #include "CtlHarness.h"
 #include "Bytes.h"
 #include "EspImages.h"
+#include "platform/DemoLinks.h"
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <csignal>
 
@@ -24,13 +26,19 @@ void writeFile(const QString& path, const QByteArray& content)
 TEST(Qmr51ctl, CommandLinesScanAndTheChoiceOfPort)
 {
     Ctl h;
+    // A killed demo's link, to a pseudo-terminal that is someone else's by now: never asked, and gone.
+    sim::Simulator* stranger = h.add(4, DeviceKind::Qmr51);
+    ASSERT_TRUE(stranger && platform::writeDemoNote(h.folder.filePath("ports/COM4"), 2147483647)); // no such process
     ctl::play(h, {
         {{"--help"}, 0, "4  refused input"},
         {{"help", "flash"}, 0, "qmr51ctl flash --port /dev/ttyUSB0"},
         {{"frobnicate"}, 2, "unknown subcommand frobnicate"},
+        {{"scan", "--json=no"}, 2, "--json takes no value"},
         {{"info", "--port", "LPT1"}, 2, "--port takes COM1 ... COM255"},
         {{"scan"}, 3, "No COM interfaces found"},
     });
+    EXPECT_TRUE(stranger->receivedFrames().isEmpty());
+    EXPECT_FALSE(QFileInfo(h.folder.filePath("ports/COM4")).isSymLink());
     sim::Simulator* mute = h.add(5, DeviceKind::TikaV1);
     ASSERT_TRUE(mute);
     ctl::misbehave(*mute, &sim::Misbehaviour::silent);
@@ -118,7 +126,10 @@ TEST(Qmr51ctl, InfoReadSetCounterAndFlashOnATika)
     ctl::play(h, {{{"flash", "--force", "--kind", "tika v2", "--port", "COM2", "--yes"}, 0, "COM2\tTIKA V2\t25.0.1.2\n"}});
     EXPECT_TRUE(h.programs.started.size() == 3 && h.programs.started.last().arguments.join(' ').contains("PCOM2.sh"));
 
+    // A serial number that would clear the screen shows its bytes instead.
+    tika->changeProfile([](sim::DeviceProfile& d) { d.serial = "22M\x1b[2J4"; });
     ctl::play(h, {
+        {{"info"}, 0, "serial          22M\\x1b[2J4\n"},
         {{"set", "modbus=n/a"}, 1, "Settings error", [tika] { ctl::misbehave(*tika, &sim::Misbehaviour::refuseAcknowledgement); }},
         // A device that stops answering in the middle makes the read a failure.
         {{"read", "--count", "3"}, 1, "No readings came back (status 252).", [&h, tika] {
@@ -144,7 +155,11 @@ TEST(Qmr51ctl, LogAndUpgradeOnAQmr51)
     qmr->changeProfile([&log](sim::DeviceProfile& d) { d.debugLog = log; });
     ASSERT_EQ(h.run({"log"}), 0);
     EXPECT_EQ(h.console.stdOut, log + "\r\n") << "byte for byte as the window saves it";
-    ctl::play(h, {{{"log", "-o", h.folder.filePath("log.txt")}, 0, h.folder.filePath("log.txt")}});
+    h.console.outTerminal = true;
+    ASSERT_EQ(h.run({"log"}), 0);
+    EXPECT_EQ(h.console.stdOut, "ok\\x00\\xff*#\\r\n") << "a terminal sees the bytes, not what they would do";
+    h.console.outTerminal = false;
+    ctl::play(h, {{{"log", "-o=" + h.folder.filePath("log.txt")}, 0, h.folder.filePath("log.txt")}});
     QFile saved(h.folder.filePath("log.txt"));
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     EXPECT_EQ(saved.readAll(), log + "\r\n");
@@ -219,6 +234,27 @@ TEST(Qmr51ctl, DoctorNamesEachProblemOfTheMachineWithItsFix)
         EXPECT_EQ(h.console.stdOut.count("\"fix\":"), fix ? 1 : 0) << h.out().toStdString();
         EXPECT_TRUE(!fix || h.out().contains(QString::fromUtf8(fix))) << h.out().toStdString();
     }
+}
+
+// A simulated device serves its pseudo-terminal from the master end and keeps the line's end open
+// too: that is the device, not a program in the way. A program that opened the line is.
+TEST(Qmr51ctl, DoctorTakesTheProgramAtTheOtherEndOfAPseudoTerminalForTheDevice)
+{
+    QProcess device;
+    device.start(QStringLiteral(QMR_BINARY_DIR "/sim/qmr51-sim"), {"--kind", "tika2"}); // prints its /dev/pts/N
+    ASSERT_TRUE(device.waitForReadyRead(30000)) << device.readAllStandardError().toStdString();
+    const QString pts = QString::fromLatin1(device.readLine().trimmed());
+    const QList<platform::NumberedPort> ports{{3, pts, {}}};
+    EXPECT_EQ(shell::cli::readSystemFacts(QDir::tempPath(), ports).holders.size(), 0);
+    QProcess reader;
+    reader.setStandardInputFile(pts);
+    reader.start("sleep", {"60"});
+    ASSERT_TRUE(reader.waitForStarted());
+    const auto holders = shell::cli::readSystemFacts(QDir::tempPath(), ports).holders;
+    EXPECT_TRUE(holders.size() == 1 && holders.first().pid == reader.processId() && holders.first().program == "sleep");
+    reader.kill();
+    device.terminate();
+    EXPECT_TRUE(reader.waitForFinished() && device.waitForFinished());
 }
 
 } // namespace

@@ -20,7 +20,9 @@
 #include <QScreen>
 #include <QToolButton>
 #include <gtest/gtest.h>
+#include <csignal>
 #include <ranges>
+#include <sys/resource.h>
 
 using fakes::bytes;
 
@@ -214,6 +216,23 @@ TEST(WindowFlows, DebugLogReadAppendsAndSaveWritesTheBytesAndCrLf)
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     EXPECT_EQ(saved.readAll(), QByteArray("P1 ok CRC \xE9\r\n"));
     EXPECT_EQ(h.p.programs.opened, QStringList{file});
+
+    // The disk fills up after 4 bytes (a file-size limit on this process; a write past it fails
+    // instead of raising SIGXFSZ): the log saved before stays whole, and nothing is opened.
+    rlimit size{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &size), 0);
+    const rlimit full{4, size.rlim_max};
+    const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &full), 0);
+    h.f.cmdSaveDebugLog->click();
+    ::setrlimit(RLIMIT_FSIZE, &size);
+    std::signal(SIGXFSZ, oldSignal);
+    QFile again(file);
+    ASSERT_TRUE(again.open(QIODevice::ReadOnly));
+    EXPECT_EQ(again.readAll(), QByteArray("P1 ok CRC \xE9\r\n"));
+    EXPECT_EQ(h.p.programs.opened.size(), 1);
+    const QStringList& told = h.p.dialogs.messages;
+    EXPECT_TRUE(!told.isEmpty() && told.last().startsWith("The debug log could not be saved as")) << told.join('|').toStdString();
 }
 
 // The port's own words, and a screen reader hears the note, not only the line's name.
