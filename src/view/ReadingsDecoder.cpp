@@ -34,6 +34,12 @@ Tariff tariffFor(quint32 indicatorBits, bool nederlandSelected, bool belgieSelec
     return lowHere ? Tariff::Low : Tariff::High;
 }
 
+TariffCountry tariffCountryOfProtocol(int protocolPosition)
+{
+    constexpr int kBelgianProtocol = 3;
+    return {protocolPosition >= 0 && protocolPosition < kBelgianProtocol, protocolPosition == kBelgianProtocol};
+}
+
 ReadingRow decodeReadings(const comlink::Reply& reply, std::optional<device::DeviceKind> kind, bool nederlandSelected,
                           bool belgieSelected, qint64 takenAtMsecs)
 {

@@ -26,4 +26,14 @@ float floatFromBits(quint32 bits);
 // tariff in Belgium, any other value the reverse; with no country chosen every tariff is "High".
 Tariff tariffFor(quint32 indicatorBits, bool nederlandSelected, bool belgieSelected);
 
+// The country whose tariff names go with a device's protocol (its list position): the Dutch
+// protocols (0 ... 2) name them as in the Netherlands, "BE" (3) as in Belgium, any other (a TIKA's
+// "DK", "A1") neither. The window sets its country buttons so at every connect; qmr51ctl read uses
+// it unless told otherwise.
+struct TariffCountry {
+    bool nederland = false;
+    bool belgie = false;
+};
+TariffCountry tariffCountryOfProtocol(int protocolPosition);
+
 } // namespace view

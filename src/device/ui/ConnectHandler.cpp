@@ -6,11 +6,13 @@
 #include "shell/ui/PortErrorReport.h"
 #include "device/ui/SettingsSender.h"
 #include "shell/ui/Tool.h"
+#include "view/ReadingsDecoder.h"
 #include "view/ui/ReadingsGrid.h"
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QToolButton>
 
 namespace device {
@@ -56,6 +58,7 @@ void ConnectHandler::connectSelectedPort()
     }
 
     tool_.readBack().load(session.settingsAnswer(), kind);
+    showCountryOfProtocol(f.cmbProtocol->currentIndex());
     // Loading the controls armed the settings timer; the values just read must not go back.
     f.timTXSettings.stop();
     tool_.sender().deviceHoldsShownSettings();
@@ -84,6 +87,20 @@ void ConnectHandler::applyLayoutOf(device::DeviceKind kind)
         f.fraOut[0]->hide();
         f.fraOut[1]->hide();
     }
+}
+
+void ConnectHandler::showCountryOfProtocol(int protocolPosition)
+{
+    // The buttons only name the tariff in the grid: set by the program they send nothing (only a
+    // click arms the settings timer). Neither is chosen for a protocol of another country.
+    const view::TariffCountry country = view::tariffCountryOfProtocol(protocolPosition);
+    const std::array<bool, 2> chosen{country.nederland, country.belgie};
+    for (QRadioButton* button : tool_.frm.optNLofB)
+        button->setAutoExclusive(false);
+    for (std::size_t k = 0; k < chosen.size(); ++k)
+        tool_.frm.optNLofB[k]->setChecked(chosen[k]);
+    for (QRadioButton* button : tool_.frm.optNLofB)
+        button->setAutoExclusive(true);
 }
 
 void ConnectHandler::notOpened()

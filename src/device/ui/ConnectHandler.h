@@ -25,6 +25,8 @@ private:
     void notOpened();
     void noDevice();
     void applyLayoutOf(device::DeviceKind kind);
+    // The country buttons as the device's protocol implies (they name the grid's tariff).
+    void showCountryOfProtocol(int protocolPosition);
 
     shell::Tool& tool_;
 };

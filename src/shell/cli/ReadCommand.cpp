@@ -9,6 +9,7 @@
 #include "view/GridColumns.h"
 #include "view/ReadingFormat.h"
 #include "view/ReadingsCsv.h"
+#include "view/ReadingsDecoder.h"
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <chrono>
@@ -116,7 +117,8 @@ std::pair<bool, bool> country(const QString& chosen, int protocolPosition)
         return {false, true};
     if (chosen == QLatin1String("none"))
         return {false, false};
-    return {protocolPosition < 3, protocolPosition == 3};
+    const view::TariffCountry implied = view::tariffCountryOfProtocol(protocolPosition);
+    return {implied.nederland, implied.belgie};
 }
 
 } // namespace

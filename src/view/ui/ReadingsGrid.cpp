@@ -96,11 +96,10 @@ void ReadingsGrid::applyDeviceLayout(device::DeviceKind kind)
     const QList<int> shown = deviceColumns(kind);
     for (int column = 0; column < kGridColumns; ++column)
         setColumnWidthTwips(column, shown.contains(column) ? kGridLayout[static_cast<size_t>(column)].widthTwips : 0);
-    // A TIKA V2 counts pulses and names its inputs so; the names stay until a restart.
-    if (kind == device::DeviceKind::TikaV2) {
-        for (int column : {kFirstInputColumn, kLastInputColumn})
-            table_->setHeading(column, deviceColumnHeading(kind, column));
-    }
+    // A TIKA V2 counts pulses and names its inputs so; a QMR51 after it has its Extern1/Extern2
+    // again, in the grid, the chart's legend and the export alike.
+    for (int column : {kFirstInputColumn, kLastInputColumn})
+        table_->setHeading(column, deviceColumnHeading(kind, column));
     emit deviceLayoutApplied();
 }
 

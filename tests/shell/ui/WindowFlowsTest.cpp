@@ -53,10 +53,12 @@ TEST(WindowFlows, AConnectShowsTheKindsLayoutAndItsSettingsWithoutSendingThemBac
     const struct {
         const char* name; QByteArray identity; bool tika; int interval, protocols; const char* protocol; int divider;
         bool inputs; // the pulse-input columns
+        const char* input2; // the heading of the second input column
+        bool nederland;     // the country button the protocol sets (a Dutch protocol; "DK" sets none)
     } cases[] = {
-        {"TIKA V1", fakes::tikaIdentity({24, 1, 0, 3}, "21T00042", 7, 5, kTikaSettings), true, 5, 6, "DK", 3, false},
-        {"TIKA V2", kTikaV2, true, 5, 6, "DK", 3, true},
-        {"QMR51", kQmr51, false, 10, 4, "4.0 (NL)", 7, true},
+        {"TIKA V1", fakes::tikaIdentity({24, 1, 0, 3}, "21T00042", 7, 5, kTikaSettings), true, 5, 6, "DK", 3, false, "Extern2", false},
+        {"TIKA V2", kTikaV2, true, 5, 6, "DK", 3, true, "Input 2", false},
+        {"QMR51", kQmr51, false, 10, 4, "4.0 (NL)", 7, true, "Extern2", true},
     };
     Rig h;
     auto& f = h.f;
@@ -76,8 +78,8 @@ TEST(WindowFlows, AConnectShowsTheKindsLayoutAndItsSettingsWithoutSendingThemBac
                                 && f.powerDiff[1]->spin()->value() == 500)) << c.name;
         for (int column : {view::kFirstInputColumn, view::kLastInputColumn})
             EXPECT_EQ(!h.grid.isColumnHidden(column) && h.grid.columnWidth(column) > 0, c.inputs) << c.name;
-        EXPECT_TRUE(h.tool.session.kind() != device::DeviceKind::TikaV2
-                    || h.grid.table().heading(view::kLastInputColumn) == "Input 2") << c.name;
+        EXPECT_EQ(h.grid.table().heading(view::kLastInputColumn), c.input2) << c.name;
+        EXPECT_TRUE(f.optNLofB[0]->isChecked() == c.nederland && !f.optNLofB[1]->isChecked()) << c.name;
         EXPECT_FALSE(f.timTXSettings.isActive()) << "the values just read must not go back";
         EXPECT_EQ(h.p.port.writes, QList<QByteArray>{"*V#"}) << c.name;
     }

@@ -1,0 +1,62 @@
+// The window and qmr51ctl read one simulated device: a QMR51 set to the Belgian protocol while its
+// meter is in tariff 2, after a TIKA V2 was connected to the same window. Both must show the same
+// row, cell by cell, with the same headings: the tariff named as in Belgium without a click on
+// the country buttons, the inputs called Extern1 and Extern2 again.
+#include "RealLineHarness.h"
+#include "link/ui/PortList.h"
+#include "link/ui/PortHandlers.h"
+#include "view/DeviceColumns.h"
+#include "view/ReadingsCsv.h"
+#include "view/ui/ReadingsPoll.h"
+#include <QComboBox>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(WindowAndQmr51ctl, ShowTheSameRowForTheSameReading)
+{
+    fakes::RealLineHarness h;
+    sim::DeviceProfile qmr = sim::DeviceProfile::defaults(sim::DeviceKind::Qmr51);
+    qmr.settings = QByteArray::fromHex("0a020504"); // 10 s, Belgium, protocol "BE", divider 4
+    qmr.readings[10] = 2.0;                          // the tariff indicator: tariff 2
+    ASSERT_TRUE(h.addDevice(3, sim::DeviceProfile::defaults(sim::DeviceKind::TikaV2)));
+    ASSERT_TRUE(h.addDevice(7, qmr));
+    shell::Tool& tool = h.start();
+    for (int port : {3, 7}) {
+        tool.ports().cmdCloseCom_Click();
+        comlink::addPortEntry(*tool.frm.cmbComPort, port, {});
+        tool.frm.cmbComPort->setCurrentIndex(tool.frm.cmbComPort->count() - 1);
+        tool.connection().cmdOpenCom_Click();
+        ASSERT_TRUE(tool.session.kind().has_value()) << port;
+    }
+    tool.poll().imgRefresh_Click();
+    const view::ReadingsTable& log = tool.session.readings();
+    ASSERT_EQ(log.rowCount(), 1);
+    tool.ports().cmdCloseCom_Click(); // the port is qmr51ctl's now
+
+    QProcess ctl;
+    ctl.start(QStringLiteral(QMR_CTL), {"read", "--port", "COM7", "--count", "1", "--program-folder", h.folder.path()});
+    ASSERT_TRUE(ctl.waitForFinished(60000));
+    ASSERT_EQ(ctl.exitCode(), 0) << ctl.readAllStandardError().toStdString();
+    const QStringList lines = QString::fromUtf8(ctl.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 2);
+    const QStringList headings = lines[0].split(u'\t'), cells = lines[1].split(u'\t');
+
+    // Date and time are when each read; every quantity after them must agree, under the names the
+    // window's headings give them.
+    QStringList windowHeadings, windowCells;
+    for (int column : view::deviceColumns(device::DeviceKind::Qmr51)) {
+        const QString name = view::csvColumnName(column, log.heading(column));
+        if (name.isEmpty())
+            continue;
+        windowHeadings << name;
+        windowCells << log.cellText(0, column);
+    }
+    EXPECT_EQ(headings.mid(2), windowHeadings);
+    EXPECT_EQ(cells.mid(2), windowCells);
+    EXPECT_TRUE(windowCells.contains("Low")) << "tariff 2 is the low tariff in Belgium";
+    EXPECT_TRUE(windowHeadings.contains("Extern2 (pulses)"));
+}
+
+} // namespace
