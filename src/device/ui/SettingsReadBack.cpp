@@ -1,5 +1,6 @@
 #include "device/ui/SettingsReadBack.h"
-#include "device/SettingsRecord.h"
+#include "device/ReadBackRecord.h"
+#include "device/SettingsLimits.h"
 #include "shell/ui/Tool.h"
 #include <QComboBox>
 #include <QGroupBox>
@@ -9,80 +10,60 @@ namespace device {
 
 SettingsReadBack::SettingsReadBack(shell::Tool& tool) : tool_(tool) {}
 
-void SettingsReadBack::load(const QByteArray& result, device::DeviceKind kind)
-{
-    if (device::isTika(kind))
-        loadTika(result, kind);
-    else
-        loadQmr51(result);
-}
-
-void SettingsReadBack::loadQmr51(const QByteArray& result)
+void SettingsReadBack::load(const QByteArray& reply, device::DeviceKind kind)
 {
     auto& f = tool_.frm;
-    const QmrReadBack fields = qmrReadBack(result);
-    shell::SpinButton& interval = *f.interval->spin();
-    interval.setMinimum(0);
-    interval.setMaximum(255);
-    interval.setValue(fields.intervalSeconds);
-    interval.setMinimum(5);
-    interval.setMaximum(60);
-    f.cmbProtocol->setCurrentIndex(fields.protocolPosition);
-    shell::SpinButton& divider = *f.divider[0]->spin();
-    divider.setMinimum(0);
-    divider.setValue(fields.divider);
-    divider.setMinimum(1);
-}
-
-void SettingsReadBack::loadTika(const QByteArray& result, device::DeviceKind kind)
-{
-    auto& f = tool_.frm;
-    f.cmbProtocol->setCurrentIndex(tikaProtocolPositionOf(result));
-    f.modbusAddress->spin()->setValue(tikaModbusAddress(result));
-    for (int i = 0; i < 2; ++i) {
-        shell::SpinButton& divider = *f.divider[i]->spin();
-        divider.setMinimum(0);
-        divider.setValue(dividerShown(tikaOutputBytes(result, i).divider, divider.maximum()));
-        divider.setMinimum(1);
-    }
-    loadOutput(result, 0, kind);
-    loadOutput(result, 1, kind);
-}
-
-void SettingsReadBack::loadOutput(const QByteArray& result, int i, device::DeviceKind kind)
-{
-    auto& f = tool_.frm;
-    const TikaOutputBytes out = tikaOutputBytes(result, i);
-    if (out.function >= f.cmbOutSelector[i]->count()) {
-        // A function this tool does not know: show the first one and leave the rest of the output
-        // as it was.
-        f.cmbOutSelector[i]->setCurrentIndex(0);
+    const SettingsRecord settings = readBackRecord(reply, kind);
+    if (!device::isTika(kind)) {
+        f.interval->spin()->setValue(settings.intervalSeconds);
+        f.cmbProtocol->setCurrentIndex(settings.protocolPosition);
+        f.divider[0]->spin()->setValue(settings.divider[0]);
         return;
     }
-    shell::SpinButton& level = *f.powerLevel[i]->spin();
-    level.setValue(powerLevelShown(out.powerLevelW, level.maximum()));
-    shell::SpinButton& diff = *f.powerDiff[i]->spin();
-    diff.setMaximum(powerDiffUpperBound(out.function, level.value()));
+    f.cmbProtocol->setCurrentIndex(settings.protocolPosition);
+    f.modbusAddress->spin()->setValue(settings.modbusAddress);
+    for (std::size_t k = 0; k < 2; ++k)
+        f.divider[k]->spin()->setValue(settings.divider[k]);
+    for (int i = 0; i < 2; ++i) {
+        const TikaOutputBytes out = tikaOutputBytes(reply, i);
+        loadOutput(settings, i, out.hasDelays, out.function < kOutputFunctionCount, kind);
+    }
+}
+
+void SettingsReadBack::loadOutput(const SettingsRecord& settings, int i, bool hasDelays, bool knownFunction,
+                                  device::DeviceKind kind)
+{
+    auto& f = tool_.frm;
+    const auto k = static_cast<std::size_t>(i);
+    if (!knownFunction) {
+        // A function this tool does not know: show the first one and leave the rest of the output
+        // as it was.
+        f.cmbOutSelector[k]->setCurrentIndex(0);
+        return;
+    }
+    shell::SpinButton& level = *f.powerLevel[k]->spin();
+    level.setValue(settings.powerLevelW[k]);
+    shell::SpinButton& diff = *f.powerDiff[k]->spin();
+    diff.setMaximum(powerDiffUpperBound(settings.outputFunction[k], level.value()));
     diff.setMinimum(0);
-    diff.setValue(powerDiffShown(out.powerDiffW, diff.maximum()));
+    diff.setValue(settings.powerDiffW[k]);
 
     const int on = 2 * i;
     const int off = 2 * i + 1;
-    const bool delays = out.hasDelays;
-    if (!delays && i == 1)
+    if (!hasDelays && i == 1)
         f.fraInputs->hide();
-    if (delays) {
-        f.delay[on]->spin()->setValue(delayShown(out.delayOnMinutes, f.delay[on]->spin()->maximum()));
-        f.delay[off]->spin()->setValue(delayShown(out.delayOffMinutes, f.delay[off]->spin()->maximum()));
+    if (hasDelays) {
+        f.delay[on]->spin()->setValue(settings.delayMinutes[static_cast<std::size_t>(on)]);
+        f.delay[off]->spin()->setValue(settings.delayMinutes[static_cast<std::size_t>(off)]);
     }
     for (int j : {on, off}) {
-        f.LabDelay[j]->setVisible(delays);
-        f.LabMin[j]->setVisible(delays);
-        f.delay[j]->setVisible(delays);
+        f.LabDelay[j]->setVisible(hasDelays);
+        f.LabMin[j]->setVisible(hasDelays);
+        f.delay[j]->setVisible(hasDelays);
     }
-    if (delays && i == 1)
+    if (hasDelays && i == 1)
         f.fraInputs->setVisible(kind == device::DeviceKind::TikaV2);
-    f.cmbOutSelector[i]->setCurrentIndex(out.function);
+    f.cmbOutSelector[k]->setCurrentIndex(settings.outputFunction[k]);
 }
 
 } // namespace device

@@ -62,6 +62,9 @@ struct Parsed {
     bool ok = false;
 };
 
+// "1 to 200": a range as the editor's controls have it.
+QString span(device::SettingRange range) { return QStringLiteral("%1 to %2").arg(range.minimum).arg(range.maximum); }
+
 QString rangeOf(const SettingKey& key, const SettingsRecord& r, DeviceKind kind)
 {
     const auto i = static_cast<std::size_t>(key.output);
@@ -69,26 +72,32 @@ QString rangeOf(const SettingKey& key, const SettingsRecord& r, DeviceKind kind)
     case What::Protocol:
         return QStringLiteral("the DSMR protocol of a %1 is one of %2").arg(device::displayName(kind),
                                                                             device::protocolNames(kind).join(QStringLiteral(", ")));
-    case What::Interval: return QStringLiteral("the refresh interval is 5 to 60 seconds in steps of 5");
-    case What::Divider: return QStringLiteral("the pulse divider is 1 to 200");
-    case What::Modbus: return QStringLiteral("the Modbus address is 0 (none, also n/a) to 255");
+    case What::Interval:
+        return QStringLiteral("the refresh interval is %1 seconds in steps of %2")
+            .arg(span(device::kIntervalRangeSeconds))
+            .arg(device::kIntervalStepSeconds);
+    case What::Divider: return QStringLiteral("the pulse divider is %1").arg(span(device::kDividerRange));
+    case What::Modbus:
+        return QStringLiteral("the Modbus address is 0 (none, also n/a) to %1").arg(device::kModbusAddressRange.maximum);
     case What::Function: {
         QStringList names;
         for (const char* n : kOutputFunctions)
             names.append(QString::fromUtf8(n));
-        return QStringLiteral("the output function is one of %1 (or its number 0 to 13)").arg(names.join(QStringLiteral(", ")));
+        return QStringLiteral("the output function is one of %1 (or its number 0 to %2)")
+            .arg(names.join(QStringLiteral(", ")))
+            .arg(device::kOutputFunctionCount - 1);
     }
-    case What::Level: return QStringLiteral("the power level is 0 to 32767 W");
+    case What::Level: return QStringLiteral("the power level is %1 W").arg(span(device::kPowerLevelRangeW));
     case What::Diff: {
         const int function = r.outputFunction[i];
         if (function == device::kExportPowerFunction)
-            return QStringLiteral("the power difference is 0 to 32767 W");
+            return QStringLiteral("the power difference is %1 W").arg(span(device::kPowerDiffRangeW));
         return QStringLiteral("with %1 %2 the power difference is 0 to %3 W, the power level")
             .arg(outputKey(key.output, "function"), functionName(function))
             .arg(device::powerDiffUpperBound(function, r.powerLevelW[i]));
     }
     case What::DelayOn:
-    case What::DelayOff: return QStringLiteral("the delay is 0 to 250 minutes");
+    case What::DelayOff: return QStringLiteral("the delay is %1 minutes").arg(span(device::kDelayRangeMinutes));
     }
     return {};
 }
@@ -259,18 +268,26 @@ QString settingKeysHelp()
     QStringList functions;
     for (const char* n : kOutputFunctions)
         functions.append(QString::fromUtf8(n));
+    const QString divider = span(device::kDividerRange);
+    const QString delay = span(device::kDelayRangeMinutes);
     return QStringLiteral(
                "  protocol        DSMR protocol: 2.0, 4.0, 5.0 (Dutch meters) or BE; a TIKA module also DK, A1\n"
-               "  interval        QMR51: seconds between readings, 5 to 60 in steps of 5\n"
-               "  divider         QMR51: pulse divider, 1 to 200\n"
-               "  modbus          TIKA: Modbus address, 1 to 255, or 0 (n/a) for none\n"
-               "  outN.function   TIKA output N (1 or 2) follows: %1; or its number 0 to 13\n"
-               "  outN.divider    TIKA output N: pulse divider, 1 to 200\n"
-               "  outN.level      TIKA output N switching on power (Import Power >, Export Power >): level, 0 to 32767 W\n"
-               "  outN.diff       its power difference: 0 to the level; 0 to 32767 W with Export Power >\n"
-               "  outN.delay-on   its minutes before switching on, 0 to 250 (TIKA firmware 24.0, 24.2 and later)\n"
-               "  outN.delay-off  its minutes before switching off, 0 to 250 (the same firmware)\n")
-        .arg(functions.join(QStringLiteral(", ")));
+               "  interval        QMR51: seconds between readings, %1 in steps of %2\n"
+               "  divider         QMR51: pulse divider, %3\n"
+               "  modbus          TIKA: Modbus address, 1 to %4, or 0 (n/a) for none\n"
+               "  outN.function   TIKA output N (1 or 2) follows: %5; or its number 0 to %6\n"
+               "  outN.divider    TIKA output N: pulse divider, %3\n"
+               "  outN.level      TIKA output N switching on power (Import Power >, Export Power >): level, %7 W\n"
+               "  outN.diff       its power difference: 0 to the level; %8 W with Export Power >\n"
+               "  outN.delay-on   its minutes before switching on, %9 (TIKA firmware 24.0, 24.2 and later)\n"
+               "  outN.delay-off  its minutes before switching off, %9 (the same firmware)\n")
+        .arg(span(device::kIntervalRangeSeconds))
+        .arg(device::kIntervalStepSeconds)
+        .arg(divider)
+        .arg(device::kModbusAddressRange.maximum)
+        .arg(functions.join(QStringLiteral(", ")))
+        .arg(device::kOutputFunctionCount - 1)
+        .arg(span(device::kPowerLevelRangeW), span(device::kPowerDiffRangeW), delay);
 }
 
 } // namespace shell::cli
