@@ -80,7 +80,7 @@ void BM_Hex2BinString(benchmark::State& state)
     const QString& path = fileFor(state.range(0));
     qsizetype imageBytes = 0;
     for (auto _ : state) {
-        const firmware::HexImage result = firmware::Hex2BinString(path, false);
+        const firmware::HexImage result = firmware::hexFileToImage(path, false);
         imageBytes = result.image.size();
         benchmark::DoNotOptimize(result.image.constData());
     }
@@ -108,7 +108,7 @@ void BM_SrecCatVersusLoader(benchmark::State& state)
         tool.start("srec_cat", {path, "-intel", "-o", out, "-binary"});
         tool.waitForFinished(60000);
         const auto srecEnd = std::chrono::steady_clock::now();
-        const firmware::HexImage result = firmware::Hex2BinString(path, false);
+        const firmware::HexImage result = firmware::hexFileToImage(path, false);
         benchmark::DoNotOptimize(result.image.constData());
         const auto loaderEnd = std::chrono::steady_clock::now();
         const double srec = std::chrono::duration<double>(srecEnd - srecStart).count();

@@ -1,10 +1,10 @@
-// The Intel HEX loader, from memory (hexTextToImage) and from a file (Hex2BinString). A firmware
+// The Intel HEX loader, from memory (hexTextToImage) and from a file (hexFileToImage). A firmware
 // file from the server can be anything: cut short, an HTML error page, binary noise. Whatever it
 // is, the loader reads nothing past it, makes an image of at most 1 MiB or refuses it (and then
 // the image is empty), warns only with its known texts, and both ways of reading agree. What the
 // image then turns into for the QMR51 is either nothing or well-formed frames.
 //
-// Input: byte 0 bit 0 is NoBoot; the rest is the file.
+// Input: byte 0 bit 0 is skipBootLoader; the rest is the file.
 #include "FuzzCheck.h"
 #include "UpgradeFrameChecks.h"
 #include "firmware/IntelHex.h"
@@ -67,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     FUZZ_CHECK(file.write(text) == text.size());
     file.close();
-    const firmware::HexImage fromFile = firmware::Hex2BinString(hexFilePath(), noBoot);
+    const firmware::HexImage fromFile = firmware::hexFileToImage(hexFilePath(), noBoot);
     checkImage(fromFile);
 
     // The file on disk and the same bytes in memory read alike.
@@ -79,9 +79,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // The checksum helpers take any line.
     for (const QByteArray& line : text.split('\n')) {
-        const QString sum = firmware::CheckSum(line);
+        const QString sum = firmware::lineChecksum(line);
         FUZZ_CHECK(sum.size() == 2 && sum == sum.toUpper());
-        FUZZ_CHECK(firmware::Hex2Int(line.right(2)) == firmware::Hex2Int(line));
+        FUZZ_CHECK(firmware::hexByte(line.right(2)) == firmware::hexByte(line));
     }
 
     const int lastBlock = static_cast<int>((fromMemory.image.size() + 127) / 128) - 1;

@@ -20,7 +20,7 @@ Session::Session(platform::SerialPort& port, platform::PortListing& ports, platf
 bool Session::open(std::uint8_t portNumber)
 {
     kind_.reset();
-    port_ = link_.OpenCom(portNumber);
+    port_ = link_.open(portNumber);
     connectFailed_ = !port_;
     return port_.has_value();
 }

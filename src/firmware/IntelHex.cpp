@@ -172,14 +172,14 @@ HexImage refused(const QString& what, HexImage result)
 
 } // namespace
 
-HexImage Hex2BinString(const QString& HexFile, bool NoBoot)
+HexImage hexFileToImage(const QString& path, bool skipBootLoader)
 {
-    QFile file(HexFile);
+    QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {QByteArray(), false,
-                QStringLiteral("The firmware file %1 cannot be opened: %2").arg(HexFile, file.errorString()), {}};
+                QStringLiteral("The firmware file %1 cannot be opened: %2").arg(path, file.errorString()), {}};
 
-    HexLoader loader(NoBoot);
+    HexLoader loader(skipBootLoader);
     // Room for the longest allowed line, its CR LF and one character more to notice a longer one.
     char buffer[kMaxHexLineChars + 4];
     int lineNumber = 0;
@@ -200,12 +200,12 @@ HexImage Hex2BinString(const QString& HexFile, bool NoBoot)
     }
     file.close();
     HexImage result = loader.finish();
-    return result.refusal.isEmpty() ? result : refused(QStringLiteral("The firmware file ") + HexFile, result);
+    return result.refusal.isEmpty() ? result : refused(QStringLiteral("The firmware file ") + path, result);
 }
 
-HexImage hexTextToImage(const QByteArray& text, bool NoBoot)
+HexImage hexTextToImage(const QByteArray& text, bool skipBootLoader)
 {
-    HexLoader loader(NoBoot);
+    HexLoader loader(skipBootLoader);
     qsizetype from = 0;
     int lineNumber = 0;
     while (from < text.size()) {
@@ -219,22 +219,22 @@ HexImage hexTextToImage(const QByteArray& text, bool NoBoot)
     return result.refusal.isEmpty() ? result : refused(QStringLiteral("The firmware"), result);
 }
 
-QString CheckSum(QByteArrayView Lijn)
+QString lineChecksum(QByteArrayView line)
 {
     unsigned sum = 0;
-    for (qsizetype p = 1; p < Lijn.size(); p += 2)
-        sum += Hex2Int(Lijn.sliced(p, std::min<qsizetype>(2, Lijn.size() - p)));
+    for (qsizetype p = 1; p < line.size(); p += 2)
+        sum += hexByte(line.sliced(p, std::min<qsizetype>(2, line.size() - p)));
     const unsigned complement = (256 - (sum & 0xFF)) & 0xFF;
     return QStringLiteral("%1").arg(complement, 2, 16, QLatin1Char('0')).toUpper();
 }
 
-std::uint8_t Hex2Int(QByteArrayView HexString)
+std::uint8_t hexByte(QByteArrayView text)
 {
     // 16^2 is 0 modulo 256, so characters left of the last two cannot change the byte.
     unsigned result = 0;
     unsigned weight = 1;
-    for (qsizetype i = HexString.size() - 1; i >= 0 && weight < 256; --i, weight *= 16) {
-        const int c = static_cast<unsigned char>(HexString[i]);
+    for (qsizetype i = text.size() - 1; i >= 0 && weight < 256; --i, weight *= 16) {
+        const int c = static_cast<unsigned char>(text[i]);
         int digit = c - 48;
         if (c >= 'A' && c <= 'F')
             digit = c - 55;

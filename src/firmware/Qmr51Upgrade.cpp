@@ -81,7 +81,7 @@ bool Qmr51Upgrade::ensurePortOpen()
                                      "in the port list and retry.") + kNothingSent);
         return false;
     }
-    if (!session_.link().OpenCom(*port)) {
+    if (!session_.link().open(*port)) {
         notStarted_ = NotStartedBecause::NoPort;
         const QString why = line.lastError();
         host_.message(QStringLiteral("The QMR51 upgrade needs COM%1, but that port cannot be opened%2.")
@@ -166,7 +166,7 @@ std::optional<QByteArray> Qmr51Upgrade::downloadImage()
 std::optional<QByteArray> Qmr51Upgrade::imageFromHexFile(const QString& hexFile)
 {
     notStarted_ = NotStartedBecause::Nothing;
-    const HexImage loaded = Hex2BinString(hexFile, true);
+    const HexImage loaded = hexFileToImage(hexFile, true);
     for (const QString& warning : hexWarningsToShow(loaded.warnings))
         host_.message(warning);
     if (!loaded.refusal.isEmpty()) {

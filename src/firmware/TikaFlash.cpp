@@ -87,15 +87,15 @@ TikaFlash::Outcome TikaFlash::run(const QString& imagePath)
     host_.setCaption(QStringLiteral("Firmware upgrade started"));
     host_.setValue(0);
     host_.makeVisible();
-    return FlashModule(session_.portNumber().value_or(0),
+    return flashModule(session_.portNumber().value_or(0),
                        imagePath.isEmpty() ? moduleImagePath(kind(), kNativeStyle) : imagePath);
 }
 
-TikaFlash::Outcome TikaFlash::FlashModule(std::uint8_t PortNumber, const QString& ImagePath)
+TikaFlash::Outcome TikaFlash::flashModule(std::uint8_t portNumber, const QString& imagePath)
 {
     Report report;
     QString problem;
-    std::optional<FlashScript> script = prepareScript(PortNumber, ImagePath, problem);
+    std::optional<FlashScript> script = prepareScript(portNumber, imagePath, problem);
     if (script) {
         pauseHandlingEvents(session_.clock(), session_.pump(), session_.replyDeadline(), kScriptPauseSeconds);
         problem = writeScript(*script);

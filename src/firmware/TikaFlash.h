@@ -58,18 +58,18 @@ public:
     // The TIKA branch of an upgrade once the image is there. An image that imageRefusal() refuses
     // is told to the user and nothing else happens (Refused: the port stays as it was, no script,
     // no esptool). Otherwise the port is closed, the progress window shows the flash and
-    // FlashModule runs. The caller connects again afterwards.
+    // flashModule runs. The caller connects again afterwards.
     // imagePath: another image than the module image (absolute, or relative to the program
     // folder); empty for the module image.
     Outcome run(const QString& imagePath = {});
 
-    // Writes the script for COM<PortNumber> and ImagePath (relative to the program folder), runs
+    // Writes the script for COM<portNumber> and imagePath (relative to the program folder), runs
     // it with the main window disabled, shows esptool's progress and its last line, and waits
     // until it has ended (at least kMinimumSeconds, at most kLimitSeconds). Every failure is
     // told to the user with esptool's exit status and its "A fatal error occurred" line (or its
     // last lines). The progress window is unloaded and the main window enabled again, whatever
     // happens. The serial port must be closed.
-    Outcome FlashModule(std::uint8_t PortNumber, const QString& ImagePath);
+    Outcome flashModule(std::uint8_t portNumber, const QString& imagePath);
 
 private:
     struct Report {

@@ -44,10 +44,10 @@ TEST(HexLoading, GivesTheImageAndWarnings)
          false, 20, {{16, QByteArray::fromHex("01020304")}}, {}, true},
         {"data after the end-of-file record is never read", rec(0, 0, "\x01") + kEof + ":zz garbage\n", false, 1,
          {{0, "\x01"}}, {}, true},
-        {"NoBoot loads a record from 0x7FF8 whole and skips one at 0x8000",
+        {"skipBootLoader loads a record from 0x7FF8 whole and skips one at 0x8000",
          rec(0, 0x7FF8, QByteArray(16, '\x5A')) + rec(0, 0x8000, "\x55") + kEof, true, 0x8008, {{0x7FF8, QByteArray(16, '\x5A')}},
          {}, true},
-        {"NoBoot tests the record's own address, not the segment base",
+        {"skipBootLoader tests the record's own address, not the segment base",
          ":020000021000EC\n" + rec(0, 0x7FFF, "\x07\x08") + rec(0, 0x8000, "\x09") + kEof, true, 0x18001,
          {{0x17FFF, "\x07\x08"}}, {}, true},
         {"segment with a bad checksum warns and is not applied", ":020000021000ED\n" + rec(0, 2, "\x02") + kEof, false,
@@ -101,9 +101,9 @@ TEST(HexLoading, ABadFileIsRefusedSayingWhichLineAndWhy)
 }
 
 // A CR LF file from disk with its boot loader record left out is the QMR51 upgrade's (four_blocks.hex).
-TEST(HexFile, AMissingFileIsRefusedWithItsName)
+TEST(path, AMissingFileIsRefusedWithItsName)
 {
-    const HexImage missing = firmware::Hex2BinString("/nonexistent/QMR51v2.hex", true);
+    const HexImage missing = firmware::hexFileToImage("/nonexistent/QMR51v2.hex", true);
     EXPECT_TRUE(missing.refusal.contains("/nonexistent/QMR51v2.hex")) << missing.refusal.toStdString();
 }
 
@@ -156,7 +156,7 @@ TEST(HexOracle, LoadsWhatSrecCatAndObjcopyWrote)
         ASSERT_TRUE(hex.open(QIODevice::ReadOnly));
         EXPECT_EQ(hex.readAll().contains(":020000021000EC"), c.expectSegment);
 
-        const firmware::HexImage result = firmware::Hex2BinString(hexPath, false);
+        const firmware::HexImage result = firmware::hexFileToImage(hexPath, false);
         ASSERT_TRUE(result.refusal.isEmpty()) << result.refusal.toStdString();
         EXPECT_TRUE(result.clean);
         EXPECT_TRUE(result.warnings.isEmpty()) << result.warnings.join('|').toStdString();
