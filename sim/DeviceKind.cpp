@@ -13,4 +13,17 @@ std::optional<DeviceKind> parseDeviceKind(const QString& name)
     return std::nullopt;
 }
 
+QString deviceKindName(DeviceKind kind)
+{
+    switch (kind) {
+    case DeviceKind::Qmr51:
+        return QStringLiteral("QMR51");
+    case DeviceKind::TikaV1:
+        return QStringLiteral("TIKA V1");
+    case DeviceKind::TikaV2:
+        return QStringLiteral("TIKA V2");
+    }
+    return {};
+}
+
 } // namespace sim
