@@ -1,0 +1,197 @@
+#!/usr/bin/python3
+"""The Windows programs as a technician starts them, under Wine (and Xvfb for the window).
+
+  wine_smoke.py ctl BUILD_DIR            qmr51ctl.exe --version, and scan without ports: exit 3
+  wine_smoke.py window BUILD_DIR         qmr51-visualisation.exe --demo from the build tree
+  wine_smoke.py installer BUILD_DIR      the installer silently (/S /D=...), then the installed window
+
+The window is checked from outside, as X11 shows it: its caption (the window title) first reads
+"QMR51-TIKA V4.4", then names the demo's TIKA V2 once connected; a first reading row is seen on the
+screen (Xvfb's frame buffer) as new text across the grid's value columns, not just a date and time.
+Environment: WINEPREFIX (made by scripts/build-windows.sh), QMR_WINDOWS_DEPS (the unpacked
+libraries, for programs run from the build tree).
+"""
+import os
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+
+WINE = "/usr/lib/wine/wine64"
+LIMIT_S = 120  # only ends a run that went wrong
+
+
+def fail(text):
+    print("FAIL: " + text)
+    sys.exit(1)
+
+
+def wine_env(build, with_deps=True):
+    env = dict(os.environ, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
+    env.setdefault("WINEPREFIX", os.path.join(build, "wine"))
+    if with_deps:
+        deps = os.environ["QMR_WINDOWS_DEPS"]
+        env["WINEPATH"] = "Z:" + deps + "/bin"
+        env["QT_PLUGIN_PATH"] = "Z:" + deps + "/plugins"
+    return env
+
+
+def check_ctl(build):
+    ctl = os.path.join(build, "src", "qmr51ctl.exe")
+    env = wine_env(build)
+    run = subprocess.run([WINE, ctl, "--version"], env=env, capture_output=True, text=True, timeout=LIMIT_S)
+    if run.returncode != 0 or not run.stdout.startswith("qmr51ctl "):
+        fail("qmr51ctl.exe --version: exit %d, %r %r" % (run.returncode, run.stdout, run.stderr))
+    # Wine's COM ports lead to the machine's /dev/ttyS*: none of them has a device behind it.
+    run = subprocess.run([WINE, ctl, "scan"], env=env, capture_output=True, text=True, timeout=LIMIT_S)
+    if run.returncode != 3:
+        fail("qmr51ctl.exe scan: exit %d (3 expected), %r %r" % (run.returncode, run.stdout, run.stderr))
+    print("qmr51ctl.exe --version: " + run.stdout.strip() if run.stdout.strip() else "qmr51ctl.exe scan: exit 3")
+
+
+class Screen:
+    """An Xvfb display whose frame buffer is a file (XWD format) we can read at any moment."""
+
+    def __init__(self, folder):
+        read_end, write_end = os.pipe()
+        self.server = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1600x1000x24",
+                                        "-fbdir", folder, "-nolisten", "tcp"], pass_fds=[write_end],
+                                       stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        number = b""
+        while not number.endswith(b"\n"):
+            chunk = os.read(read_end, 16)
+            if not chunk:
+                fail("Xvfb did not start")
+            number += chunk
+        os.close(read_end)
+        self.display = ":" + number.decode().strip()
+        self.framebuffer = os.path.join(folder, "Xvfb_screen0")
+
+    def windows(self):
+        """(caption, x, y, width, height) of every named window."""
+        out = subprocess.run(["xwininfo", "-root", "-tree"], env=dict(os.environ, DISPLAY=self.display),
+                             capture_output=True, text=True).stdout
+        found = []
+        for line in out.splitlines():
+            line = line.strip()
+            if not line.startswith("0x") or '"' not in line:
+                continue
+            caption = line.split('"')[1]
+            geometry = line.rsplit(" ", 2)[-2]  # WxH+X+Y (relative) +X+Y (absolute) come last
+            size, _, _ = geometry.partition("+")
+            w, h = (int(v) for v in size.split("x"))
+            ax, ay = (int(v) for v in line.rsplit(" ", 1)[-1].lstrip("+").split("+"))
+            found.append((caption, ax, ay, w, h))
+        return found
+
+    def pixels(self):
+        with open(self.framebuffer, "rb") as f:
+            data = f.read()
+        header_size, = struct.unpack(">I", data[0:4])
+        width, height = struct.unpack(">II", data[16:24])
+        bytes_per_line, = struct.unpack(">I", data[48:52])
+        ncolors, = struct.unpack(">I", data[76:80])
+        start = header_size + ncolors * 12
+        return data[start:], width, bytes_per_line
+
+    def close(self):
+        self.server.terminate()
+        self.server.wait()
+
+
+def dark_columns(screen, area):
+    """The x positions in `area` (x, y, w, h) where some pixel is dark (text)."""
+    data, _, stride = screen.pixels()
+    x0, y0, w, h = area
+    columns = set()
+    for y in range(y0, y0 + h):
+        row = data[y * stride:(y + 1) * stride]
+        for x in range(x0, x0 + w):
+            b, g, r = row[4 * x], row[4 * x + 1], row[4 * x + 2]
+            if r + g + b < 200:
+                columns.add(x)
+    return columns
+
+
+def watch_window(exe, build, with_deps):
+    folder = tempfile.mkdtemp(prefix="qmr51-wine-")
+    screen = Screen(folder)
+    env = wine_env(build, with_deps)
+    env.update(DISPLAY=screen.display, QT_QPA_PLATFORM="windows")
+    started = time.monotonic()
+    tool = subprocess.Popen([WINE, exe, "--demo", "--program-folder", "Z:" + folder], env=env,
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        shown = connected = None
+        while time.monotonic() - started < LIMIT_S and connected is None:
+            for caption, x, y, w, h in screen.windows():
+                if caption.startswith(("QMR51-TIKA V", "Visualizer V")) and shown is None:
+                    shown = time.monotonic() - started
+                if caption.startswith("Visualizer V") and "TIKA V2" in caption:
+                    connected = (caption, x, y, w, h)
+            time.sleep(0.2)
+        if shown is None:
+            fail("no window titled QMR51-TIKA V... appeared within %d s" % LIMIT_S)
+        if connected is None:
+            fail("the window never named the demo's TIKA V2 in its caption")
+        caption, x, y, w, h = connected
+        print("window shown %.1f s after the start; caption: %s" % (shown, caption))
+        # Grid rows fill from the top; the lower half of the window stays empty for a while. The
+        # band from a quarter to two-thirds of the height, right of the settings column (a third
+        # of the width), holds the first rows' value columns.
+        band = (x + w // 3, y + h // 4, w - w // 3 - 10, h * 2 // 3 - h // 4)
+        before = dark_columns(screen, band)
+        deadline = time.monotonic() + 60
+        while time.monotonic() < deadline:
+            new = dark_columns(screen, band) - before
+            # A row of values spreads text across most of the band; date and time alone do not.
+            if new and max(new) - min(new) > band[2] // 2:
+                print("a first reading row: new text across %d px of the grid" % (max(new) - min(new)))
+                return shown
+            time.sleep(0.5)
+        fail("no reading row appeared in the grid within 60 s")
+    finally:
+        tool.terminate()
+        tool.wait()
+        screen.close()
+
+
+def check_installer(build):
+    setup = [f for f in os.listdir(build) if f.endswith("-Setup.exe")]
+    if not setup:
+        fail("no installer in " + build + " (cmake --build BUILD --target windows-package)")
+    env = wine_env(build, with_deps=False)
+    target = "C:\\QMR51 Test Install"
+    run = subprocess.run([WINE, os.path.join(build, setup[0]), "/S", "/D=" + target], env=env, timeout=LIMIT_S)
+    drive_c = os.path.join(env["WINEPREFIX"], "drive_c")
+    installed = os.path.join(drive_c, "QMR51 Test Install")
+    exe = os.path.join(installed, "qmr51-visualisation.exe")
+    if run.returncode != 0 or not os.path.isfile(exe):
+        fail("the installer (exit %d) left no %s" % (run.returncode, exe))
+    menu = os.path.join(drive_c, "ProgramData", "Microsoft", "Windows", "Start Menu", "Programs", "QMR51 Visualisation.lnk")
+    if not os.path.isfile(menu):
+        fail("no Start-menu entry " + menu)
+    with open(os.path.join(env["WINEPREFIX"], "system.reg"), encoding="utf-8", errors="replace") as f:
+        if "Uninstall\\\\QMR51-Visualisation" not in f.read():
+            fail("no uninstaller entry in the registry")
+    print("installed silently in %s, with its Start-menu entry and uninstaller" % target)
+    watch_window(exe, build, with_deps=False)  # only what the installer put there
+    subprocess.run([WINE, os.path.join(installed, "Uninstall.exe"), "/S"], env=env, timeout=LIMIT_S)
+
+
+def main():
+    what, build = sys.argv[1], os.path.abspath(sys.argv[2])
+    if what == "ctl":
+        check_ctl(build)
+    elif what == "window":
+        watch_window(os.path.join(build, "src", "qmr51-visualisation.exe"), build, with_deps=True)
+    elif what == "installer":
+        check_installer(build)
+    else:
+        fail("unknown check " + what)
+
+
+if __name__ == "__main__":
+    main()
