@@ -15,8 +15,8 @@ bash "$here/scripts/install-deps.sh"
 missing() { echo "build-windows: $1" >&2; exit 1; }
 [ -f "$archive" ] || missing "the Windows libraries $archive are missing (Qt, libcurl and GoogleTest built for MinGW-w64; set QMR_WINDOWS_TOOLCHAIN to another copy)."
 command -v x86_64-w64-mingw32-g++-posix >/dev/null || missing "the MinGW-w64 compiler x86_64-w64-mingw32-g++-posix is missing: install the Debian package g++-mingw-w64-x86-64-posix."
-wine=/usr/lib/wine/wine64
-[ -x "$wine" ] || missing "Wine ($wine) is missing: install the Debian package wine64."
+[ -x /usr/lib/wine/wine64 ] || missing "Wine (/usr/lib/wine/wine64) is missing: install the Debian package wine64."
+wine="$here/scripts/wine-run.sh" # Wine as the tests see it: without this machine's serial devices
 command -v makensis >/dev/null || missing "makensis is missing: install the Debian package nsis."
 
 # The libraries, unpacked again when the archive changes.
@@ -28,7 +28,7 @@ if [ ! -f "$stamp" ] || [ "$(cat "$stamp")" != "$(stat -c %s-%Y "$archive")" ]; 
 fi
 
 # One Wine prefix for the tests; made once (about half a minute).
-export WINEPREFIX="$build/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX="$build/wine"
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   mkdir -p "$build"
   "$wine" wineboot -i >/dev/null 2>&1 || missing "Wine could not make its prefix in $WINEPREFIX."

@@ -12,13 +12,15 @@ Environment: WINEPREFIX (made by scripts/build-windows.sh), QMR_WINDOWS_DEPS (th
 libraries, for programs run from the build tree).
 """
 import os
+import re
 import struct
 import subprocess
 import sys
 import tempfile
 import time
 
-WINE = "/usr/lib/wine/wine64"
+# Wine without this machine's serial devices (see the script).
+WINE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts", "wine-run.sh")
 LIMIT_S = 120  # only ends a run that went wrong
 
 
@@ -28,7 +30,7 @@ def fail(text):
 
 
 def wine_env(build, with_deps=True):
-    env = dict(os.environ, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
+    env = dict(os.environ)
     env.setdefault("WINEPREFIX", os.path.join(build, "wine"))
     if with_deps:
         deps = os.environ["QMR_WINDOWS_DEPS"]
@@ -43,7 +45,7 @@ def check_ctl(build):
     run = subprocess.run([WINE, ctl, "--version"], env=env, capture_output=True, text=True, timeout=LIMIT_S)
     if run.returncode != 0 or not run.stdout.startswith("qmr51ctl "):
         fail("qmr51ctl.exe --version: exit %d, %r %r" % (run.returncode, run.stdout, run.stderr))
-    # Wine's COM ports lead to the machine's /dev/ttyS*: none of them has a device behind it.
+    # Wine sees no serial device of this machine here: no device answers anywhere.
     run = subprocess.run([WINE, ctl, "scan"], env=env, capture_output=True, text=True, timeout=LIMIT_S)
     if run.returncode != 3:
         fail("qmr51ctl.exe scan: exit %d (3 expected), %r %r" % (run.returncode, run.stdout, run.stderr))
@@ -74,16 +76,12 @@ class Screen:
         out = subprocess.run(["xwininfo", "-root", "-tree"], env=dict(os.environ, DISPLAY=self.display),
                              capture_output=True, text=True).stdout
         found = []
+        # 0x600003 "QMR51-TIKA V4.4": ("qmr51-visualisation.exe" "qmr51-visualisation.exe")  1180x760+0+0  +10+30
+        shape = re.compile(r'^0x[0-9a-f]+ "(.*)": .*\s(\d+)x(\d+)[+-]-?\d+[+-]-?\d+\s+\+(-?\d+)\+(-?\d+)$')
         for line in out.splitlines():
-            line = line.strip()
-            if not line.startswith("0x") or '"' not in line:
-                continue
-            caption = line.split('"')[1]
-            geometry = line.rsplit(" ", 2)[-2]  # WxH+X+Y (relative) +X+Y (absolute) come last
-            size, _, _ = geometry.partition("+")
-            w, h = (int(v) for v in size.split("x"))
-            ax, ay = (int(v) for v in line.rsplit(" ", 1)[-1].lstrip("+").split("+"))
-            found.append((caption, ax, ay, w, h))
+            m = shape.match(line.strip())
+            if m:
+                found.append((m.group(1), int(m.group(4)), int(m.group(5)), int(m.group(2)), int(m.group(3))))
         return found
 
     def pixels(self):
@@ -115,11 +113,17 @@ def dark_columns(screen, area):
     return columns
 
 
-def watch_window(exe, build, with_deps):
+def watch_window(exe, build, with_deps, before=None):
+    """Starts the window with --demo and checks it; `before(env)` runs first on the same display."""
     folder = tempfile.mkdtemp(prefix="qmr51-wine-")
     screen = Screen(folder)
     env = wine_env(build, with_deps)
     env.update(DISPLAY=screen.display, QT_QPA_PLATFORM="windows")
+    # Wine's desktop lives as long as its server: one started without this display (by a test
+    # program) would take the window. So this starts once any earlier server has gone.
+    subprocess.run(["/usr/lib/wine/wineserver", "-w"], env=env)
+    if before:
+        before(env)
     started = time.monotonic()
     tool = subprocess.Popen([WINE, exe, "--demo", "--program-folder", "Z:" + folder], env=env,
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -138,17 +142,18 @@ def watch_window(exe, build, with_deps):
             fail("the window never named the demo's TIKA V2 in its caption")
         caption, x, y, w, h = connected
         print("window shown %.1f s after the start; caption: %s" % (shown, caption))
-        # Grid rows fill from the top; the lower half of the window stays empty for a while. The
-        # band from a quarter to two-thirds of the height, right of the settings column (a third
-        # of the width), holds the first rows' value columns.
-        band = (x + w // 3, y + h // 4, w - w // 3 - 10, h * 2 // 3 - h // 4)
+        # The grid's rows fill from its top, right of the settings column: the band from the top to
+        # two-fifths of the height, right of the window's first third, holds the first rows' value
+        # columns (and the headings, which are there before).
+        band = (x + w // 3, y, w - w // 3 - 10, h * 2 // 5)
         before = dark_columns(screen, band)
         deadline = time.monotonic() + 60
         while time.monotonic() < deadline:
             new = dark_columns(screen, band) - before
             # A row of values spreads text across most of the band; date and time alone do not.
             if new and max(new) - min(new) > band[2] // 2:
-                print("a first reading row: new text across %d px of the grid" % (max(new) - min(new)))
+                print("a first reading row %.1f s after the start: new text across %d px of the grid"
+                      % (time.monotonic() - started, max(new) - min(new)))
                 return shown
             time.sleep(0.5)
         fail("no reading row appeared in the grid within 60 s")
@@ -162,22 +167,27 @@ def check_installer(build):
     setup = [f for f in os.listdir(build) if f.endswith("-Setup.exe")]
     if not setup:
         fail("no installer in " + build + " (cmake --build BUILD --target windows-package)")
-    env = wine_env(build, with_deps=False)
-    target = "C:\\QMR51 Test Install"
-    run = subprocess.run([WINE, os.path.join(build, setup[0]), "/S", "/D=" + target], env=env, timeout=LIMIT_S)
-    drive_c = os.path.join(env["WINEPREFIX"], "drive_c")
-    installed = os.path.join(drive_c, "QMR51 Test Install")
+    # Wine passes an argument with a blank in quotes, which NSIS does not take for /D.
+    target = "C:\\QMR51-Test-Install"
+    drive_c = os.path.join(wine_env(build)["WINEPREFIX"], "drive_c")
+    installed = os.path.join(drive_c, "QMR51-Test-Install")
     exe = os.path.join(installed, "qmr51-visualisation.exe")
-    if run.returncode != 0 or not os.path.isfile(exe):
-        fail("the installer (exit %d) left no %s" % (run.returncode, exe))
-    menu = os.path.join(drive_c, "ProgramData", "Microsoft", "Windows", "Start Menu", "Programs", "QMR51 Visualisation.lnk")
-    if not os.path.isfile(menu):
-        fail("no Start-menu entry " + menu)
-    with open(os.path.join(env["WINEPREFIX"], "system.reg"), encoding="utf-8", errors="replace") as f:
-        if "Uninstall\\\\QMR51-Visualisation" not in f.read():
-            fail("no uninstaller entry in the registry")
-    print("installed silently in %s, with its Start-menu entry and uninstaller" % target)
-    watch_window(exe, build, with_deps=False)  # only what the installer put there
+
+    def install(env):
+        run = subprocess.run([WINE, os.path.join(build, setup[0]), "/S", "/D=" + target], env=env, timeout=LIMIT_S)
+        if run.returncode != 0 or not os.path.isfile(exe):
+            fail("the installer (exit %d) left no %s" % (run.returncode, exe))
+        menu = os.path.join(drive_c, "ProgramData", "Microsoft", "Windows", "Start Menu", "Programs",
+                            "QMR51 Visualisation.lnk")
+        if not os.path.isfile(menu):
+            fail("no Start-menu entry " + menu)
+        with open(os.path.join(env["WINEPREFIX"], "system.reg"), encoding="utf-8", errors="replace") as f:
+            if "Uninstall\\\\QMR51-Visualisation" not in f.read():
+                fail("no uninstaller entry in the registry")
+        print("installed silently in %s, with its Start-menu entry and uninstaller" % target)
+
+    watch_window(exe, build, with_deps=False, before=install)  # only what the installer put there
+    env = wine_env(build, with_deps=False)
     subprocess.run([WINE, os.path.join(installed, "Uninstall.exe"), "/S"], env=env, timeout=LIMIT_S)
 
 

@@ -30,7 +30,7 @@ TEST(FlashScript, WindowsBatchFileRunsExactlyTheIntendedCommandFromAHostileFolde
     EXPECT_EQ(esptool->exitCode(), 0) << esptool->takeOutput().toStdString();
     QFile record(folder + "\\esptool-args.txt");
     ASSERT_TRUE(record.open(QIODevice::ReadOnly)) << esptool->takeOutput().toStdString();
-    const QStringList lines = QString::fromLocal8Bit(record.readAll()).split("\n", Qt::SkipEmptyParts);
+    const QStringList lines = QString::fromLocal8Bit(record.readAll()).split("\r\n", Qt::SkipEmptyParts);
     ASSERT_FALSE(lines.isEmpty());
     EXPECT_EQ(QDir(lines.first()).canonicalPath(), QDir(folder).canonicalPath());
     EXPECT_EQ(lines.mid(1).join(' '),
