@@ -16,12 +16,13 @@ target_link_libraries(qmr_test_support PUBLIC qmr_core GTest::gtest Qt6::Core)
 # Cases that need a Linux program, or Linux's own rules: the sh script of a flash, the esptool found
 # on the PATH, the flow's expectations of both (the Windows batch file has its own case, run by cmd.exe).
 set(QMR_LINUX_ONLY_CASES
-  "CsvReadBack.*:HexOracle.*:FlashScript.LinuxScript*:Esptool.PrefersTheBundled*:TikaFlash.NothingRuns*:Tika/Flash.*")
+  "CsvReadBack.*:HexOracle.*:FlashScript.LinuxScript*:Esptool.PrefersTheBundled*:TikaFlash.NothingRuns*:Tika/Flash.*"
+  "UpgradeWindow.TheForcedUpgradeDialogIsNonModalAndRunsTheBranchOfItsKindOnTheListedPort")
 string(REPLACE ";" ":" QMR_LINUX_ONLY_CASES "${QMR_LINUX_ONLY_CASES}")
 
-function(qmr_windows_test target)
-  list(REMOVE_AT ARGV 0)
-  add_executable(${target} ${ARGV} ${CMAKE_CURRENT_SOURCE_DIR}/support/test_main_core.cpp)
+function(qmr_windows_test target main)
+  list(REMOVE_AT ARGV 0 1)
+  add_executable(${target} ${ARGV} ${CMAKE_CURRENT_SOURCE_DIR}/support/${main})
   target_compile_definitions(${target} PRIVATE QMR_TEST_DATA="${CMAKE_CURRENT_SOURCE_DIR}/data"
     QMR_SOURCE_DIR="${PROJECT_SOURCE_DIR}" QMR_BINARY_DIR="${PROJECT_BINARY_DIR}" QMR_VERSION="${PROJECT_VERSION}")
   target_link_libraries(${target} PRIVATE qmr_test_support qmr_sim)
@@ -33,10 +34,16 @@ endfunction()
 foreach(folder link device view diagnostics firmware shell)
   file(GLOB core_tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/windows/*Test.cpp)
-  qmr_windows_test(test_${folder} ${core_tests})
+  qmr_windows_test(test_${folder} test_main_core.cpp ${core_tests})
+endforeach()
+# The windows, offscreen: the settings rules, the readings views, the demo, the upgrade windows.
+foreach(folder view shell firmware)
+  file(GLOB ui_tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/ui/*.cpp)
+  qmr_windows_test(test_${folder}_ui test_main_gui.cpp ${ui_tests})
+  target_link_libraries(test_${folder}_ui PRIVATE qmr_ui)
 endforeach()
 file(GLOB platform_tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/platform/windows/*Test.cpp)
-qmr_windows_test(test_platform ${platform_tests})
+qmr_windows_test(test_platform test_main_core.cpp ${platform_tests})
 target_link_libraries(test_platform PRIVATE qmr_platform)
 
 # The batch file of a TIKA flash really run by cmd.exe, with a stand-in for esptool32.exe.

@@ -121,13 +121,14 @@ def watch_window(exe, build, with_deps, before=None):
     env.update(DISPLAY=screen.display, QT_QPA_PLATFORM="windows")
     # Wine's desktop lives as long as its server: one started without this display (by a test
     # program) would take the window. So this starts once any earlier server has gone.
-    subprocess.run(["/usr/lib/wine/wineserver", "-w"], env=env)
-    if before:
-        before(env)
-    started = time.monotonic()
-    tool = subprocess.Popen([WINE, exe, "--demo", "--program-folder", "Z:" + folder], env=env,
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    tool = None
     try:
+        subprocess.run(["/usr/lib/wine/wineserver", "-w"], env=env)
+        if before:
+            before(env)
+        started = time.monotonic()
+        tool = subprocess.Popen([WINE, exe, "--demo", "--program-folder", "Z:" + folder], env=env,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         shown = connected = None
         while time.monotonic() - started < LIMIT_S and connected is None:
             for caption, x, y, w, h in screen.windows():
@@ -158,8 +159,9 @@ def watch_window(exe, build, with_deps, before=None):
             time.sleep(0.5)
         fail("no reading row appeared in the grid within 60 s")
     finally:
-        tool.terminate()
-        tool.wait()
+        if tool:
+            tool.terminate()
+            tool.wait()
         screen.close()
 
 
@@ -181,9 +183,10 @@ def check_installer(build):
                             "QMR51 Visualisation.lnk")
         if not os.path.isfile(menu):
             fail("no Start-menu entry " + menu)
-        with open(os.path.join(env["WINEPREFIX"], "system.reg"), encoding="utf-8", errors="replace") as f:
-            if "Uninstall\\\\QMR51-Visualisation" not in f.read():
-                fail("no uninstaller entry in the registry")
+        key = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\QMR51-Visualisation"
+        entry = subprocess.run([WINE, "reg", "query", key], env=env, capture_output=True, text=True, timeout=LIMIT_S)
+        if "QuietUninstallString" not in entry.stdout:
+            fail("no uninstaller entry in the registry: " + entry.stdout + entry.stderr)
         print("installed silently in %s, with its Start-menu entry and uninstaller" % target)
 
     watch_window(exe, build, with_deps=False, before=install)  # only what the installer put there
