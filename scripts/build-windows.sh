@@ -5,6 +5,7 @@
 # ../shared/toolchains/windows-x86_64.tar.xz into build-win-deps/ and makes a Wine prefix in
 # build-win/wine for the tests. Fails with a sentence naming what is missing.
 #   bash scripts/build-windows.sh [--package]   (--package also makes the installer and the zip)
+# QMR_LINUX_SIMULATOR=<linux build>/sim/qmr51-sim saves building the simulator for the device test.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 build="$here/build-win"
@@ -37,9 +38,20 @@ fi
 
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+
+# The device test talks to the Linux simulator through Wine's COM port: QMR_LINUX_SIMULATOR names one
+# already built (scripts/test.sh passes its own), else it is built here.
+simulator="${QMR_LINUX_SIMULATOR:-}"
+if [ -z "$simulator" ]; then
+  cmake -S "$here" -B "$here/build-win-sim" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQMR_TESTS=OFF -DQMR_BENCH=OFF \
+    "${launcher[@]}" >/dev/null
+  cmake --build "$here/build-win-sim" -j"${QMR_JOBS:-2}" --target qmr51-sim
+  simulator="$here/build-win-sim/sim/qmr51-sim"
+fi
 "$deps/windows-x86_64/bin/qt-cmake" -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_PREFIX_PATH="$deps/windows-x86_64" -DQMR_SANITIZE=OFF -DQMR_BENCH=OFF -DQMR_FUZZ=OFF \
-  -DCMAKE_CROSSCOMPILING_EMULATOR="$wine" -DQMR_WINE_PREFIX="$WINEPREFIX" "${launcher[@]}" >/dev/null
+  -DCMAKE_CROSSCOMPILING_EMULATOR="$wine" -DQMR_WINE_PREFIX="$WINEPREFIX" -DQMR_LINUX_SIMULATOR="$simulator" \
+  "${launcher[@]}" >/dev/null
 cmake --build "$build" -j"${QMR_JOBS:-2}"
 if [ "${1:-}" = "--package" ]; then
   cmake --build "$build" --target windows-package

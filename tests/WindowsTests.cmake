@@ -65,10 +65,17 @@ set(smoke ${CMAKE_CURRENT_SOURCE_DIR}/windows/wine_smoke.py)
 set(smoke_environment "WINEPREFIX=${QMR_WINE_PREFIX}" "QMR_WINDOWS_DEPS=${QMR_WINDOWS_DEPS}")
 add_test(NAME windows_smoke_qmr51ctl COMMAND /usr/bin/python3 ${smoke} ctl ${PROJECT_BINARY_DIR})
 add_test(NAME windows_smoke_window COMMAND /usr/bin/python3 ${smoke} window ${PROJECT_BINARY_DIR})
+# qmr51ctl.exe over Wine's COM7 to the Linux simulator on a pseudo-terminal: the Windows serial
+# line end to end, and Ctrl+C.
+set(QMR_LINUX_SIMULATOR "" CACHE FILEPATH "The Linux device simulator (qmr51-sim) for the Windows device test")
+if(NOT EXISTS "${QMR_LINUX_SIMULATOR}")
+  message(FATAL_ERROR "The Windows device test needs the Linux simulator: configure with -DQMR_LINUX_SIMULATOR=<linux build>/sim/qmr51-sim (scripts/build-windows.sh does).")
+endif()
+add_test(NAME windows_smoke_device COMMAND /usr/bin/python3 ${smoke} device ${PROJECT_BINARY_DIR} ${QMR_LINUX_SIMULATOR})
 add_test(NAME windows_package COMMAND ${CMAKE_COMMAND} --build ${PROJECT_BINARY_DIR} --target windows-package)
 add_test(NAME windows_smoke_installer COMMAND /usr/bin/python3 ${smoke} installer ${PROJECT_BINARY_DIR})
 # One at a time, after the unit tests: the window needs a Wine server of its own display.
-set_tests_properties(windows_smoke_qmr51ctl windows_smoke_window windows_smoke_installer PROPERTIES
+set_tests_properties(windows_smoke_qmr51ctl windows_smoke_device windows_smoke_window windows_smoke_installer PROPERTIES
   LABELS "smoke;windows" ENVIRONMENT "${smoke_environment}" RUN_SERIAL ON)
 set_tests_properties(windows_package PROPERTIES FIXTURES_SETUP windows_installer LABELS "windows")
 set_tests_properties(windows_smoke_installer PROPERTIES FIXTURES_REQUIRED windows_installer)

@@ -4,6 +4,8 @@
   wine_smoke.py ctl BUILD_DIR            qmr51ctl.exe --version, and scan without ports: exit 3
   wine_smoke.py window BUILD_DIR         qmr51-visualisation.exe --demo from the build tree
   wine_smoke.py installer BUILD_DIR      the installer silently (/S /D=...), then the installed window
+  wine_smoke.py device BUILD_DIR SIM     qmr51ctl.exe over Wine's COM7 to the Linux simulator SIM on a
+                                         pseudo-terminal: info, then read until Ctrl+C (exit 0)
 
 The window is checked from outside, as X11 shows it: its caption (the window title) first reads
 "QMR51-TIKA V4.4", then names the demo's TIKA V2 once connected; a first reading row is seen on the
@@ -13,6 +15,7 @@ libraries, for programs run from the build tree).
 """
 import os
 import re
+import signal
 import struct
 import subprocess
 import sys
@@ -194,6 +197,48 @@ def check_installer(build):
     subprocess.run([WINE, os.path.join(installed, "Uninstall.exe"), "/S"], env=env, timeout=LIMIT_S)
 
 
+def check_device(build, simulator):
+    folder = tempfile.mkdtemp(prefix="qmr51-wine-")
+    link = os.path.join(folder, "COM7")
+    device = subprocess.Popen([simulator, "--kind", "tika2", "--live", "--link", link], stderr=subprocess.DEVNULL)
+    env = wine_env(build)
+    key = "HKLM\\Software\\Wine\\Ports"
+    ctl = os.path.join(build, "src", "qmr51ctl.exe")
+    try:
+        for _ in range(100):
+            if os.path.islink(link):
+                break
+            time.sleep(0.1)
+        # Wine reads its port mapping when its server starts.
+        subprocess.run(["/usr/lib/wine/wineserver", "-w"], env=env)
+        subprocess.run([WINE, "reg", "add", key, "/v", "COM7", "/d", link, "/f"], env=env, capture_output=True)
+        subprocess.run(["/usr/lib/wine/wineserver", "-w"], env=env)
+        info = subprocess.run([WINE, ctl, "info", "--port", "COM7"], env=env, capture_output=True, text=True,
+                              timeout=LIMIT_S)
+        if info.returncode != 0 or "TIKA V2" not in info.stdout:
+            fail("qmr51ctl.exe info --port COM7: exit %d, %r %r" % (info.returncode, info.stdout, info.stderr))
+        print("qmr51ctl.exe info over COM7: " + " ".join(info.stdout.split()[:8]))
+        # Ctrl+C reaches a Windows console program under Wine as SIGINT: read stops after its row.
+        read = subprocess.Popen([WINE, ctl, "read", "--port", "COM7", "--interval", "1"], env=env,
+                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, start_new_session=True)
+        first = read.stdout.readline()  # the heading
+        first = read.stdout.readline()  # the first reading
+        os.killpg(read.pid, signal.SIGINT)
+        try:
+            rest, err = read.communicate(timeout=LIMIT_S)
+        except subprocess.TimeoutExpired:
+            os.killpg(read.pid, signal.SIGKILL)
+            fail("qmr51ctl.exe read went on after Ctrl+C")
+        if read.returncode != 0 or b" W\t" not in first:
+            fail("qmr51ctl.exe read, Ctrl+C: exit %d, %r %r" % (read.returncode, first + rest, err))
+        print("qmr51ctl.exe read stopped cleanly at Ctrl+C (exit 0)")
+    finally:
+        subprocess.run([WINE, "reg", "delete", key, "/v", "COM7", "/f"], env=env, capture_output=True)
+        subprocess.run(["/usr/lib/wine/wineserver", "-w"], env=env)
+        device.terminate()
+        device.wait()
+
+
 def main():
     what, build = sys.argv[1], os.path.abspath(sys.argv[2])
     if what == "ctl":
@@ -202,6 +247,8 @@ def main():
         watch_window(os.path.join(build, "src", "qmr51-visualisation.exe"), build, with_deps=True)
     elif what == "installer":
         check_installer(build)
+    elif what == "device":
+        check_device(build, sys.argv[3])
     else:
         fail("unknown check " + what)
 
