@@ -2,8 +2,9 @@
 # The fresh-install check: proves the README's commands on a Debian 12 machine that has nothing
 # installed by hand, which a development machine (or CI on it) cannot prove.
 #  1. makes a minimal Debian 12 root (mmdebstrap), copies this checkout into it (committed and
-#     uncommitted files, no build folders) and runs there, as root: the install step, the build of
-#     every target and the whole test command (bash scripts/test.sh), the tool's own build and start
+#     uncommitted files, no build folders; the Windows libraries beside it) and runs there, as root:
+#     the install step, the build of every target and the whole test command (bash scripts/test.sh,
+#     the Windows programs under Wine included), the tool's own build and start
 #     (bash scripts/run.sh --version, headless) and the Debian package (bash scripts/package.sh);
 #  2. makes a second minimal root, installs that .deb with apt-get, and starts the installed tool on
 #     an X display (Xvfb) far enough to answer --version, proving the package's dependencies.
@@ -63,6 +64,9 @@ echo "== making a fresh Debian 12 root in $work/build-root"
 make_root "$work/build-root"
 mkdir -p "$work/build-root/src/qmr51"
 (cd "$here" && git ls-files -co --exclude-standard -z | tar --null -T - -cf -) | tar -xf - -C "$work/build-root/src/qmr51"
+# The Windows libraries the test command cross-builds with lie beside the checkout, as on CI.
+mkdir -p "$work/build-root/src/shared/toolchains"
+cp "$here/../shared/toolchains/windows-x86_64.tar.xz" "$work/build-root/src/shared/toolchains/"
 
 cd_src="cd /src/qmr51"
 step "install step (scripts/install-deps.sh)" "$work/build-root" "$cd_src && bash scripts/install-deps.sh"

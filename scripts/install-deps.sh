@@ -17,6 +17,10 @@ packages=(
   openssl
   # the fuzz targets: clang with its libFuzzer and sanitizer runtimes
   clang libclang-rt-14-dev
+  # the Windows programs (scripts/build-windows.sh): the MinGW-w64 compiler, Qt's host tools (moc,
+  # rcc, uic) for the Windows Qt, Wine to run their tests, NSIS for the installer, xwininfo to see
+  # the window under Xvfb, xz to unpack the Windows libraries
+  g++-mingw-w64-x86-64-posix qt6-base-dev-tools wine64 nsis x11-utils xz-utils
 )
 if [ "${1:-}" = "--list" ]; then
   printf '%s\n' "${packages[@]}"

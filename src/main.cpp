@@ -7,10 +7,11 @@
 #include "platform/ui/DesktopPrograms.h"
 #include "platform/QtSerialPort.h"
 #include "platform/ShutdownSignals.h"
-#include "platform/SystemPortListing.h"
+#include "platform/SystemPorts.h"
 #include "device/Captions.h"
 #include "shell/CommandLine.h"
 #include "shell/ui/Demo.h"
+#include "shell/ui/DemoLine.h"
 #include "shell/ui/Tool.h"
 #include <QApplication>
 #include <QGuiApplication>
@@ -47,27 +48,31 @@ int main(int argc, char** argv)
     const platform::ServerConfig servers =
         platform::withServerOptions(platform::defaultServers(), options.ftpHost, options.ftpUser, options.imageUrl);
 
-    platform::SystemPortListing ports(folder);
-    platform::QtSerialPort port(ports);
+    const std::unique_ptr<platform::PortListing> machinePorts = platform::systemPortListing(folder);
+    platform::QtSerialPort machinePort(*machinePorts);
     platform::QtClock clock;
+    // The demo's simulated device (--demo) has its place in front of the machine's ports; without
+    // it everything passes through to them.
+    shell::DemoLine line(machinePort, *machinePorts, clock);
     platform::QtEventPump pump;
     platform::QtDialogs dialogs;
     platform::CurlTransfer transfer;
     platform::DesktopPrograms programs;
-    platform::Services services{port, ports, clock, pump, dialogs, transfer, programs, folder, servers};
+    platform::Services services{line, line, clock, pump, dialogs, transfer, programs, folder, servers};
 
-    // A demo that was killed left its port link behind; it leads to a stranger's terminal now.
+    // A demo of an earlier version, killed, left its port link behind; it leads to a stranger's
+    // terminal now.
     platform::removeLeftoverDemoLinks(folder);
     shell::Tool tool(services);
     dialogs.setParentWindow(&tool.frm);
     tool.Form_Load();
     tool.frm.show();
     // --demo: a simulated TIKA V2, connected once the window is up; it goes before the tool does.
-    shell::Demo demo(tool);
+    shell::Demo demo(tool, line);
     if (options.demo)
         QTimer::singleShot(0, &tool.frm, [&demo] { demo.start(); });
-    // kill, Ctrl+C and a logout close the tool as its window's close button does; the demo's
-    // device and link go when `demo` does, on the way out.
+    // kill, Ctrl+C and a logout close the tool as its window's close button does (on Windows: a
+    // closed console, a logoff or a shutdown); the demo's device goes when `demo` does.
     platform::ShutdownSignals shutdown;
     QObject::connect(&shutdown, &platform::ShutdownSignals::requested, &tool.frm, [&tool] { tool.frm.close(); });
     return QApplication::exec();

@@ -4,36 +4,18 @@
 #include "platform/QtEventPump.h"
 #include "platform/QtPrograms.h"
 #include "platform/QtSerialPort.h"
-#include "platform/SystemPortListing.h"
+#include "platform/StopRequests.h"
+#include "platform/SystemPorts.h"
 #include "shell/cli/Environment.h"
 #include <QCoreApplication>
-#include <atomic>
-#include <csignal>
-
-namespace {
-
-std::atomic<int> interruptions{0};
-
-// Ctrl+C and SIGTERM ask the running command to stop at its next safe point: a read ends after
-// the reading under way, an upgrade stops before its next block.
-void onStopSignal(int) { interruptions.fetch_add(1); }
-
-void catchStopSignals()
-{
-    struct sigaction action {};
-    action.sa_handler = onStopSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("qmr51ctl"));
-    catchStopSignals();
+    // Ctrl+C (and the system ending the program) asks the running command to stop at its next
+    // safe point: a read ends after the reading under way, an upgrade stops before its next block.
+    platform::StopRequests stopRequests;
 
     platform::QtClock clock;
     platform::QtEventPump pump;
@@ -42,7 +24,7 @@ int main(int argc, char** argv)
     shell::cli::StdConsole console;
     shell::cli::Environment env{
         QCoreApplication::applicationDirPath(),
-        [](const QString& folder) { return std::make_unique<platform::SystemPortListing>(folder); },
+        [](const QString& folder) { return platform::systemPortListing(folder); },
         [](platform::PortListing& listing) { return std::make_unique<platform::QtSerialPort>(listing); },
         clock,
         pump,
@@ -50,7 +32,7 @@ int main(int argc, char** argv)
         programs,
         platform::defaultServers(),
         console,
-        [] { return interruptions.load(); },
+        [] { return platform::StopRequests::count(); },
         shell::cli::readSystemFacts,
     };
     QStringList arguments = QCoreApplication::arguments();

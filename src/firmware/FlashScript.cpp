@@ -4,8 +4,15 @@
 namespace firmware {
 
 namespace {
-// cmd.exe takes a path in double quotes as one word; Windows paths cannot hold a double quote.
-QString cmdQuote(const QString& path) { return QLatin1Char('"') + path + QLatin1Char('"'); }
+// cmd.exe takes a path in double quotes as one word; Windows paths cannot hold a double quote. A
+// batch file expands %NAME% even inside quotes, so a folder such as "C:\Tools\100%\QMR51" has each
+// % doubled, which the batch file reads back as one %.
+QString cmdQuote(const QString& path)
+{
+    QString text = path;
+    text.replace(QLatin1Char('%'), QStringLiteral("%%"));
+    return QLatin1Char('"') + text + QLatin1Char('"');
+}
 } // namespace
 
 FlashScript windowsFlashScript(device::DeviceKind kind, int portNumber, const QString& imagePath,
@@ -17,8 +24,10 @@ FlashScript windowsFlashScript(device::DeviceKind kind, int portNumber, const QS
     QString folder = programFolder;
     if (!folder.endsWith(QLatin1Char('\\')))
         folder += QLatin1Char('\\');
-    const QString path = folder + scriptFileName(portNumber, PathStyle::Windows);
-    return {path, text.toLocal8Bit(), QStringLiteral("cmd.exe"), {QStringLiteral("/c"), path}};
+    const QString name = scriptFileName(portNumber, PathStyle::Windows);
+    // cmd.exe /c expands %NAME% in its command line as well, so the script is named without its
+    // folder: it runs from the program folder, which is the working folder of every flash.
+    return {folder + name, text.toLocal8Bit(), QStringLiteral("cmd.exe"), {QStringLiteral("/c"), name}};
 }
 
 FlashScript posixFlashScript(device::DeviceKind kind, int portNumber, const QString& devicePath,

@@ -18,7 +18,7 @@ struct FlashScript {
     QString path;          // the script file, in the program folder
     QByteArray content;    // what goes into it, line ends included
     QString program;       // the shell that runs it: "cmd.exe" or "/bin/sh"
-    QStringList arguments; // with the script's path
+    QStringList arguments; // with the script's name (Windows) or path; run in the program folder
 };
 
 // imagePath is relative to the program folder: "DATA\TIKAv1.bin" on Windows, "DATA/TIKAv1.bin" on

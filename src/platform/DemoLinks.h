@@ -4,11 +4,11 @@
 
 namespace platform {
 
-// The demo's own entries in <program folder>/ports. A demo (the window's --demo) offers its
-// simulated module as a link COM<n> to a pseudo-terminal /dev/pts/N, with a note COM<n>.demo
-// beside it naming the process that made it. The note is written before the link and removed
-// after it, so every link a demo made has its note. Everything else in ports/ is the user's and is
-// never removed or replaced.
+// A demo's entries in <program folder>/ports. The demo of earlier versions (the window's --demo)
+// offered its simulated module as a link COM<n> to a pseudo-terminal /dev/pts/N, with a note
+// COM<n>.demo beside it naming the process that made it; the note was written before the link and
+// removed after it, so every link a demo made has its note. Today's demo runs inside the tool and
+// makes no link. Everything else in ports/ is the user's and is never removed or replaced.
 //
 // A demo that ends without stopping (kill -9, a crash) leaves its link behind, and the system soon
 // hands /dev/pts/N to someone's next terminal: a port search that opened it would write
@@ -31,7 +31,7 @@ bool isLeftoverDemoLink(const QString& linkPath);
 // how many links went.
 int removeLeftoverDemoLinks(const QString& programFolder);
 
-// The lowest port number a demo may take: no port of `ports` has it, and neither ports/COM<n> (a
+// The lowest port number the demo may take: no port of `ports` has it, and neither ports/COM<n> (a
 // link to an unplugged adapter holds its number, whether it leads anywhere or not) nor a note
 // ports/COM<n>.demo exists. 0 when 1 ... 255 are all held.
 int freeDemoPortNumber(const QString& programFolder, PortListing& ports);

@@ -52,18 +52,19 @@ TEST(Esptool, PrefersTheBundledProgramThenPath)
     }
 }
 
+// A batch file expands %NAME% even inside quotes: a % in the folder is written as %%.
 TEST(FlashScript, WindowsBatchFileForPort12)
 {
     const firmware::FlashScript script =
-        firmware::windowsFlashScript(DeviceKind::TikaV1, 12, "DATA\\TIKAv1.bin", QStringLiteral("D:\\Program Files\\QMR51"));
-    EXPECT_EQ(script.path, "D:\\Program Files\\QMR51\\PCOM12.bat");
+        firmware::windowsFlashScript(DeviceKind::TikaV1, 12, "DATA\\TIKAv1.bin", QStringLiteral("D:\\Program Files\\QMR51 %PATH%"));
+    EXPECT_EQ(script.path, "D:\\Program Files\\QMR51 %PATH%\\PCOM12.bat");
     EXPECT_EQ(script.content,
-              "D:\r\nCD \"D:\\Program Files\\QMR51\"\r\n"
+              "D:\r\nCD \"D:\\Program Files\\QMR51 %%PATH%%\"\r\n"
               " esptool32.exe --chip esp32 --port COM12 --baud 115200 --before default_reset --after hard_reset "
               "write_flash -z --flash_mode dio --flash_freq 80m --flash_size detect 0xe000 boot_app0.bin 0x1000 "
               "bootloader_qio_80m.bin 0x10000 \"DATA\\TIKAv1.bin\" 0x8000 ino.partitions.bin\r\n");
     EXPECT_EQ(script.program, "cmd.exe");
-    EXPECT_EQ(script.arguments, QStringList({"/c", "D:\\Program Files\\QMR51\\PCOM12.bat"}));
+    EXPECT_EQ(script.arguments, QStringList({"/c", "PCOM12.bat"}));
 }
 
 // From a folder whose name would break any unquoted or double-quoted use: blanks, both quotes, $,

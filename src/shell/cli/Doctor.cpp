@@ -8,9 +8,20 @@ namespace shell::cli {
 QList<Finding> diagnose(const SystemFacts& f)
 {
     QList<Finding> found;
-    if (f.serialDevices.isEmpty())
+    if (f.serialDevices.isEmpty() && f.windows)
+        found.append({QStringLiteral("No COM ports were found."),
+                      QStringLiteral("Plug in the USB serial adapter; Device Manager then shows its COM number under Ports (COM & LPT).")});
+    else if (f.serialDevices.isEmpty())
         found.append({QStringLiteral("No serial devices were found."),
                       QStringLiteral("Plug in the USB serial adapter and look at the end of `sudo dmesg` for the name it gets.")});
+    for (const SystemFacts::Driverless& d : f.adaptersWithoutDriver)
+        found.append({QStringLiteral("%1 is a USB serial adapter (%2) without a driver, so it has no COM port.").arg(d.name, d.chip),
+                      QStringLiteral("Install the %1 driver (Windows Update offers it, or the chip maker's site has it), then "
+                                     "unplug the adapter and plug it in again.").arg(d.chip)});
+    for (const QString& port : f.busyPorts)
+        found.append({QStringLiteral("%1 is in use by another program.").arg(port),
+                      QStringLiteral("Close the program that holds it (a terminal program, a flash tool, another copy of "
+                                     "this tool), then try again.")});
     const bool groupExplains = !f.isRoot && f.dialoutGroupExists && !f.inDialout;
     if (groupExplains)
         found.append({QStringLiteral("You are not a member of the group dialout, which may use serial ports."),

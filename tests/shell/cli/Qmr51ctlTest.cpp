@@ -224,6 +224,10 @@ TEST(Qmr51ctl, DoctorNamesEachProblemOfTheMachineWithItsFix)
         {[](SystemFacts& f) { f.holders = {{"/dev/ttyUSB0", 4711, "minicom"}}; }, "Close minicom (or `kill 4711`)"},
         {[](SystemFacts& f) { f.serialDevices.clear(); }, "Plug in the USB serial adapter"},
         {[](SystemFacts& f) { f.programFolderWritable = false; }, "--program-folder DIR"},
+        {[](SystemFacts& f) { f.windows = true; f.serialDevices.clear(); }, "Device Manager then shows its COM number"},
+        {[](SystemFacts& f) { f.windows = true; f.busyPorts = {"COM3"}; }, "COM3 is in use by another program"},
+        {[](SystemFacts& f) { f.windows = true; f.adaptersWithoutDriver = {{"USB-Serial Controller", "Prolific PL2303"}}; },
+         "Install the Prolific PL2303 driver"},
     };
     Ctl h;
     for (const auto& [change, fix] : cases) {

@@ -1,8 +1,10 @@
 // The window as a new user sees it with the demo in the grid, chart and debug views: every control
 // of the view on the window, none covering another. Each view is also saved as a picture in
 // <build>/screenshots/ for a person to look at.
-#include "RealLineHarness.h"
+#include "FakePlatform.h"
 #include "shell/ui/Demo.h"
+#include "shell/ui/DemoLine.h"
+#include "shell/ui/Tool.h"
 #include "view/ui/ReadingsChart.h"
 #include "view/ui/ReadingsGrid.h"
 #include <QApplication>
@@ -45,25 +47,32 @@ void checkAndSave(shell::FrmQMR51& f, const char* view, std::vector<QWidget*> co
     EXPECT_TRUE(f.grab().save(folder + QLatin1Char('/') + QLatin1String(view) + QStringLiteral(".png")));
 }
 
-// A new user's first run: the demo connects to its simulated TIKA V2 through a COM link to a
-// pseudo-terminal in the program folder, and leaves no link behind.
-TEST(Demo, EveryControlOfEachViewIsOnTheWindowAndUncoveredAndTheDemoLeavesNoLink)
+// A new user's first run: the demo connects to its simulated TIKA V2, served inside the program at
+// the first port number the machine leaves free, polls moving readings from it, and takes the
+// device away when it stops.
+TEST(Demo, EveryControlOfEachViewIsOnTheWindowAndUncoveredAndTheDemoDeviceAnswersUntilStopped)
 {
-    fakes::RealLineHarness h;
-    shell::Tool& tool = h.start();
+    fakes::FakePlatform p;
+    p.ports.add(1);
+    shell::DemoLine line(p.port, p.ports, p.clock);
+    platform::Services services{line, line, p.clock, p.pump, p.dialogs, p.transfer, p.programs, p.folder.path(), p.services.servers};
+    shell::Tool tool(services);
+    tool.Form_Load();
     auto& f = tool.frm;
     f.show();
     f.resize(1400, 800); // the captions over the grid stand where the design put them
-    shell::Demo demo(tool);
+    shell::Demo demo(tool, line);
     ASSERT_TRUE(demo.start()) << f.statusLine->text().toStdString();
     f.timScan.stop();
-    const int port = demo.portNumber();
-    const QFileInfo link(demo.linkPath());
-    EXPECT_EQ(link.absoluteFilePath(), QDir(h.folder.path()).absoluteFilePath(QStringLiteral("ports/COM%1").arg(port)));
-    EXPECT_TRUE(link.symLinkTarget().startsWith(QStringLiteral("/dev/pts/"))) << link.symLinkTarget().toStdString();
+    EXPECT_EQ(demo.portNumber(), 2);
     EXPECT_EQ(tool.session.kind(), device::DeviceKind::TikaV2);
-    EXPECT_TRUE(f.statusLine->text().startsWith(QStringLiteral("Demo: a simulated TIKA V2 answers on COM%1 (").arg(port)))
+    EXPECT_TRUE(f.statusLine->text().startsWith(QStringLiteral("Demo: a simulated TIKA V2 answers on COM2 (")))
         << f.statusLine->text().toStdString();
+    const view::ReadingRow first = tool.session.poll(true, false);
+    p.clock.advance(30.0);
+    const view::ReadingRow later = tool.session.poll(true, false);
+    EXPECT_TRUE(first.status == 0 && first.completeFields == 13 && later.completeFields == 13);
+    EXPECT_NE(first.fields, later.fields);
 
     // Three hours at the module's 5 s interval: import swinging, export while the sun shines, gas
     // and the pulse inputs creeping up.
@@ -89,7 +98,8 @@ TEST(Demo, EveryControlOfEachViewIsOnTheWindowAndUncoveredAndTheDemoLeavesNoLink
         EXPECT_TRUE(w->isVisible()) << w->objectName().toStdString();
 
     demo.stop();
-    EXPECT_TRUE(QDir(h.folder.path() + QStringLiteral("/ports")).isEmpty(QDir::System | QDir::Files | QDir::NoDotAndDotDot));
+    EXPECT_EQ(line.ports(), p.ports.list);
+    EXPECT_TRUE(line.isOpen() && line.hasFailed());
 }
 
 } // namespace
