@@ -8,7 +8,7 @@
 //   BM_ChartPollHidden/N   the same while the grid is shown instead: only the thinning runs.
 //   BM_ThinningAdd/N       one sample added to a line of N samples (the pure part).
 #include "view/ChartDecimation.h"
-#include "view/ReadingRow.h"
+#include "device/ReadingRow.h"
 #include "view/ui/ReadingsChart.h"
 #include "LoggedGrid.h"
 #include <QApplication>
@@ -23,12 +23,12 @@
 
 namespace {
 
-view::ReadingRow sampleRow(int n)
+device::ReadingRow sampleRow(int n)
 {
-    view::ReadingRow row;
+    device::ReadingRow row;
     row.takenAtMsecs = 1'800'000'000'000LL + 5000LL * n;
-    row.completeFields = view::kReadingFieldCount;
-    row.encoding = view::FieldEncoding::UInt32;
+    row.completeFields = device::kReadingFieldCount;
+    row.encoding = device::FieldEncoding::UInt32;
     // A house: import swinging over the day, export in the afternoon, a gas meter creeping up.
     row.fields[0] = static_cast<quint32>(800 + 600 * std::sin(n / 700.0) + (n % 97 == 0 ? 2500 : 0));
     row.fields[4] = static_cast<quint32>(std::max(0.0, 1500 * std::sin(n / 1100.0)));

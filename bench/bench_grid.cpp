@@ -8,7 +8,7 @@
 //   BM_PollGridWork/N        one poll's append + scroll rule with N rows already in the grid.
 //   BM_PollGridWorkPainted/N the same, plus the event pass in which the view lays out and paints.
 //   BM_TableAppendOnly/N, BM_FirstHiddenRowAfterAppend/N: the two halves of a poll's grid work.
-#include "view/ReadingRow.h"
+#include "device/ReadingRow.h"
 #include "LoggedGrid.h"
 #include <QApplication>
 #include <benchmark/benchmark.h>
@@ -20,15 +20,15 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-view::ReadingRow sampleRow(int n)
+device::ReadingRow sampleRow(int n)
 {
-    view::ReadingRow row;
+    device::ReadingRow row;
     row.takenAtMsecs = 1'800'000'000'000LL + 5000LL * n;
     row.status = 0;
-    row.completeFields = view::kReadingFieldCount;
-    row.encoding = view::FieldEncoding::Float32;
-    row.tariff = view::Tariff::Low;
-    for (int k = 0; k < view::kReadingFieldCount; ++k)
+    row.completeFields = device::kReadingFieldCount;
+    row.encoding = device::FieldEncoding::Float32;
+    row.tariff = device::Tariff::Low;
+    for (int k = 0; k < device::kReadingFieldCount; ++k)
         row.fields[static_cast<std::size_t>(k)] = 0x447A0000u + static_cast<quint32>(n + k); // about 1000.0
     return row;
 }

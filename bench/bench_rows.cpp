@@ -6,7 +6,7 @@
 #include "BenchMain.h"
 #include <QCoreApplication>
 #include "view/ReadingFormat.h"
-#include "view/ReadingsDecoder.h"
+#include "device/ReadingsDecoder.h"
 #include <QList>
 #include <QLocale>
 #include <benchmark/benchmark.h>
@@ -44,7 +44,7 @@ QByteArray tikaV2Reply()
 template <typename Rows>
 void storeRows(benchmark::State& state, bool reserve)
 {
-    const view::ReadingRow row = view::decodeReadings(fakes::replyOf(qmrReply()), device::DeviceKind::Qmr51, true, false, 1700000000000);
+    const device::ReadingRow row = device::decodeReadings(fakes::replyOf(qmrReply()), device::DeviceKind::Qmr51, true, false, 1700000000000);
     double bytesPerRow = 0;
     for (auto _ : state) {
         Rows rows;
@@ -53,16 +53,16 @@ void storeRows(benchmark::State& state, bool reserve)
         for (int i = 0; i < kRows; ++i)
             rows.push_back(row);
         benchmark::DoNotOptimize(rows.data());
-        bytesPerRow = static_cast<double>(sizeof(Rows) + rows.capacity() * sizeof(view::ReadingRow)) / kRows;
+        bytesPerRow = static_cast<double>(sizeof(Rows) + rows.capacity() * sizeof(device::ReadingRow)) / kRows;
     }
-    state.counters["sizeof_row"] = sizeof(view::ReadingRow);
+    state.counters["sizeof_row"] = sizeof(device::ReadingRow);
     state.counters["bytes_per_row"] = bytesPerRow;
     state.SetItemsProcessed(state.iterations() * kRows);
 }
 
-void BM_RowsInStdVector(benchmark::State& state) { storeRows<std::vector<view::ReadingRow>>(state, false); }
-void BM_RowsInStdVectorReserved(benchmark::State& state) { storeRows<std::vector<view::ReadingRow>>(state, true); }
-void BM_RowsInQList(benchmark::State& state) { storeRows<QList<view::ReadingRow>>(state, false); }
+void BM_RowsInStdVector(benchmark::State& state) { storeRows<std::vector<device::ReadingRow>>(state, false); }
+void BM_RowsInStdVectorReserved(benchmark::State& state) { storeRows<std::vector<device::ReadingRow>>(state, true); }
+void BM_RowsInQList(benchmark::State& state) { storeRows<QList<device::ReadingRow>>(state, false); }
 BENCHMARK(BM_RowsInStdVector)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RowsInStdVectorReserved)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RowsInQList)->Unit(benchmark::kMillisecond);
@@ -71,7 +71,7 @@ void BM_DecodeReply(benchmark::State& state)
 {
     const comlink::Reply reply = fakes::replyOf(qmrReply());
     for (auto _ : state)
-        benchmark::DoNotOptimize(view::decodeReadings(reply, device::DeviceKind::Qmr51, true, false, 1700000000000));
+        benchmark::DoNotOptimize(device::decodeReadings(reply, device::DeviceKind::Qmr51, true, false, 1700000000000));
 }
 BENCHMARK(BM_DecodeReply);
 
@@ -79,7 +79,7 @@ void formatRow(benchmark::State& state, const QByteArray& reply, const char* dev
 {
     const QLocale dutch(QLocale::Dutch, QLocale::Netherlands);
     for (auto _ : state) {
-        const view::ReadingRow row = view::decodeReadings(fakes::replyOf(reply), device::kindNamed(QString::fromLatin1(deviceType)), true, false, 1700000000000);
+        const device::ReadingRow row = device::decodeReadings(fakes::replyOf(reply), device::kindNamed(QString::fromLatin1(deviceType)), true, false, 1700000000000);
         for (int column = 0; column < view::kReadingColumnCount; ++column)
             benchmark::DoNotOptimize(view::readingCellText(row, column, dutch));
     }

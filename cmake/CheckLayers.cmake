@@ -43,4 +43,52 @@ function(qmr_check_layers source_dir)
     message(FATAL_ERROR "Outside ui/ folders and shell/, code must not include the shell, a ui/ folder or Qt Widgets; "
                         "qmr51ctl (shell/cli/) must not include a ui/ folder or Qt Widgets either:${faults}")
   endif()
+
+  # The layers point one way: platform <- link <- device <- (view, diagnostics, firmware) <- the two
+  # faces (the ui/ folders with shell/, and qmr51ctl). A layer includes its own folder and the layers
+  # below it, never one above it nor a neighbour; platform/ui, the widget side of the platform,
+  # includes the platform alone.
+  set(rank_platform 0)
+  set(rank_link 1)
+  set(rank_device 2)
+  set(rank_view 3)
+  set(rank_diagnostics 3)
+  set(rank_firmware 3)
+  set(faults "")
+  foreach(folder platform link device view diagnostics firmware)
+    file(GLOB_RECURSE files "${source_dir}/${folder}/*.h" "${source_dir}/${folder}/*.cpp")
+    if(NOT folder STREQUAL "platform")
+      list(FILTER files EXCLUDE REGEX "/ui/")
+    endif()
+    foreach(file IN LISTS files)
+      file(STRINGS "${file}" includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"(platform|link|device|view|diagnostics|firmware)/")
+      foreach(line IN LISTS includes)
+        string(REGEX MATCH "\"([a-z]+)/" _ "${line}")
+        set(target "${CMAKE_MATCH_1}")
+        if(NOT target STREQUAL folder AND NOT rank_${target} LESS rank_${folder})
+          file(RELATIVE_PATH shown "${source_dir}" "${file}")
+          string(APPEND faults "\n  src/${shown}: ${line}")
+        endif()
+      endforeach()
+    endforeach()
+  endforeach()
+  if(faults)
+    message(FATAL_ERROR "The layers point one way (platform <- link <- device <- view, diagnostics, firmware); "
+                        "these includes point against it:${faults}")
+  endif()
+
+  # The device simulator plays the device's side: it shares no code with the tool, so a fault in the
+  # tool cannot hide behind it.
+  set(faults "")
+  file(GLOB_RECURSE files "${source_dir}/../sim/*.h" "${source_dir}/../sim/*.cpp")
+  foreach(file IN LISTS files)
+    file(STRINGS "${file}" includes REGEX "^[ \t]*#[ \t]*include[ \t]*[\"<](shell|platform|link|device|view|diagnostics|firmware)/")
+    foreach(line IN LISTS includes)
+      get_filename_component(name "${file}" NAME)
+      string(APPEND faults "\n  sim/${name}: ${line}")
+    endforeach()
+  endforeach()
+  if(faults)
+    message(FATAL_ERROR "The simulator includes nothing of the tool:${faults}")
+  endif()
 endfunction()

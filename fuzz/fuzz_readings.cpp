@@ -9,7 +9,7 @@
 #include "FuzzCheck.h"
 #include "device/DeviceKind.h"
 #include "view/ReadingFormat.h"
-#include "view/ReadingsDecoder.h"
+#include "device/ReadingsDecoder.h"
 #include <QLocale>
 #include <array>
 #include <cmath>
@@ -45,19 +45,19 @@ bool near(double shown, double expected, double relative)
 
 // The number a cell shows is the number the device sent: a TIKA V2's whole numbers exactly (gas and
 // water as m³ to the litre), the single-precision values of the others to 7 significant digits.
-void checkShownNumber(const view::ReadingRow& row, int field, const QString& text, const QLocale& locale)
+void checkShownNumber(const device::ReadingRow& row, int field, const QString& text, const QLocale& locale)
 {
     const quint32 bits = row.fields[static_cast<std::size_t>(field - 1)];
     const bool volume = field >= 9 && field <= 11;
     const QString number = text.section(u' ', 0, 0);
     bool ok = false;
     const double shown = locale.toDouble(number, &ok);
-    if (row.encoding == view::FieldEncoding::UInt32) {
+    if (row.encoding == device::FieldEncoding::UInt32) {
         FUZZ_CHECK(ok);
         FUZZ_CHECK(volume ? std::fabs(shown * 1000.0 - bits) < 0.5 : shown == bits);
         return;
     }
-    const float value = view::floatFromBits(bits);
+    const float value = device::floatFromBits(bits);
     if (!std::isfinite(value)) {
         FUZZ_CHECK(text == QStringLiteral("NaN") || text == QStringLiteral("inf") || text == QStringLiteral("-inf"));
         return;
@@ -82,12 +82,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     if (result.isEmpty())
         return 0;
-    const view::ReadingRow row =
-        view::decodeReadings(fakes::replyOf(result), device::kindNamed(deviceType), nederland, belgie, kTakenAtMsecs);
+    const device::ReadingRow row =
+        device::decodeReadings(fakes::replyOf(result), device::kindNamed(deviceType), nederland, belgie, kTakenAtMsecs);
     FUZZ_CHECK(row.takenAtMsecs == kTakenAtMsecs);
     FUZZ_CHECK(row.completeFields <= 13);
     if (result.isEmpty() || result.at(0) != 0) {
-        FUZZ_CHECK(row.status != 0 && row.completeFields == 0 && row.tariff == view::Tariff::None);
+        FUZZ_CHECK(row.status != 0 && row.completeFields == 0 && row.tariff == device::Tariff::None);
     } else {
         FUZZ_CHECK(row.status == 0);
         FUZZ_CHECK(row.completeFields == std::min<qsizetype>(13, (result.size() - 1) / 4));
@@ -97,7 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             FUZZ_CHECK(row.fields[static_cast<std::size_t>(k)] == 0);
     }
     if (device::isTikaV2(device::kindNamed(deviceType)))
-        FUZZ_CHECK(row.encoding == view::FieldEncoding::UInt32 && row.tariff == view::Tariff::None);
+        FUZZ_CHECK(row.encoding == device::FieldEncoding::UInt32 && row.tariff == device::Tariff::None);
 
     for (const QLocale& locale : locales()) {
         for (int column = -1; column <= view::kReadingColumnCount; ++column) {

@@ -7,7 +7,7 @@
 // Input: the typed text, as UTF-8 and as Latin-1 (both are tried).
 #include "FuzzCheck.h"
 #include "diagnostics/InputCounter.h"
-#include "view/VbNumber.h"
+#include "device/VbNumber.h"
 #include <QRegularExpression>
 #include <cfloat>
 #include <cmath>
@@ -28,7 +28,7 @@ double referenceLeadingNumber(const QString& text)
 
 void checkLeadingNumber(const QString& text)
 {
-    const double v = view::vbLeadingNumber(text);
+    const double v = device::vbLeadingNumber(text);
     FUZZ_CHECK(!std::isnan(v));
     FUZZ_CHECK(!(v == 0.0 && std::signbit(v)));
     const double expected = referenceLeadingNumber(text);
@@ -39,7 +39,7 @@ void checkLeadingNumber(const QString& text)
         FUZZ_CHECK(std::fabs(v) < DBL_MIN);
 
     // Adopted as a spin-button value: a whole number within half of what was typed.
-    const double rounded = view::roundHalfEven(v);
+    const double rounded = device::roundHalfEven(v);
     if (std::isfinite(v)) {
         FUZZ_CHECK(rounded == std::trunc(rounded));
         FUZZ_CHECK(std::fabs(rounded - v) <= 0.5);

@@ -55,7 +55,7 @@ int main(int argc, char** argv)
     // it everything passes through to them.
     shell::DemoLine line(machinePort, *machinePorts, clock);
     platform::QtEventPump pump;
-    platform::QtDialogs dialogs;
+    platform::QtDialogs dialogs(QString::fromLatin1(device::kApplicationTitle));
     platform::CurlTransfer transfer;
     platform::DesktopPrograms programs;
     platform::Services services{line, line, clock, pump, dialogs, transfer, programs, folder, servers};

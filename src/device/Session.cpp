@@ -1,8 +1,7 @@
 #include "device/Session.h"
-#include "diagnostics/InputCounter.h"
 #include "link/Commands.h"
 #include "link/Frames.h"
-#include "view/ReadingsDecoder.h"
+#include "device/ReadingsDecoder.h"
 
 namespace device {
 
@@ -40,8 +39,6 @@ bool Session::identify()
     kind_ = id.kind;
     serial_ = id.serial;
     answer_ = reply.data;
-    // The log holds the readings of this connection only.
-    readings_.clear();
     emit connected();
     return true;
 }
@@ -80,16 +77,14 @@ comlink::Reply Session::request(std::uint8_t command, const QByteArray& payload,
     return reply;
 }
 
-view::ReadingRow Session::poll(bool nederlandSelected, bool belgieSelected)
+ReadingRow Session::poll(bool nederlandSelected, bool belgieSelected)
 {
     // A TIKA module's readings carry a status byte of their own.
     const comlink::Reply reply = request(comlink::kReadReadings, {},
                                          isTika(kind_) ? comlink::ReplyForm::StatusFirst : comlink::ReplyForm::DataOnly);
     // The row carries the moment the readings arrived, not the moment they were asked for.
     const qint64 takenAtMsecs = clock_.now().toMSecsSinceEpoch();
-    const view::ReadingRow row = view::decodeReadings(reply, kind_, nederlandSelected, belgieSelected, takenAtMsecs);
-    readings_.append(row);
-    return row;
+    return decodeReadings(reply, kind_, nederlandSelected, belgieSelected, takenAtMsecs);
 }
 
 QByteArray Session::settingsPayloadFor(const SettingsRecord& settings) const
@@ -104,9 +99,5 @@ comlink::Reply Session::sendSettings(const SettingsRecord& settings)
 
 comlink::Reply Session::readDebugLog() { return request(comlink::kReadDebugLog); }
 
-comlink::Reply Session::presetCounter(int inputIndex, quint32 value)
-{
-    return request(diagnostics::inputCounterCommand(inputIndex), diagnostics::inputCounterPayload(inputIndex, value));
-}
 
 } // namespace device

@@ -8,7 +8,7 @@
 #include "platform/EventPump.h"
 #include "platform/PortListing.h"
 #include "platform/SerialPort.h"
-#include "view/ReadingsTable.h"
+#include "device/ReadingRow.h"
 #include <QObject>
 #include <array>
 #include <cstdint>
@@ -18,9 +18,8 @@ namespace device {
 
 // The connection to one device over one serial line: which port it is on, what kind of device
 // answers there, its serial number and firmware, the settings it reported, the request/response
-// exchange, and the log of every reading taken since the connect. The window and qmr51ctl both
-// drive a session; the flows (connect, poll, settings, debug log, counters, upgrades) run on it
-// and hand back values. Nothing here shows anything: listeners hear of a connect or a line that
+// exchange. The window and qmr51ctl both drive a session; the flows (connect, poll, settings,
+// debug log, counters, upgrades) run on it and hand back values. Nothing here shows anything: listeners hear of a connect or a line that
 // went away, and decide what to show.
 class Session : public QObject {
     Q_OBJECT
@@ -67,9 +66,8 @@ public:
     // lineLost() is raised.
     comlink::Reply request(std::uint8_t command, const QByteArray& payload = {},
                            comlink::ReplyForm form = comlink::ReplyForm::DataOnly);
-    // One readings request, decoded and appended to the log. The options say which country's
-    // tariff names apply.
-    view::ReadingRow poll(bool nederlandSelected, bool belgieSelected);
+    // One readings request, decoded. The options say which country's tariff names apply.
+    ReadingRow poll(bool nederlandSelected, bool belgieSelected);
     // The settings command's payload for the connected device (its kind and firmware).
     QByteArray settingsPayloadFor(const SettingsRecord& settings) const;
     // Sends the settings. The device has taken them when the outcome is Acknowledged ("*U#" among
@@ -78,12 +76,7 @@ public:
     comlink::Reply sendSettings(const SettingsRecord& settings);
     // The reply to the debug-log request.
     comlink::Reply readDebugLog();
-    // Presets input counter 1 or 2 (inputIndex 0 or 1); the device's answer comes back (the window
-    // does not look at it, qmr51ctl does).
-    comlink::Reply presetCounter(int inputIndex, quint32 value);
 
-    // Every reading since the connect: the grid, the chart and the CSV export read it.
-    view::ReadingsTable& readings() { return readings_; }
 
     // The lower layers, for the flows that run on the session (upgrades, the port search).
     platform::SerialPort& line() { return line_; }
@@ -116,7 +109,6 @@ private:
     QByteArray answer_;
     comlink::SerialLink link_;
     comlink::CommandExchange exchange_;
-    view::ReadingsTable readings_;
 };
 
 } // namespace device

@@ -1,6 +1,7 @@
 #include "diagnostics/InputCounter.h"
+#include "device/Session.h"
 #include "link/Commands.h"
-#include "view/VbNumber.h"
+#include "device/VbNumber.h"
 #include <cmath>
 
 namespace diagnostics {
@@ -15,14 +16,14 @@ QString rangeHint() { return QStringLiteral("Enter a whole number from 0 to 2147
 
 QString cappedInputText(const QString& text)
 {
-    if (view::vbLeadingNumber(text) >= kFirstTooLarge)
+    if (device::vbLeadingNumber(text) >= kFirstTooLarge)
         return QString::number(kInputCounterMax);
     return text;
 }
 
 InputValue validateInputValue(const QString& text)
 {
-    const double v = view::vbLeadingNumber(text);
+    const double v = device::vbLeadingNumber(text);
     if (v < 0)
         return {std::nullopt, QStringLiteral("A pulse counter cannot be set to a negative value. ") + rangeHint()};
     if (v != std::floor(v))
@@ -51,6 +52,11 @@ QByteArray inputCounterPayload(int inputIndex, quint32 value)
         out.append(static_cast<char>((value >> shift) & 0xFFu));
     out.append(static_cast<char>(inputCounterCommand(inputIndex)));
     return out;
+}
+
+comlink::Reply presetCounter(device::Session& session, int inputIndex, quint32 value)
+{
+    return session.request(inputCounterCommand(inputIndex), inputCounterPayload(inputIndex, value));
 }
 
 } // namespace diagnostics

@@ -1,8 +1,13 @@
 #pragma once
+#include "link/Commands.h"
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
 #include <optional>
+
+namespace device {
+class Session;
+}
 
 namespace diagnostics {
 
@@ -35,5 +40,9 @@ std::uint8_t inputCounterCommand(int inputIndex);
 // The 5-byte payload: the value most significant byte first, then the command byte again, as the
 // module expects it. Input 2 with 258 gives 0, 0, 1, 2, 134.
 QByteArray inputCounterPayload(int inputIndex, quint32 value);
+
+// Presets input counter 1 or 2 (inputIndex 0 or 1) of the device on the session; the device's
+// answer comes back (the window does not look at it, qmr51ctl does).
+comlink::Reply presetCounter(device::Session& session, int inputIndex, quint32 value);
 
 } // namespace diagnostics

@@ -1,6 +1,6 @@
 #include "view/ReadingFormat.h"
 #include "view/GridColumns.h"
-#include "view/ReadingsDecoder.h"
+#include "device/ReadingsDecoder.h"
 #include <QDateTime>
 #include <cmath>
 
@@ -9,7 +9,7 @@ namespace view {
 namespace {
 
 // Column of each field k (index k - 1).
-constexpr std::array<int, kReadingFieldCount> kFieldColumns{3, 4, 5, 6, 8, 9, 10, 11, 15, 16, 18, 20, 21};
+constexpr std::array<int, device::kReadingFieldCount> kFieldColumns{3, 4, 5, 6, 8, 9, 10, 11, 15, 16, 18, 20, 21};
 constexpr int kStatusColumn = 3;
 // Gas and water (fields 9 ... 11) come in litres and are shown in cubic metres.
 constexpr int kFirstVolumeField = 9;
@@ -41,12 +41,12 @@ QString statusText(std::uint8_t status)
     }
 }
 
-QString tariffText(Tariff tariff)
+QString tariffText(device::Tariff tariff)
 {
     switch (tariff) {
-    case Tariff::Low: return QStringLiteral("Low");
-    case Tariff::High: return QStringLiteral("High");
-    case Tariff::None: break;
+    case device::Tariff::Low: return QStringLiteral("Low");
+    case device::Tariff::High: return QStringLiteral("High");
+    case device::Tariff::None: break;
     }
     return {};
 }
@@ -105,7 +105,7 @@ QString uintFieldText(quint32 bits, int field, const QLocale& locale)
 
 QString floatFieldText(quint32 bits, int field, const QLocale& locale)
 {
-    float value = floatFromBits(bits);
+    float value = device::floatFromBits(bits);
     if (field >= kFirstInputField)
         return wholeNumberText(value, locale);
     if (field >= kFirstVolumeField)
@@ -113,13 +113,13 @@ QString floatFieldText(quint32 bits, int field, const QLocale& locale)
     return quantityText(value, kSingleDigits, field, locale);
 }
 
-QDateTime takenAt(const ReadingRow& row) { return QDateTime::fromMSecsSinceEpoch(row.takenAtMsecs); }
+QDateTime takenAt(const device::ReadingRow& row) { return QDateTime::fromMSecsSinceEpoch(row.takenAtMsecs); }
 
 } // namespace
 
 int readingFieldOfColumn(int column)
 {
-    for (int k = 0; k < kReadingFieldCount; ++k) {
+    for (int k = 0; k < device::kReadingFieldCount; ++k) {
         if (kFieldColumns[static_cast<std::size_t>(k)] == column)
             return k + 1;
     }
@@ -163,7 +163,7 @@ QString longTimeFormatWithoutZone(const QLocale& locale)
     return out.trimmed();
 }
 
-QString readingCellText(const ReadingRow& row, int column, const QLocale& locale)
+QString readingCellText(const device::ReadingRow& row, int column, const QLocale& locale)
 {
     if (column == kDateColumn)
         return locale.toString(takenAt(row).date(), QLocale::ShortFormat);
@@ -178,7 +178,7 @@ QString readingCellText(const ReadingRow& row, int column, const QLocale& locale
     if (field == 0 || field > row.completeFields)
         return {};
     const quint32 bits = row.fields[static_cast<std::size_t>(field - 1)];
-    return row.encoding == FieldEncoding::UInt32 ? uintFieldText(bits, field, locale)
+    return row.encoding == device::FieldEncoding::UInt32 ? uintFieldText(bits, field, locale)
                                                  : floatFieldText(bits, field, locale);
 }
 

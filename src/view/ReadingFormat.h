@@ -1,6 +1,6 @@
 #pragma once
 #include "view/GridColumns.h"
-#include "view/ReadingRow.h"
+#include "device/ReadingRow.h"
 #include <QLocale>
 #include <QString>
 #include <QStringList>
@@ -21,7 +21,7 @@ namespace view {
 // "-inf" and "NaN" without a unit: they are no quantity of the meter.
 inline constexpr int kReadingColumnCount = kGridColumns;
 
-QString readingCellText(const ReadingRow& row, int column, const QLocale& locale);
+QString readingCellText(const device::ReadingRow& row, int column, const QLocale& locale);
 
 // The field (1 ... 13) whose value a column shows; 0 for every other column (date, time,
 // separators, tariff).

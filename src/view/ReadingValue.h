@@ -1,5 +1,5 @@
 #pragma once
-#include "view/ReadingRow.h"
+#include "device/ReadingRow.h"
 #include <optional>
 
 namespace view {
@@ -12,7 +12,7 @@ namespace view {
 // precision); a QMR51 or TIKA V1 field is the single-precision value the device sent (gas and
 // water divided by 1000 in single precision, as the grid does), widened without change.
 // Infinity and not-a-number come back as they are.
-std::optional<double> readingFieldValue(const ReadingRow& row, int field);
+std::optional<double> readingFieldValue(const device::ReadingRow& row, int field);
 
 // Fields of the quantities the chart and the export speak of by name.
 inline constexpr int kImportPowerField = 1;

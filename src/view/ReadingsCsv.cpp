@@ -37,7 +37,7 @@ QString shortestFixed(T value)
     return text == QLatin1String("-0") ? QStringLiteral("0") : text;
 }
 
-QString numberField(const ReadingRow& row, int field)
+QString numberField(const device::ReadingRow& row, int field)
 {
     const std::optional<double> value = readingFieldValue(row, field);
     if (!value)
@@ -48,12 +48,12 @@ QString numberField(const ReadingRow& row, int field)
         return *value < 0 ? QStringLiteral("-inf") : QStringLiteral("inf");
     // A single-precision value written as a double would carry digits the device never sent
     // (0.1f is 0.100000001490116...): write the single itself.
-    if (row.encoding == FieldEncoding::Float32)
+    if (row.encoding == device::FieldEncoding::Float32)
         return shortestFixed(static_cast<float>(*value));
     return shortestFixed(*value);
 }
 
-QDateTime localTime(const ReadingRow& row) { return QDateTime::fromMSecsSinceEpoch(row.takenAtMsecs); }
+QDateTime localTime(const device::ReadingRow& row) { return QDateTime::fromMSecsSinceEpoch(row.takenAtMsecs); }
 
 // Local wall time as the grid shows it. A spreadsheet takes this form for a date and time; with
 // an offset after it, it would keep the text.
@@ -109,7 +109,7 @@ QByteArray readingsCsv(const ReadingsTable& table, const QList<int>& shownColumn
     const QLocale c = QLocale::c();
     QString out = header.join(QLatin1Char(',')) + QStringLiteral("\r\n");
     for (int r = 0; r < table.rowCount(); ++r) {
-        const ReadingRow& row = table.row(r);
+        const device::ReadingRow& row = table.row(r);
         const QDateTime local = localTime(row);
         QStringList line{timestamp(local), utcOffset(local),
                          row.status != 0 ? csvField(readingCellText(row, kStatusColumn, c)) : QString()};

@@ -45,7 +45,7 @@ QVariant ReadingsTable::headerData(int section, Qt::Orientation orientation, int
     return {};
 }
 
-void ReadingsTable::append(const ReadingRow& row)
+void ReadingsTable::append(const device::ReadingRow& row)
 {
     const int at = static_cast<int>(rows_.size());
     beginInsertRows({}, at, at);

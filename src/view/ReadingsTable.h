@@ -1,6 +1,6 @@
 #pragma once
 #include "view/GridColumns.h"
-#include "view/ReadingRow.h"
+#include "device/ReadingRow.h"
 #include <QAbstractTableModel>
 #include <QLocale>
 #include <QStringList>
@@ -22,19 +22,19 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    void append(const ReadingRow& row);
+    void append(const device::ReadingRow& row);
     // Removes every reading, keeps the headings.
     void clear();
     void setHeading(int column, const QString& text);
     QString heading(int column) const { return headings_.value(column); }
-    const ReadingRow& row(int modelRow) const { return rows_[static_cast<size_t>(modelRow)]; }
+    const device::ReadingRow& row(int modelRow) const { return rows_[static_cast<size_t>(modelRow)]; }
     // The text a cell shows (model rows; for tests and export).
     QString cellText(int modelRow, int column) const;
     void setLocale(const QLocale& locale) { locale_ = locale; }
     const QLocale& locale() const { return locale_; }
 
 private:
-    std::vector<ReadingRow> rows_;
+    std::vector<device::ReadingRow> rows_;
     QStringList headings_;
     QLocale locale_;
 };

@@ -48,8 +48,8 @@ TEST(LineReturnOverPty, AModulePluggedBackInIsConnectedAgainAndPolled)
     ASSERT_TRUE(waitFor([&] { return !tool.lineReturn().watching(); }));
     EXPECT_TRUE(tool.frm.windowTitle().contains("22M05678")) << tool.frm.windowTitle().toStdString();
     EXPECT_TRUE(tool.frm.statusLine->text().contains("another device")) << tool.frm.statusLine->text().toStdString();
-    ASSERT_TRUE(waitFor([&] { return tool.session.readings().rowCount() > 0; }));
-    EXPECT_EQ(tool.session.readings().row(0).status, 0);
+    ASSERT_TRUE(waitFor([&] { return tool.readings.rowCount() > 0; }));
+    EXPECT_EQ(tool.readings.row(0).status, 0);
     // What the technician waits, for the record (the goal is under 2 s plus one poll interval).
     std::printf("plugged back in -> first reading row after %lld ms (poll interval %d ms)\n",
                 static_cast<long long>(sinceBack.elapsed()), tool.frm.timScan.interval());

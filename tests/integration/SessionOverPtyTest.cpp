@@ -5,6 +5,7 @@
 #include "Bytes.h"
 #include "RealLineHarness.h"
 #include "device/Session.h"
+#include "diagnostics/InputCounter.h"
 #include <gtest/gtest.h>
 
 using fakes::bytes;
@@ -22,7 +23,7 @@ TEST(SessionOverPty, EveryFlowOfTheSessionOnCom99)
     EXPECT_EQ(session.kind(), device::DeviceKind::TikaV2);
     EXPECT_EQ(session.serial(), device->profile().serial);
 
-    const view::ReadingRow row = session.poll(true, false);
+    const device::ReadingRow row = session.poll(true, false);
     EXPECT_EQ(row.status, 0);
     EXPECT_EQ(row.completeFields, 13);
 
@@ -36,7 +37,7 @@ TEST(SessionOverPty, EveryFlowOfTheSessionOnCom99)
     device->changeProfile([&](sim::DeviceProfile& p) { p.debugLog = log; });
     EXPECT_EQ(session.readDebugLog(), (comlink::Reply{comlink::kOk, log, comlink::Outcome::Answered}));
 
-    EXPECT_EQ(session.presetCounter(1, 258).data.left(4), bytes({0, 0, 1, 2}));
+    EXPECT_EQ(diagnostics::presetCounter(session, 1, 258).data.left(4), bytes({0, 0, 1, 2}));
     EXPECT_EQ(device->receivedFrames().back(), (sim::RequestFrame{134, bytes({0, 0, 1, 2, 134})}));
 }
 

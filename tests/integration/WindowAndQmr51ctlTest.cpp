@@ -31,7 +31,7 @@ TEST(WindowAndQmr51ctl, ShowTheSameRowForTheSameReading)
         ASSERT_TRUE(tool.session.kind().has_value()) << port;
     }
     tool.poll().imgRefresh_Click();
-    const view::ReadingsTable& log = tool.session.readings();
+    const view::ReadingsTable& log = tool.readings;
     ASSERT_EQ(log.rowCount(), 1);
     tool.ports().cmdCloseCom_Click(); // the port is qmr51ctl's now
 

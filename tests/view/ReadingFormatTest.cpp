@@ -1,10 +1,9 @@
-// How a readings reply becomes a row, and the row's cells. What holds for any reply (fields kept
-// only in full, the number a cell shows is the one sent, no digit grouping, empty separators and
-// missing fields) fuzz/fuzz_readings.cpp checks as properties.
+// A row's cells. What holds for any reply (fields kept only in full, the number a cell shows is the
+// one sent, no digit grouping, empty separators and missing fields) fuzz/fuzz_readings.cpp checks
+// as properties.
 #include "Bytes.h"
 #include "QtPrinters.h"
 #include "view/ReadingFormat.h"
-#include "view/ReadingsDecoder.h"
 #include <QDateTime>
 #include <gtest/gtest.h>
 
@@ -15,36 +14,10 @@ namespace {
 const QLocale kEnglish(QLocale::English, QLocale::UnitedStates);
 const QLocale kDutch(QLocale::Dutch, QLocale::Netherlands);
 
-// An indicator of 1.0 is the low tariff in the Netherlands, any other value in Belgium; a TIKA V2
-// sends no indicator, and a reply cut before the indicator (field 11, bytes 42 ... 45 after the
-// status, most significant first) has no tariff.
-TEST(DecodeReadings, TariffByIndicatorAndCountry)
-{
-    struct Case { device::DeviceKind kind; quint32 indicator; bool nl, be; Tariff expected; int length = 54; };
-    const Case cases[] = {
-        {device::DeviceKind::Qmr51, 0x3F800000, true, false, Tariff::Low},
-        {device::DeviceKind::Qmr51, 0x3F800000, false, true, Tariff::High},
-        {device::DeviceKind::TikaV1, 0x40000000, true, false, Tariff::High},
-        {device::DeviceKind::TikaV1, 0x40000000, false, true, Tariff::Low},
-        {device::DeviceKind::Qmr51, 0x3F800000, false, false, Tariff::High},
-        {device::DeviceKind::TikaV2, 0x3F800000, true, false, Tariff::None},
-        {device::DeviceKind::Qmr51, 0x3F800000, true, false, Tariff::None, 44},
-        {device::DeviceKind::Qmr51, 0x3F800000, true, false, Tariff::Low, 45},
-    };
-    for (const Case& c : cases) {
-        const auto byte = [&c](int shift) { return int(c.indicator >> shift & 0xFF); };
-        const QByteArray reply = fakes::bytes({0}) + QByteArray(40, '\x44') + fakes::bytes({byte(24), byte(16), byte(8), byte(0)})
-                                 + QByteArray(8, '\x44') + "#";
-        const ReadingRow row = decodeReadings(fakes::replyOf(reply.left(c.length)), c.kind, c.nl, c.be, 0);
-        EXPECT_EQ(row.tariff, c.expected) << std::hex << c.indicator << " NL " << c.nl << " BE " << c.be << " length " << std::dec << c.length;
-        EXPECT_EQ(row.encoding, c.kind == device::DeviceKind::TikaV2 ? FieldEncoding::UInt32 : FieldEncoding::Float32);
-    }
-}
-
 // A complete row whose field k (1 ... 13) holds `bits`, every other field zero.
-ReadingRow rowWith(FieldEncoding encoding, int k = 1, quint32 bits = 0)
+device::ReadingRow rowWith(device::FieldEncoding encoding, int k = 1, quint32 bits = 0)
 {
-    ReadingRow row{.completeFields = 13, .encoding = encoding};
+    device::ReadingRow row{.completeFields = 13, .encoding = encoding};
     row.fields[static_cast<std::size_t>(k - 1)] = bits;
     return row;
 }
@@ -53,14 +26,14 @@ ReadingRow rowWith(FieldEncoding encoding, int k = 1, quint32 bits = 0)
 // the inputs are whole pulses, halves rounded away from zero. Digits are never grouped.
 TEST(ReadingCells, ShowTheFieldInItsColumn)
 {
-    struct Case { FieldEncoding encoding; int field; quint32 bits; int column; const QLocale* locale; QString expected; };
+    struct Case { device::FieldEncoding encoding; int field; quint32 bits; int column; const QLocale* locale; QString expected; };
     const Case cases[] = {
-        {FieldEncoding::Float32, 9, 0x4640E400, 15, &kDutch, "12,345 m\u00B3"},
-        {FieldEncoding::Float32, 1, 0x3DCCCCCD, 3, &kEnglish, "0.1 W"},
-        {FieldEncoding::Float32, 6, 0x4B3C614E, 9, &kDutch, "1,234568E+07 Wh"},
-        {FieldEncoding::Float32, 12, 0xBECCCCCD, 20, &kEnglish, "0"},
-        {FieldEncoding::Float32, 9, 0xFF800000, 15, &kEnglish, "-inf"},
-        {FieldEncoding::Float32, 2, 0x7FC00000, 4, &kEnglish, "NaN"},
+        {device::FieldEncoding::Float32, 9, 0x4640E400, 15, &kDutch, "12,345 m\u00B3"},
+        {device::FieldEncoding::Float32, 1, 0x3DCCCCCD, 3, &kEnglish, "0.1 W"},
+        {device::FieldEncoding::Float32, 6, 0x4B3C614E, 9, &kDutch, "1,234568E+07 Wh"},
+        {device::FieldEncoding::Float32, 12, 0xBECCCCCD, 20, &kEnglish, "0"},
+        {device::FieldEncoding::Float32, 9, 0xFF800000, 15, &kEnglish, "-inf"},
+        {device::FieldEncoding::Float32, 2, 0x7FC00000, 4, &kEnglish, "NaN"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(readingCellText(rowWith(c.encoding, c.field, c.bits), c.column, *c.locale), c.expected) << c.expected.toStdString();
@@ -68,7 +41,7 @@ TEST(ReadingCells, ShowTheFieldInItsColumn)
 
 TEST(ReadingCells, EveryFieldInItsColumnWithItsUnit)
 {
-    ReadingRow row = rowWith(FieldEncoding::UInt32);
+    device::ReadingRow row = rowWith(device::FieldEncoding::UInt32);
     for (int k = 1; k <= 13; ++k)
         row.fields[static_cast<std::size_t>(k - 1)] = quint32(k);
     const QStringList expected = {"",       "",        "",        "1 W",       "2 Wh",     "3 Wh",
@@ -81,8 +54,8 @@ TEST(ReadingCells, EveryFieldInItsColumnWithItsUnit)
 
 TEST(ReadingCells, TariffAndStatusRows)
 {
-    ReadingRow row = rowWith(FieldEncoding::Float32, 1, 0x447A0000);
-    for (auto [tariff, text] : {std::pair{Tariff::Low, "Low"}, {Tariff::High, "High"}}) {
+    device::ReadingRow row = rowWith(device::FieldEncoding::Float32, 1, 0x447A0000);
+    for (auto [tariff, text] : {std::pair{device::Tariff::Low, "Low"}, {device::Tariff::High, "High"}}) {
         row.tariff = tariff;
         EXPECT_EQ(readingCellText(row, 13, kEnglish), text);
     }
@@ -94,7 +67,7 @@ TEST(ReadingCells, TariffAndStatusRows)
 
 TEST(ReadingCells, DateAndTimeInTheUsersFormats)
 {
-    const ReadingRow row{.takenAtMsecs = QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9)).toMSecsSinceEpoch()};
+    const device::ReadingRow row{.takenAtMsecs = QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9)).toMSecsSinceEpoch()};
     EXPECT_EQ(readingCellText(row, 0, kDutch), "05-03-2024");
     EXPECT_EQ(readingCellText(row, 1, kDutch), "14:07:09");
     EXPECT_EQ(readingCellText(row, 0, kEnglish), "3/5/24");

@@ -6,7 +6,7 @@
 #include "shell/ui/PortErrorReport.h"
 #include "device/ui/SettingsSender.h"
 #include "shell/ui/Tool.h"
-#include "view/ReadingsDecoder.h"
+#include "device/ReadingsDecoder.h"
 #include "view/ui/ReadingsGrid.h"
 #include <QComboBox>
 #include <QGroupBox>
@@ -93,7 +93,7 @@ void ConnectHandler::showCountryOfProtocol(int protocolPosition)
 {
     // The buttons only name the tariff in the grid: set by the program they send nothing (only a
     // click arms the settings timer). Neither is chosen for a protocol of another country.
-    const view::TariffCountry country = view::tariffCountryOfProtocol(protocolPosition);
+    const device::TariffCountry country = device::tariffCountryOfProtocol(protocolPosition);
     const std::array<bool, 2> chosen{country.nederland, country.belgie};
     for (QRadioButton* button : tool_.frm.optNLofB)
         button->setAutoExclusive(false);

@@ -35,7 +35,7 @@ void InputCounters::cmdSendInput_Click(int i)
     }
     if (!tool_.svc.dialogs.askYesNo(inputConfirmationText(i, *input.value)))
         return;
-    tool_.session.presetCounter(i, *input.value);
+    diagnostics::presetCounter(tool_.session, i, *input.value);
 }
 
 } // namespace diagnostics

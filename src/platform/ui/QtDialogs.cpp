@@ -1,5 +1,4 @@
 #include "platform/ui/QtDialogs.h"
-#include "device/Captions.h"
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -7,12 +6,12 @@ namespace platform {
 
 void QtDialogs::message(const QString& text)
 {
-    QMessageBox::information(parent_, QString::fromLatin1(device::kApplicationTitle), text, QMessageBox::Ok);
+    QMessageBox::information(parent_, title_, text, QMessageBox::Ok);
 }
 
 bool QtDialogs::askYesNo(const QString& text)
 {
-    return QMessageBox::question(parent_, QString::fromLatin1(device::kApplicationTitle), text,
+    return QMessageBox::question(parent_, title_, text,
                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
         == QMessageBox::Yes;
 }

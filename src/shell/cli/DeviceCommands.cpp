@@ -140,7 +140,7 @@ int counterCommand(Context& c)
     const QString question = diagnostics::inputConfirmationText(input, *value.value);
     if (const Context::Answer answer = c.confirm(question); answer != Context::Answer::Yes)
         return c.fail(kRefused, Context::notConfirmed(answer, question));
-    const comlink::Reply reply = line.session().presetCounter(input, *value.value);
+    const comlink::Reply reply = diagnostics::presetCounter(line.session(), input, *value.value);
     if (!reply.ok())
         return c.fail(kDeviceFailure, QStringLiteral("Input %1 was not set: the device gave no good answer (status %2).")
                                           .arg(input + 1).arg(reply.status));

@@ -9,7 +9,7 @@
 #include "view/GridColumns.h"
 #include "view/ReadingFormat.h"
 #include "view/ReadingsCsv.h"
-#include "view/ReadingsDecoder.h"
+#include "device/ReadingsDecoder.h"
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <chrono>
@@ -69,7 +69,7 @@ public:
             one_.setHeading(column, view::deviceColumnHeading(kind, column));
     }
 
-    void print(const view::ReadingRow& row)
+    void print(const device::ReadingRow& row)
     {
         one_.clear();
         one_.append(row);
@@ -117,7 +117,7 @@ std::pair<bool, bool> country(const QString& chosen, int protocolPosition)
         return {false, true};
     if (chosen == QLatin1String("none"))
         return {false, false};
-    const view::TariffCountry implied = view::tariffCountryOfProtocol(protocolPosition);
+    const device::TariffCountry implied = device::tariffCountryOfProtocol(protocolPosition);
     return {implied.nederland, implied.belgie};
 }
 
@@ -147,7 +147,7 @@ int readCommand(Context& c)
         }
         if (c.interruptedSince(interruptedBefore))
             break;
-        const view::ReadingRow row = s.poll(nederland, belgie);
+        const device::ReadingRow row = s.poll(nederland, belgie);
         if (s.lastExchangePortFailed())
             return c.fail(kDeviceFailure, QStringLiteral("The line to %1 failed: the device is gone.").arg(line.portName()));
         printer.print(row);

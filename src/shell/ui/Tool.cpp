@@ -41,6 +41,8 @@ Tool::Tool(platform::Services& services)
       lineReturn_(std::make_unique<comlink::LineReturn>(*this))
 {
     QObject::connect(&frm, &FrmQMR51::unloading, &frm, [this] { Form_Unload(); }, Qt::DirectConnection);
+    // The log holds the readings of this connection only.
+    QObject::connect(&session, &device::Session::connected, &frm, [this] { readings.clear(); });
 }
 
 Tool::~Tool() = default;

@@ -1,5 +1,6 @@
 #pragma once
 #include "device/Session.h"
+#include "view/ReadingsTable.h"
 #include "platform/Services.h"
 #include "shell/ui/FrmQMR51.h"
 #include <memory>
@@ -44,7 +45,9 @@ public:
 
     platform::Services& svc;
     device::Session session;
-    FrmQMR51 frm{session.readings()};
+    // Every reading of this connection: the grid, the chart and the CSV export show it.
+    view::ReadingsTable readings;
+    FrmQMR51 frm{readings};
 
     comlink::PortHandlers& ports() { return *ports_; }
     // Connects again by itself when a line that went away comes back.

@@ -148,7 +148,7 @@ void ReadingsChart::rowsAdded(int first, int last)
 {
     const ReadingsTable& table = grid_.table();
     for (int r = first; r <= last; ++r) {
-        const ReadingRow& row = table.row(r);
+        const device::ReadingRow& row = table.row(r);
         if (!anyRow_)
             firstMsecs_ = row.takenAtMsecs;
         lastMsecs_ = row.takenAtMsecs;

@@ -18,8 +18,8 @@ void ReadingsPoll::imgRefresh_Click()
         return;
     auto& f = tool_.frm;
     f.imgRefresh->setEnabled(false);
-    // The row lands in the session's log; the grid shows it from there.
-    tool_.session.poll(f.optNLofB[0]->isChecked(), f.optNLofB[1]->isChecked());
+    // The row lands in the log of this connection; the grid and the chart show it from there.
+    tool_.readings.append(tool_.session.poll(f.optNLofB[0]->isChecked(), f.optNLofB[1]->isChecked()));
     f.imgRefresh->setEnabled(true);
 }
 

@@ -2,7 +2,7 @@
 #include "device/SettingsLimits.h"
 #include "device/ui/SettingsSender.h"
 #include "shell/ui/Tool.h"
-#include "view/VbNumber.h"
+#include "device/VbNumber.h"
 #include <QComboBox>
 #include <QFrame>
 #include <QRadioButton>
@@ -23,7 +23,7 @@ constexpr int kClickStep = 1;
 // The number typed into a box, as the settings rules read it ("n/a", "" and letters read 0).
 double typedNumber(const shell::SpinText& box)
 {
-    const double t = vbLeadingNumber(box.text()->text());
+    const double t = device::vbLeadingNumber(box.text()->text());
     return std::isnan(t) ? 0.0 : t;
 }
 
@@ -31,7 +31,7 @@ double typedNumber(const shell::SpinText& box)
 // huge or negative number never overflows the whole-number value.
 int adoptedValue(double typed, const shell::SpinButton& spin)
 {
-    const double rounded = roundHalfEven(typed);
+    const double rounded = device::roundHalfEven(typed);
     return static_cast<int>(std::clamp(rounded, static_cast<double>(spin.minimum()),
                                        static_cast<double>(std::max(spin.minimum(), spin.maximum()))));
 }

@@ -68,9 +68,9 @@ TEST(Demo, EveryControlOfEachViewIsOnTheWindowAndUncoveredAndTheDemoDeviceAnswer
     EXPECT_EQ(tool.session.kind(), device::DeviceKind::TikaV2);
     EXPECT_TRUE(f.statusLine->text().startsWith(QStringLiteral("Demo: a simulated TIKA V2 answers on COM2 (")))
         << f.statusLine->text().toStdString();
-    const view::ReadingRow first = tool.session.poll(true, false);
+    const device::ReadingRow first = tool.session.poll(true, false);
     p.clock.advance(30.0);
-    const view::ReadingRow later = tool.session.poll(true, false);
+    const device::ReadingRow later = tool.session.poll(true, false);
     EXPECT_TRUE(first.status == 0 && first.completeFields == 13 && later.completeFields == 13);
     EXPECT_NE(first.fields, later.fields);
 
@@ -78,11 +78,11 @@ TEST(Demo, EveryControlOfEachViewIsOnTheWindowAndUncoveredAndTheDemoDeviceAnswer
     // and the pulse inputs creeping up.
     const qint64 start = QDateTime::currentMSecsSinceEpoch() - 3 * 3600 * 1000;
     for (int n = 0; n < 3 * 720; ++n)
-        tool.session.readings().append({start + 5000LL * n,
+        tool.readings.append({start + 5000LL * n,
                                         {quint32(350 + 150 * std::sin(n / 9.0)), 0, 0, 0,
                                          quint32(std::max(0.0, 2400 * std::sin(n / 654.0) - 300)), 0, 0, 0,
                                          4321000u + 3 * n, 0, 0, quint32(n / 12), quint32(n / 30)},
-                                        0, 13, view::FieldEncoding::UInt32});
+                                        0, 13, device::FieldEncoding::UInt32});
     checkAndSave(f, "grid", {f.grdInterfaces, f.cmdShowGrid, f.cmdShowChart, f.Label1, f.Label2});
     f.cmdShowChart->click();
     f.chtReadings->chkChartGas->click();

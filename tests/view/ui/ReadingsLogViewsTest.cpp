@@ -51,7 +51,7 @@ TEST(ReadingsChart, FollowsTheLogWithAPointPerReadingOnEveryPickedLine)
     const auto valued = [&](double (*value)(int)) { // (time, value) of the readings with values
         QList<QPointF> out;
         for (int r : {0, 1, 3, 5})
-            out.append({double(rig.tool.session.readings().row(r).takenAtMsecs), value(r)});
+            out.append({double(rig.tool.readings.row(r).takenAtMsecs), value(r)});
         return out;
     };
     EXPECT_EQ(rig.drawn(ReadingsChart::ImportPower), valued([](int r) { return 1000.0 + r; }));

@@ -1,8 +1,8 @@
-#include "view/ReadingsDecoder.h"
+#include "device/ReadingsDecoder.h"
 #include <algorithm>
 #include <bit>
 
-namespace view {
+namespace device {
 
 namespace {
 
@@ -60,4 +60,4 @@ ReadingRow decodeReadings(const comlink::Reply& reply, std::optional<device::Dev
     return row;
 }
 
-} // namespace view
+} // namespace device

@@ -1,8 +1,8 @@
-#include "view/VbNumber.h"
+#include "device/VbNumber.h"
 #include <QByteArray>
 #include <cmath>
 
-namespace view {
+namespace device {
 
 namespace {
 
@@ -61,4 +61,4 @@ double roundHalfEven(double value)
     return even == 0.0 ? 0.0 : even;                    // -0.5 gives 0, not -0
 }
 
-} // namespace view
+} // namespace device

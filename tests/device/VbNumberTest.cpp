@@ -1,4 +1,4 @@
-#include "view/VbNumber.h"
+#include "device/VbNumber.h"
 #include <gtest/gtest.h>
 #include <cmath>
 
@@ -15,8 +15,8 @@ TEST(VbLeadingNumber, ReadsTheLeadingNumberOfATextBox)
         {QStringLiteral("\u0661\u0662"), 0}, {QStringLiteral("\u00A012"), 0},
     };
     for (const auto& [text, expected] : cases)
-        EXPECT_DOUBLE_EQ(view::vbLeadingNumber(text), expected) << '"' << text.toStdString() << '"';
-    EXPECT_FALSE(std::signbit(view::vbLeadingNumber("-0"))); // "-0" is 0, not a negative zero
+        EXPECT_DOUBLE_EQ(device::vbLeadingNumber(text), expected) << '"' << text.toStdString() << '"';
+    EXPECT_FALSE(std::signbit(device::vbLeadingNumber("-0"))); // "-0" is 0, not a negative zero
 }
 
 TEST(RoundHalfEven, HalvesGoToTheEvenNeighbour)
@@ -25,7 +25,7 @@ TEST(RoundHalfEven, HalvesGoToTheEvenNeighbour)
         {0.5, 0}, {1.5, 2}, {2.5, 2}, {-2.5, -2}, {2.5001, 3}, {-7.6, -8}, {32767.5, 32768},
     };
     for (auto [value, expected] : cases)
-        EXPECT_EQ(view::roundHalfEven(value), expected) << value;
-    EXPECT_FALSE(std::signbit(view::roundHalfEven(-0.5)));
+        EXPECT_EQ(device::roundHalfEven(value), expected) << value;
+    EXPECT_FALSE(std::signbit(device::roundHalfEven(-0.5)));
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <QString>
 
-namespace view {
+namespace device {
 
 // The number a settings text box holds: its leading numeric part. Leading blanks (spaces, tabs)
 // are skipped; then an optional sign, digits, and an optional '.' with more digits are read up to
@@ -15,4 +15,4 @@ double vbLeadingNumber(const QString& text);
 // unchanged.
 double roundHalfEven(double value);
 
-} // namespace view
+} // namespace device

@@ -1,11 +1,11 @@
 #pragma once
 #include "device/DeviceKind.h"
 #include "link/Commands.h"
-#include "view/ReadingRow.h"
+#include "device/ReadingRow.h"
 #include <QByteArray>
 #include <QString>
 
-namespace view {
+namespace device {
 
 // Decodes the result of the readings command 64 into a grid row.
 //
@@ -36,4 +36,4 @@ struct TariffCountry {
 };
 TariffCountry tariffCountryOfProtocol(int protocolPosition);
 
-} // namespace view
+} // namespace device

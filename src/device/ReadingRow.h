@@ -3,7 +3,7 @@
 #include <array>
 #include <cstdint>
 
-namespace view {
+namespace device {
 
 // How the four bytes of a value field are read. The TIKA V2 sends whole numbers (unsigned 32-bit);
 // the QMR51 and the TIKA V1 send IEEE single-precision numbers. Both most significant byte first.
@@ -33,4 +33,4 @@ struct ReadingRow {
 inline constexpr int kReadingFieldCount = 13;
 static_assert(sizeof(ReadingRow) == 64, "a grid row is meant to stay at 64 bytes");
 
-} // namespace view
+} // namespace device
