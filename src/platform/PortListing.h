@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/PortIdentity.h"
 #include <QList>
 #include <QString>
 
@@ -9,6 +10,7 @@ struct NumberedPort {
     int portNumber = 0;
     QString devicePath;   // e.g. /dev/ttyUSB0
     QString description;  // the system's, e.g. "FT232R USB UART"; may be empty
+    PortIdentity identity; // what is plugged in; empty for a port the system tells nothing about
     bool operator==(const NumberedPort&) const = default;
 };
 
@@ -22,6 +24,10 @@ public:
 
     // The device node of COM<portNumber>, or an empty string when no such port exists.
     virtual QString devicePath(int portNumber) = 0;
+
+    // A note for the user about the last listing (its memory of adapters was damaged and set
+    // aside), given once; empty when there is none.
+    virtual QString takeNote() { return {}; }
 };
 
 } // namespace platform
