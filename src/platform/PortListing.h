@@ -7,6 +7,10 @@ namespace platform {
 
 // A serial device of the machine with the COM number 1..255 a technician knows it by.
 struct NumberedPort {
+    // A constructor rather than an aggregate, so that a port given without its identity needs no
+    // empty braces for it.
+    NumberedPort(int number = 0, QString path = {}, QString text = {}, PortIdentity id = {})
+        : portNumber(number), devicePath(std::move(path)), description(std::move(text)), identity(std::move(id)) {}
     int portNumber = 0;
     QString devicePath;   // e.g. /dev/ttyUSB0
     QString description;  // the system's, e.g. "FT232R USB UART"; may be empty

@@ -29,6 +29,8 @@ struct PortLink {
 
 // A serial device the system lists.
 struct SystemSerialDevice {
+    SystemSerialDevice(QString path = {}, QString text = {}, PortIdentity id = {})
+        : devicePath(std::move(path)), description(std::move(text)), identity(std::move(id)) {}
     QString devicePath;              // canonical device node, e.g. /dev/ttyUSB0
     QString description;             // e.g. "FT232R USB UART"; may be empty
     PortIdentity identity;

@@ -118,9 +118,10 @@ QList<SystemSerialDevice> readSysfsPorts(const QString& sysfsRoot, const QString
         if (!isPlainDeviceName(name))
             continue;
         const QString entry = ttys.filePath(name);
-        // Only hardware has a device link; a link that loops has no canonical path.
+        // Only hardware has a device link. One that loops still has a "canonical" path with Qt, but
+        // no folder behind it.
         const QString deviceFolder = QFileInfo(entry + QStringLiteral("/device")).canonicalFilePath();
-        if (deviceFolder.isEmpty())
+        if (deviceFolder.isEmpty() || !QFileInfo(deviceFolder).isDir())
             continue;
         if (name.startsWith(QLatin1String("ttyS"))) {
             bool known = false;
