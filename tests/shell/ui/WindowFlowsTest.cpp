@@ -83,9 +83,17 @@ TEST(WindowFlows, AConnectShowsTheKindsLayoutAndItsSettingsWithoutSendingThemBac
     }
 }
 
-// COM1 is silent and the devices on COM3 and COM7 would answer; then two silent ports; then none.
+// COM1 is silent and the devices on COM3 (an FTDI adapter) and COM7 would answer; then two silent
+// ports; then none. The status line names the adapter of the port in hand.
 TEST(WindowFlows, ScanListsEveryPortUpToTheFirstThatAnswersOrSaysWhyNone)
 {
+    platform::PortIdentity ftdi;
+    ftdi.vendorId = "0403";
+    ftdi.productId = "6001";
+    ftdi.product = "FT232R USB UART";
+    ftdi.serialNumber = "A50285BI";
+    ftdi.usbPath = "1-3.4";
+    ftdi.interfaceNumber = 0;
     const struct { QList<int> ports; bool answer; QStringList entries, messages; bool forceUpgrade; } cases[] = {
         {{1, 3, 7}, true, {"COM1:", "COM3:"}, {}, false},
         {{1, 2}, false, {"COM1:", "COM2:"}, {"No QMR51 or TIKA found"}, true},
@@ -95,6 +103,8 @@ TEST(WindowFlows, ScanListsEveryPortUpToTheFirstThatAnswersOrSaysWhyNone)
         Rig h;
         for (int n : c.ports)
             h.p.ports.add(n);
+        if (c.answer)
+            h.p.ports.list[1].identity = ftdi;
         h.p.port.replyToNextWrite({}); // COM1 stays silent
         for (int k = 0; c.answer && k < 2; ++k)
             h.answerIdentify(kQmr51);
@@ -106,6 +116,9 @@ TEST(WindowFlows, ScanListsEveryPortUpToTheFirstThatAnswersOrSaysWhyNone)
         EXPECT_EQ(h.p.dialogs.messages, c.messages);
         EXPECT_EQ(h.p.port.isOpen(), c.answer);
         EXPECT_EQ(!h.f.cmdForceUpgrade->isHidden(), c.forceUpgrade) << "a device that does not answer may need its firmware";
+        if (c.answer) {
+            EXPECT_EQ(h.f.statusLine->text(), "COM3: FT232R USB UART, serial A50285BI, USB 1-3.4");
+        }
     }
 }
 
