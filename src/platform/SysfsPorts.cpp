@@ -4,6 +4,9 @@
 #include <QFileInfo>
 #include <QMap>
 #include <QRegularExpression>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace platform {
 
@@ -14,13 +17,29 @@ constexpr int kLongestUsbText = 126;             // a USB string descriptor hold
 constexpr int kDeepestUsbNesting = 16;           // folders from a tty up to its USB device, with room to spare
 
 // The attribute `name` in `folder`, or nothing when it is no plain file (missing, a folder, a fifo
-// in a made-up tree that would block a read).
+// in a made-up tree that would block a read). Plain system calls: a port search lists the ports for
+// every port it tries, and QFile costs several times as much per file.
 QByteArray attribute(const QString& folder, const char* name)
 {
-    QFile file(folder + QLatin1Char('/') + QLatin1String(name));
-    if (!QFileInfo(file.fileName()).isFile() || !file.open(QIODevice::ReadOnly))
+    const QByteArray path = QFile::encodeName(folder) + '/' + name;
+    const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
         return {};
-    return file.read(kLongestAttributeBytes);
+    QByteArray content;
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+        content.resize(kLongestAttributeBytes);
+        const ssize_t got = ::read(fd, content.data(), content.size());
+        content.resize(got > 0 ? got : 0);
+    }
+    ::close(fd);
+    return content;
+}
+
+bool isPlainFile(const QString& path)
+{
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
 // Device names that may follow /dev/ without surprises.
@@ -51,7 +70,7 @@ void readUsbIdentity(const QString& root, const QString& deviceFolder, PortIdent
     QString below; // the folder passed just before: the interface when `folder` is the USB device
     QString folder = deviceFolder;
     for (int level = 0; level < kDeepestUsbNesting && folder.startsWith(root + QLatin1Char('/')); ++level) {
-        if (QFileInfo(folder + QStringLiteral("/idVendor")).isFile()) {
+        if (isPlainFile(folder + QStringLiteral("/idVendor"))) {
             const QString path = usbPathOf(QFileInfo(folder).fileName(), attribute(folder, "busnum"), attribute(folder, "devpath"));
             const QString vendor = usbId(attribute(folder, "idVendor"));
             if (path.isEmpty() || vendor.isEmpty())
