@@ -5,14 +5,16 @@
 // none; the numbering gives every port one number 1..255; a memory file is taken back only as written.
 //
 // Input: fields separated by NUL bytes: idVendor, idProduct, manufacturer, product, serial,
-// bInterfaceNumber, busnum, devpath, the tty's name, the USB device folder's name, a ttyS's type,
-// a by-id name, then a byte of switches (files left out, links that loop). The whole input is also
-// read as a memory file.
+// bInterfaceNumber, busnum, devpath, the tty's name, a USB device folder's name (read on its own; the
+// tree's two folders are named 1-3.4 and odd-name), a ttyS's type, a by-id name, then a byte of
+// switches (files left out, which folder, links that loop). The whole input is also read as a
+// memory file.
 #include "FuzzCheck.h"
 #include "platform/PortNumbering.h"
 #include "platform/SysfsPorts.h"
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
@@ -50,50 +52,86 @@ bool idOrNone(const QString& id)
     return id.isEmpty() || hex.match(id).hasMatch();
 }
 
-void buildTree(const QString& root, const QList<QByteArray>& f)
+const QString kDevices[] = {QStringLiteral("devices/usb1/1-3.4"), QStringLiteral("devices/usb1/odd-name")};
+
+// The folders stay from run to run (making them anew costs more than everything else); each run
+// writes the files, the links and the tty's name afresh.
+void prepareTree(const QString& root)
 {
-    const std::uint8_t switches = f[Switches].isEmpty() ? 0 : fuzzing::byteAt(f[Switches], 0);
-    const QString tty = entryName(f[Tty], "ttyUSB0");
-    const QString usb = entryName(f[UsbFolder], "1-3.4");
-    const QString device = QStringLiteral("devices/usb1/") + usb;
-    const QString interface = device + QLatin1Char('/') + usb + QStringLiteral(":1.0");
-    const QString ttyFolder = interface + QLatin1Char('/') + tty + QStringLiteral("/tty/") + tty;
-    QDir(root).mkpath(ttyFolder);
+    for (const QString& device : kDevices) {
+        QDir(root).mkpath(device + QStringLiteral("/if/port/tty/tty"));
+        write(root + QLatin1Char('/') + device + QStringLiteral("/if/bInterfaceNumber"), "00\n");
+    }
     QDir(root).mkpath(QStringLiteral("class/tty"));
     QDir(root).mkpath(QStringLiteral("dev/serial/by-id"));
+    QDir(root).mkpath(QStringLiteral("devices/platform/serial8250/tty/ttyS3"));
+    QFile::link(QStringLiteral("../../../serial8250"), root + QStringLiteral("/devices/platform/serial8250/tty/ttyS3/device"));
+    QFile::link(QStringLiteral("../../devices/platform/serial8250/tty/ttyS3"), root + QStringLiteral("/class/tty/ttyS3"));
+}
+
+void relink(const QString& target, const QString& link)
+{
+    QFile::remove(link);
+    QFile::link(target, link);
+}
+
+void fillTree(const QString& root, const QList<QByteArray>& f)
+{
+    const std::uint8_t switches = f[Switches].isEmpty() ? 0 : fuzzing::byteAt(f[Switches], 0);
+    const QString device = kDevices[switches & 0x10 ? 1 : 0];
+    const QString folder = root + QLatin1Char('/') + device;
     const char* names[] = {"idVendor", "idProduct", "manufacturer", "product", "serial"};
     for (int i = Vendor; i <= Serial; ++i) {
-        if (!(switches & (1u << i)))
-            write(root + QLatin1Char('/') + device + QLatin1Char('/') + QLatin1String(names[i]), f[i]);
+        const QString path = folder + QLatin1Char('/') + QLatin1String(names[i]);
+        if (switches & (1u << i))
+            QFile::remove(path);
+        else
+            write(path, f[i]);
     }
-    write(root + QLatin1Char('/') + interface + QStringLiteral("/bInterfaceNumber"), f[Interface]);
-    write(root + QLatin1Char('/') + device + QStringLiteral("/busnum"), f[Busnum]);
-    write(root + QLatin1Char('/') + device + QStringLiteral("/devpath"), f[Devpath]);
-    QFile::link(switches & 0x20 ? QStringLiteral("device") : QStringLiteral("../../../") + tty, root + QLatin1Char('/') + ttyFolder + QStringLiteral("/device"));
-    QFile::link(switches & 0x40 ? tty : QStringLiteral("../../") + ttyFolder, root + QStringLiteral("/class/tty/") + tty);
+    write(folder + QStringLiteral("/if/bInterfaceNumber"), f[Interface]);
+    write(folder + QStringLiteral("/busnum"), f[Busnum]);
+    write(folder + QStringLiteral("/devpath"), f[Devpath]);
+    write(root + QStringLiteral("/devices/platform/serial8250/tty/ttyS3/type"), f[Type]);
+    relink(switches & 0x20 ? QStringLiteral("device") : QStringLiteral("../../../port"), folder + QStringLiteral("/if/port/tty/tty/device"));
+
+    // The tty's name: the entry of class/tty, and what a by-id link ends in.
+    for (const QString& old : QDir(root + QStringLiteral("/class/tty")).entryList(QDir::System | QDir::AllEntries | QDir::NoDotAndDotDot)) {
+        if (old != QLatin1String("ttyS3"))
+            QFile::remove(root + QStringLiteral("/class/tty/") + old);
+    }
+    const QString tty = entryName(f[Tty], "ttyUSB0");
+    QFile::link(switches & 0x40 ? tty : QStringLiteral("../../") + device + QStringLiteral("/if/port/tty/tty"),
+                root + QStringLiteral("/class/tty/") + tty);
+    QDir(root + QStringLiteral("/dev/serial/by-id")).removeRecursively();
+    QDir(root).mkpath(QStringLiteral("dev/serial/by-id"));
     QFile::link(switches & 0x80 ? QStringLiteral("loop") : QStringLiteral("../../") + tty,
                 root + QStringLiteral("/dev/serial/by-id/") + entryName(f[ById], "loop"));
-
-    const QString onBoard = QStringLiteral("devices/platform/serial8250/tty/ttyS3");
-    QDir(root).mkpath(onBoard);
-    write(root + QLatin1Char('/') + onBoard + QStringLiteral("/type"), f[Type]);
-    QFile::link(QStringLiteral("../../../serial8250"), root + QLatin1Char('/') + onBoard + QStringLiteral("/device"));
-    QFile::link(QStringLiteral("../../") + onBoard, root + QStringLiteral("/class/tty/ttyS3"));
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static QTemporaryDir folder;
+    // In memory where the machine has it: a disk flushes every file rewritten in place on its close.
+    static QTemporaryDir folder(QFileInfo(QStringLiteral("/dev/shm")).isWritable() ? QStringLiteral("/dev/shm/fuzz_sysfs_ports-XXXXXX")
+                                                                                   : QDir::tempPath() + QStringLiteral("/fuzz_sysfs_ports-XXXXXX"));
     const QByteArray input = fuzzing::bytesOf(data, size);
     QList<QByteArray> f = input.split('\0');
     while (f.size() < Fields)
         f.append(QByteArray());
 
-    const QString root = folder.path() + QStringLiteral("/sys");
-    QDir(root).removeRecursively();
-    buildTree(root, f);
+    const QString root = folder.path();
+    static const bool prepared = (prepareTree(root), true);
+    (void)prepared;
+    fillTree(root, f);
+    // The readers of single attributes, on the raw text too.
+    for (int i = Vendor; i <= Devpath; ++i)
+        FUZZ_CHECK(cleanText(platform::sysfsText(f[i])) && idOrNone(platform::usbId(f[i])));
+    const int interfaceNumber = platform::usbInterfaceNumber(f[Interface]);
+    FUZZ_CHECK(interfaceNumber >= -1 && interfaceNumber <= 255);
+    static const QRegularExpression usbPath(QStringLiteral("^[1-9][0-9]{0,2}-[1-9][0-9]{0,2}(\\.[1-9][0-9]{0,2})*$"));
+    const QString path = platform::usbPathOf(entryName(f[UsbFolder], "x"), f[Busnum], f[Devpath]);
+    FUZZ_CHECK(path.isEmpty() || usbPath.match(path).hasMatch());
     const QList<platform::SystemSerialDevice> devices = platform::readSysfsPorts(root, root + QStringLiteral("/dev/serial"));
     FUZZ_CHECK(devices.size() <= 2);
     static const QRegularExpression plainPath(QStringLiteral("^/dev/[A-Za-z][A-Za-z0-9_.-]{0,63}$"));
