@@ -197,11 +197,13 @@ TEST(SystemPortListing, ALinkToADeviceIsItsPortButADemosLeftoverIsNeitherListedN
     ASSERT_TRUE(QFile::remove(ports + "COM205"));
     EXPECT_EQ(listing.devicePath(205), QString()) << "the folder is read again on every call";
 
-    // A demo passes over a dangling link, a note without its link, and every port the machine has.
+    // A demo passes over a dangling link, a note without its link, every port the machine has and
+    // every adapter it remembers.
     fakes::FakePortListing machine;
     machine.add(4);
     ASSERT_TRUE(QFile::link("/dev/serial/by-id/usb-FTDI-unplugged", ports + "COM1"));
     ASSERT_TRUE(QFile::link("/dev/null", ports + "COM2"));
     ASSERT_TRUE(platform::writeDemoNote(ports + "COM3", alive));
-    EXPECT_EQ(platform::freeDemoPortNumber(programFolder.path(), machine), 5);
+    ASSERT_EQ(platform::savePortMemory(platform::portMemoryPath(programFolder.path()), {{5, "0403:6001", "A5", "1-1", true}}), "");
+    EXPECT_EQ(platform::freeDemoPortNumber(programFolder.path(), machine), 6) << "an unplugged adapter's number waits for it";
 }
