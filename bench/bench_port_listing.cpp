@@ -46,12 +46,9 @@ void BM_NumberPorts(benchmark::State& state)
     QList<platform::SystemSerialDevice> devices;
     QList<platform::RememberedAdapter> memory;
     for (int i = 0; i < kAdapters; ++i) {
-        platform::PortIdentity id;
-        id.vendorId = "1a86";
-        id.productId = "7523";
-        id.usbPath = QStringLiteral("1-%1.%2").arg(1 + i / 7).arg(1 + i % 7);
-        id.interfaceNumber = 0;
-        devices.append({QStringLiteral("/dev/ttyUSB%1").arg((i * 7) % kAdapters), "USB Serial", id});
+        const QString usbPath = QStringLiteral("1-%1.%2").arg(1 + i / 7).arg(1 + i % 7);
+        devices.append({QStringLiteral("/dev/ttyUSB%1").arg((i * 7) % kAdapters), "USB Serial",
+                        fakes::usbIdentity("1a86", "7523", "USB Serial", {}, usbPath)});
     }
     for (int n = 0; n < platform::kRememberedAdapters; ++n)
         memory.append({100 + n, "1a86:7523", {}, QStringLiteral("3-%1").arg(n + 1), false});

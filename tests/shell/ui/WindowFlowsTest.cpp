@@ -3,6 +3,7 @@
 // decoding, port-error texts) are pinned in the tests of device, link, view and shell; the flows
 // over real lines in tests/integration.
 #include "ToolHarness.h"
+#include "SysfsTree.h"
 #include "device/ui/SettingsSender.h"
 #include "firmware/ui/UpgradeHandlers.h"
 #include "link/ui/LineReturn.h"
@@ -87,13 +88,6 @@ TEST(WindowFlows, AConnectShowsTheKindsLayoutAndItsSettingsWithoutSendingThemBac
 // ports; then none. The status line names the adapter of the port in hand.
 TEST(WindowFlows, ScanListsEveryPortUpToTheFirstThatAnswersOrSaysWhyNone)
 {
-    platform::PortIdentity ftdi;
-    ftdi.vendorId = "0403";
-    ftdi.productId = "6001";
-    ftdi.product = "FT232R USB UART";
-    ftdi.serialNumber = "A50285BI";
-    ftdi.usbPath = "1-3.4";
-    ftdi.interfaceNumber = 0;
     const struct { QList<int> ports; bool answer; QStringList entries, messages; bool forceUpgrade; } cases[] = {
         {{1, 3, 7}, true, {"COM1:", "COM3:"}, {}, false},
         {{1, 2}, false, {"COM1:", "COM2:"}, {"No QMR51 or TIKA found"}, true},
@@ -104,7 +98,7 @@ TEST(WindowFlows, ScanListsEveryPortUpToTheFirstThatAnswersOrSaysWhyNone)
         for (int n : c.ports)
             h.p.ports.add(n);
         if (c.answer)
-            h.p.ports.list[1].identity = ftdi;
+            h.p.ports.list[1].identity = fakes::usbIdentity("0403", "6001", "FT232R USB UART", "A50285BI", "1-3.4");
         h.p.port.replyToNextWrite({}); // COM1 stays silent
         for (int k = 0; c.answer && k < 2; ++k)
             h.answerIdentify(kQmr51);
