@@ -1,4 +1,5 @@
 #include "platform/DemoLinks.h"
+#include "platform/PortMemory.h"
 #include "platform/PortNumbering.h"
 #include "platform/WholeFile.h"
 #include <QDir>
@@ -93,6 +94,8 @@ int freeDemoPortNumber(const QString& programFolder, PortListing& ports)
     QSet<int> held;
     for (const NumberedPort& port : ports.ports())
         held.insert(port.portNumber);
+    for (const RememberedAdapter& adapter : loadPortMemory(portMemoryPath(programFolder)).adapters)
+        held.insert(adapter.portNumber);
     const QDir folder(QDir(programFolder).filePath(QStringLiteral("ports")));
     for (int n = kLowestPortNumber; n <= kHighestPortNumber; ++n) {
         const QString link = folder.filePath(QStringLiteral("COM%1").arg(n));

@@ -33,7 +33,8 @@ int removeLeftoverDemoLinks(const QString& programFolder);
 
 // The lowest port number the demo may take: no port of `ports` has it, and neither ports/COM<n> (a
 // link to an unplugged adapter holds its number, whether it leads anywhere or not) nor a note
-// ports/COM<n>.demo exists. 0 when 1 ... 255 are all held.
+// ports/COM<n>.demo exists, nor does a remembered adapter own it (a link would win its number for
+// good). 0 when 1 ... 255 are all held.
 int freeDemoPortNumber(const QString& programFolder, PortListing& ports);
 
 } // namespace platform

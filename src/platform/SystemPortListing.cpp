@@ -1,8 +1,10 @@
 #include "platform/SystemPortListing.h"
 #include "platform/DemoLinks.h"
+#include "platform/PortMemory.h"
+#include "platform/SysfsPorts.h"
 #include <QDir>
 #include <QFileInfo>
-#include <QSerialPortInfo>
+#include <cstdio>
 #include <sys/stat.h>
 
 namespace platform {
@@ -15,24 +17,7 @@ bool isCharacterDevice(const QString& path)
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISCHR(info.st_mode);
 }
 
-QString canonical(const QString& path)
-{
-    const QString resolved = QFileInfo(path).canonicalFilePath();
-    return resolved.isEmpty() ? path : resolved;
-}
-
 } // namespace
-
-const QList<SystemSerialDevice>& SystemPortListing::systemDevices()
-{
-    if (systemDevicesAge_.isValid() && systemDevicesAge_.elapsed() < kSystemListKeptMs)
-        return systemDevices_;
-    systemDevices_.clear();
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
-        systemDevices_.append({canonical(info.systemLocation()), info.description()});
-    systemDevicesAge_.start();
-    return systemDevices_;
-}
 
 SystemPortListing::SystemPortListing(QString programFolder) : programFolder_(std::move(programFolder)) {}
 
@@ -53,7 +38,28 @@ QList<PortLink> SystemPortListing::readLinks() const
     return links;
 }
 
-QList<NumberedPort> SystemPortListing::ports() { return numberPorts(readLinks(), systemDevices()); }
+void SystemPortListing::tell(const QString& note)
+{
+    if (note == told_)
+        return;
+    note_ = told_ = note;
+    std::fprintf(stderr, "%s\n", qPrintable(note));
+}
+
+QList<NumberedPort> SystemPortListing::ports()
+{
+    const QString memoryPath = portMemoryPath(programFolder_);
+    const LoadedPortMemory memory = loadPortMemory(memoryPath);
+    if (!memory.note.isEmpty())
+        tell(memory.note);
+    Numbering numbering = numberPorts(readLinks(), readSysfsPorts(sysfsRoot(), serialLinksFolder()), memory.adapters);
+    if (numbering.memory != memory.adapters) {
+        const QString why = savePortMemory(memoryPath, numbering.memory);
+        if (!why.isEmpty())
+            tell(QStringLiteral("The COM numbers of the adapters cannot be remembered in %1: %2").arg(memoryPath, why));
+    }
+    return numbering.ports;
+}
 
 QString SystemPortListing::devicePath(int portNumber)
 {

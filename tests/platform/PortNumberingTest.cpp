@@ -1,6 +1,7 @@
 // Numbers, order and descriptions of the listed ports, then the real ports folder with a simulated
 // device behind a pseudo-terminal, and what a demo may touch there.
 #include "FakePlatform.h"
+#include "SysfsTree.h"
 #include "platform/DemoLinks.h"
 #include "platform/PortNumbering.h"
 #include "platform/SystemPortListing.h"
@@ -10,9 +11,11 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <random>
 
 using platform::NumberedPort;
 using platform::PortLink;
+using platform::RememberedAdapter;
 using platform::SystemSerialDevice;
 
 
@@ -35,7 +38,101 @@ TEST(Numbering, GivesEveryPortItsNumber)
          {{1, "/dev/ttyACM0", ""}, {2, "/dev/ttyUSB2", ""}, {3, "/dev/ttyUSB10", ""}}},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(platform::numberPorts(c.links, c.devices), c.expected) << c.name;
+        EXPECT_EQ(platform::numberPorts(c.links, c.devices, {}).ports, c.expected) << c.name;
+}
+
+namespace {
+
+// A USB adapter as sysfs shows it; an empty serial for one that reports none.
+SystemSerialDevice adapter(const QString& tty, const QString& usbPath, const QString& serial = {}, const QString& vendor = "1a86")
+{
+    return {"/dev/" + tty, "USB Serial", fakes::usbIdentity(vendor, "7523", "USB Serial", serial, usbPath)};
+}
+
+// The ports of a numbering as device path -> COM number.
+QMap<QString, int> numbers(const platform::Numbering& numbering)
+{
+    QMap<QString, int> byPath;
+    for (const NumberedPort& p : numbering.ports)
+        byPath.insert(p.devicePath, p.portNumber);
+    return byPath;
+}
+
+} // namespace
+
+// A bench of identical adapters without serial numbers: the kernel hands out ttyUSB names in the
+// order of plugging, the sockets stay. Now and then one is out (being swapped), and its number waits.
+TEST(Numbering, IdenticalAdaptersWithoutSerialKeepTheNumberOfTheirSocketOverReplugRounds)
+{
+    std::mt19937 shuffle(21);
+    QList<RememberedAdapter> memory;
+    QMap<QString, int> numberOfSocket;
+    for (int round = 0; round < 20; ++round) {
+        QList<int> names{0, 1, 2, 3, 4, 5, 6, 7};
+        std::shuffle(names.begin(), names.end(), shuffle);
+        QList<SystemSerialDevice> devices{{"/dev/ttyS0", ""}};
+        for (int socket = 0; socket < 8; ++socket) {
+            if (round % 3 != 1 || socket != round % 8)
+                devices.append(adapter(QStringLiteral("ttyUSB%1").arg(names[socket]), QStringLiteral("1-2.%1").arg(socket + 1)));
+        }
+        const platform::Numbering numbering = platform::numberPorts({}, devices, memory);
+        memory = numbering.memory;
+        EXPECT_EQ(numbering.ports.size(), devices.size()) << round;
+        for (const NumberedPort& p : numbering.ports.mid(1)) { // after ttyS0
+            EXPECT_EQ(numberOfSocket.value(p.identity.location(), p.portNumber), p.portNumber) << round;
+            numberOfSocket.insert(p.identity.location(), p.portNumber);
+        }
+    }
+    EXPECT_EQ(QSet<int>(numberOfSocket.cbegin(), numberOfSocket.cend()), (QSet<int>{2, 3, 4, 5, 6, 7, 8, 9}));
+}
+
+// Each round: the adapters present, and the number each must have.
+TEST(Numbering, ASerialNumberFollowsTheAdapterToAnySocketUnlessAnotherAdapterReportsItToo)
+{
+    struct Round { const char* what; QList<PortLink> links; QList<SystemSerialDevice> devices; QMap<QString, int> expected; };
+    const Round rounds[] = {
+        {"first seen: in order of their path", {},
+         {adapter("ttyUSB1", "1-1", "A50285BI", "0403"), adapter("ttyUSB0", "1-2", "FT0002", "0403")},
+         {{"/dev/ttyUSB0", 1}, {"/dev/ttyUSB1", 2}}},
+        {"moved to each other's sockets and renamed", {},
+         {adapter("ttyUSB0", "1-2", "A50285BI", "0403"), adapter("ttyUSB1", "1-1", "FT0002", "0403")},
+         {{"/dev/ttyUSB0", 2}, {"/dev/ttyUSB1", 1}}},
+        {"two others that share a serial take new numbers, not the absent pair's", {},
+         {adapter("ttyUSB0", "1-3", "0001"), adapter("ttyUSB1", "1-4", "0001")},
+         {{"/dev/ttyUSB0", 3}, {"/dev/ttyUSB1", 4}}},
+        {"...and keep them by socket, though renamed and joined by one that moved", {},
+         {adapter("ttyUSB2", "1-3", "0001"), adapter("ttyUSB0", "1-4", "0001"), adapter("ttyUSB1", "1-9", "A50285BI", "0403")},
+         {{"/dev/ttyUSB2", 3}, {"/dev/ttyUSB0", 4}, {"/dev/ttyUSB1", 2}}},
+        {"a link wins the number an adapter had; the adapter takes the lowest free", {{2, "/dev/pts/7", true}},
+         {adapter("ttyUSB1", "1-9", "A50285BI", "0403")},
+         {{"/dev/pts/7", 2}, {"/dev/ttyUSB1", 5}}},
+        {"...and keeps that one once the link is gone", {},
+         {adapter("ttyUSB0", "1-9", "A50285BI", "0403")}, {{"/dev/ttyUSB0", 5}}},
+        {"the same serial from another vendor is another adapter", {},
+         {adapter("ttyUSB0", "1-1", "FT0002", "10c4")}, {{"/dev/ttyUSB0", 2}}},
+    };
+    QList<RememberedAdapter> memory;
+    for (const Round& r : rounds) {
+        const platform::Numbering numbering = platform::numberPorts(r.links, r.devices, memory);
+        memory = numbering.memory;
+        EXPECT_EQ(numbers(numbering), r.expected) << r.what;
+        for (const NumberedPort& p : numbering.ports)
+            EXPECT_EQ(p.identity.serialShared, p.identity.serialNumber == "0001") << r.what << ' ' << qPrintable(p.devicePath);
+    }
+}
+
+TEST(Numbering, RemembersTheMostRecentAdaptersAndForgetsTheOldestFirst)
+{
+    QList<RememberedAdapter> memory;
+    for (int n = 1; n <= platform::kRememberedAdapters; ++n)
+        memory.append({n, "1a86:7523", {}, QStringLiteral("3-%1").arg(n), false});
+    const platform::Numbering numbering = platform::numberPorts({}, {adapter("ttyUSB0", "1-1"), adapter("ttyUSB1", "3-5")}, memory);
+    EXPECT_EQ(numbers(numbering), (QMap<QString, int>{{"/dev/ttyUSB0", 65}, {"/dev/ttyUSB1", 5}}));
+    ASSERT_EQ(numbering.memory.size(), 64);
+    EXPECT_EQ(numbering.memory[0].location + numbering.memory[1].location, "3-51-1") << "the present ones first";
+    EXPECT_EQ(numbering.memory.last().location, "3-63") << "3-64, the oldest, is forgotten";
+    EXPECT_EQ(platform::numberPorts({}, {adapter("ttyUSB1", "3-5")}, numbering.memory).memory, numbering.memory)
+        << "nothing to write while nothing changes";
 }
 
 TEST(LinkName, OnlyComAndAPlainNumberUpTo255)
@@ -88,11 +185,13 @@ TEST(SystemPortListing, ALinkToADeviceIsItsPortButADemosLeftoverIsNeitherListedN
     ASSERT_TRUE(QFile::remove(ports + "COM205"));
     EXPECT_EQ(listing.devicePath(205), QString()) << "the folder is read again on every call";
 
-    // A demo passes over a dangling link, a note without its link, and every port the machine has.
+    // A demo passes over a dangling link, a note without its link, every port the machine has and
+    // every adapter it remembers.
     fakes::FakePortListing machine;
     machine.add(4);
     ASSERT_TRUE(QFile::link("/dev/serial/by-id/usb-FTDI-unplugged", ports + "COM1"));
     ASSERT_TRUE(QFile::link("/dev/null", ports + "COM2"));
     ASSERT_TRUE(platform::writeDemoNote(ports + "COM3", alive));
-    EXPECT_EQ(platform::freeDemoPortNumber(programFolder.path(), machine), 5);
+    ASSERT_EQ(platform::savePortMemory(platform::portMemoryPath(programFolder.path()), {{5, "0403:6001", "A5", "1-1", true}}), "");
+    EXPECT_EQ(platform::freeDemoPortNumber(programFolder.path(), machine), 6) << "an unplugged adapter's number waits for it";
 }

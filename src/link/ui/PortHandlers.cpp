@@ -19,12 +19,12 @@ PortHandlers::PortHandlers(shell::Tool& tool) : tool_(tool)
     QObject::connect(f.cmbComPort, &QComboBox::activated, &f, [this] { cmbComPort_Click(); });
     QObject::connect(f.cmdScanCom, &QPushButton::clicked, &f, [this] { cmdScanCom_Click(); });
     QObject::connect(f.cmbComPort, &QComboBox::currentIndexChanged, &f, [this](int index) {
-        // "COM7:" alone means little on Linux: say which device node it is.
+        // "COM7:" alone means little on Linux: say which adapter, or which device node, it is.
         auto& combo = *tool_.frm.cmbComPort;
-        const QString path = index < 0 ? QString() : combo.itemData(index, Qt::ToolTipRole).toString();
-        combo.setToolTip(path);
-        if (!path.isEmpty())
-            tool_.frm.statusLine->setText(combo.itemText(index) + QLatin1Char(' ') + path);
+        combo.setToolTip(index < 0 ? QString() : combo.itemData(index, Qt::ToolTipRole).toString());
+        const QString note = index < 0 ? QString() : portEntryNote(combo, index);
+        if (!note.isEmpty())
+            tool_.frm.statusLine->setText(combo.itemText(index) + QLatin1Char(' ') + note);
     });
 }
 
@@ -55,7 +55,7 @@ void PortHandlers::cmdScanCom_Click()
     device::Session& session = tool_.session;
     f.cmbComPort->clear();
     for (const platform::NumberedPort& port : session.portListing().ports()) {
-        addPortEntry(*f.cmbComPort, port.portNumber, port.devicePath);
+        addPortEntry(*f.cmbComPort, port.portNumber, port.devicePath, port.identity.adapterText());
         f.cmbComPort->setCurrentIndex(f.cmbComPort->count() - 1);
         closeConnection();
         tool_.connection().connectSelectedPort();
@@ -70,6 +70,10 @@ void PortHandlers::cmdScanCom_Click()
     } else if (!session.portNumber()) {
         tool_.svc.dialogs.message(QStringLiteral("No COM interfaces found"));
     }
+    // The remembered COM numbers could not be read and start afresh: the user should know why
+    // an adapter has another number today.
+    if (const QString note = session.portListing().takeNote(); !note.isEmpty())
+        f.statusLine->setText(note);
 }
 
 } // namespace comlink

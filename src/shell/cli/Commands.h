@@ -5,6 +5,7 @@ namespace shell::cli {
 
 // The subcommands; each returns its exit code (see ExitCode.h).
 int scanCommand(Context& c);
+int portsCommand(Context& c);
 int infoCommand(Context& c);
 int readCommand(Context& c);
 int setCommand(Context& c);

@@ -5,6 +5,7 @@
 #include "diagnostics/InputCounter.h"
 #include "platform/WholeFile.h"
 #include "shell/TerminalText.h"
+#include "shell/cli/AdapterJson.h"
 #include "shell/cli/Commands.h"
 #include "shell/cli/DeviceLine.h"
 #include "shell/cli/ExitCode.h"
@@ -46,7 +47,10 @@ int scanCommand(Context& c)
         const device::Identification& id = s.identification;
         if (!id.deviceFound)
             continue;
-        devices.append(identityJson(s.port.portNumber, s.port.devicePath, id.kind, id.serial, id.fwVersion));
+        QJsonObject device = identityJson(s.port.portNumber, s.port.devicePath, id.kind, id.serial, id.fwVersion);
+        device.insert(QStringLiteral("usb"), usbJson(s.port.identity));
+        device.insert(QStringLiteral("byId"), s.port.identity.byId);
+        devices.append(device);
         // A serial number with a tab or a line break in it must not shift the columns.
         text += QStringLiteral("COM%1\t%2\t%3\t").arg(s.port.portNumber).arg(s.port.devicePath, device::displayName(id.kind)).toUtf8()
             + escapedForTerminal(id.serial, LineFeeds::Escaped) + '\t' + device::versionText(id.fwVersion).toUtf8()

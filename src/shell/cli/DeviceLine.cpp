@@ -7,6 +7,29 @@
 
 namespace shell::cli {
 
+namespace {
+
+// The ports that --port serial:S, location:L or by-id:NAME names; nothing when `choice` is none of these.
+std::optional<QList<platform::NumberedPort>> portsNamedBy(const QString& choice, const QList<platform::NumberedPort>& ports)
+{
+    const QString value = choice.section(QLatin1Char(':'), 1);
+    const QString kind = choice.section(QLatin1Char(':'), 0, 0);
+    QList<platform::NumberedPort> named;
+    for (const platform::NumberedPort& p : ports) {
+        const platform::PortIdentity& id = p.identity;
+        if (kind == QLatin1String("serial") ? id.isUsb() && id.serialNumber == value
+            : kind == QLatin1String("location") ? id.isUsb() && (id.location() == value || id.usbPath == value)
+            : kind == QLatin1String("by-id") ? !id.byId.isEmpty() && id.byId == value
+                                              : false)
+            named.append(p);
+    }
+    const bool known = !value.isEmpty()
+        && (kind == QLatin1String("serial") || kind == QLatin1String("location") || kind == QLatin1String("by-id"));
+    return known ? std::optional(named) : std::nullopt;
+}
+
+} // namespace
+
 QString DeviceLine::portName()
 {
     const QString path = c_.ports().devicePath(portNumber_);
@@ -42,9 +65,23 @@ int DeviceLine::resolvePort()
         portNumber_ = *number;
         return kSuccess;
     }
+    if (const auto named = portsNamedBy(port, c_.ports().ports())) {
+        if (named->isEmpty())
+            return c_.fail(kNoDevice, QStringLiteral("No serial port is %1.").arg(port));
+        if (named->size() > 1) {
+            QStringList candidates;
+            for (const platform::NumberedPort& p : *named)
+                candidates.append(QStringLiteral("COM%1 (%2, %3)").arg(p.portNumber).arg(p.devicePath, p.identity.adapterText()));
+            return c_.fail(kUsageError, QStringLiteral("%1 names several ports: %2. Choose one with location:, by-id: or COM<n>.")
+                                            .arg(port, candidates.join(QStringLiteral("; "))));
+        }
+        portNumber_ = named->first().portNumber;
+        return kSuccess;
+    }
     const int number = platform::portNumberOfLinkName(port.toUpper());
     if (number == 0)
         return c_.fail(kUsageError, QStringLiteral("--port takes COM1 ... COM255, a device path such as /dev/ttyUSB0, "
+                                                   "serial:<usb serial>, location:<usb location>, by-id:<name>, "
                                                    "or auto, not %1").arg(port));
     if (c_.ports().devicePath(number).isEmpty())
         return c_.fail(kNoDevice, QStringLiteral("COM%1 is no serial port of this computer.").arg(number));

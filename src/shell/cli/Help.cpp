@@ -7,8 +7,10 @@ namespace shell::cli {
 namespace {
 
 const char* const kPortOption =
-    "  --port PORT       COM<n> as the window numbers it (COM3), a device path (/dev/ttyUSB0), or auto\n"
-    "                    (the default): the one port where a device answers\n";
+    "  --port PORT       COM<n> as the window numbers it (COM3), a device path (/dev/ttyUSB0), the\n"
+    "                    adapter's USB serial number (serial:A50285BI), its USB socket (location:1-3.4),\n"
+    "                    its /dev/serial/by-id name (by-id:NAME), or auto (the default): the one port\n"
+    "                    where a device answers\n";
 const char* const kCommonOptions =
     "  --json            machine output on standard output, one JSON object per line\n"
     "  --program-folder DIR  where ports/ (COM<n> links), DATA/ (module images) and downloads live\n";
@@ -33,6 +35,7 @@ QString overviewHelp()
         "\n"
         "Subcommands:\n"
         "  scan                 list every device that answers, asking all ports at once\n"
+        "  ports                every serial port with its COM number and the adapter behind it\n"
         "  info                 kind, serial number, firmware and settings of a device\n"
         "  read                 meter readings, as text, CSV or JSON; until Ctrl+C without --count\n"
         "  set KEY=VALUE...     change settings by name (qmr51ctl help set lists them)\n"
@@ -79,6 +82,18 @@ QString subcommandHelp(const QString& subcommand)
                  "lists each device that answers: COM number, device path, kind, serial number, firmware,\n"
                  "separated by tabs. Exit 3 when none answers.",
                  {}, "  qmr51ctl scan --json")},
+        {QStringLiteral("ports"),
+         section("qmr51ctl ports [--json] [--forget COM<n>] [--forget-all]",
+                 "Lists every serial port, asking no device anything: COM number, device path, description,\n"
+                 "USB vendor:product, serial number, USB location, /dev/serial/by-id name, separated by tabs\n"
+                 "(\"-\" where the port has none), and \"shared-serial\" when another adapter present reports the\n"
+                 "same serial number. A USB adapter keeps its COM number across replugs: by its serial number,\n"
+                 "or by its socket when it has none or shares it. --forget COM<n> forgets the adapter that\n"
+                 "had that number, --forget-all every adapter; they get numbers afresh when next seen.",
+                 QStringLiteral("  --forget COM<n>   forget the adapter remembered as COM<n>\n"
+                                "  --forget-all      forget every remembered adapter\n"),
+                 "  qmr51ctl ports --json\n"
+                 "  qmr51ctl ports --forget COM5")},
         {QStringLiteral("info"),
          section("qmr51ctl info [--port PORT] [--json]",
                  "The device's kind, serial number and firmware, and its settings as the window shows them\n"

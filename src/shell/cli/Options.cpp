@@ -13,6 +13,7 @@ const QMap<QString, QStringList>& optionsOf()
 {
     static const QMap<QString, QStringList> table{
         {QStringLiteral("scan"), {}},
+        {QStringLiteral("ports"), {"--forget", "--forget-all"}},
         {QStringLiteral("info"), kDevice},
         {QStringLiteral("read"), kDevice + QStringList{"--count", "--interval", "--format", "--country"}},
         {QStringLiteral("set"), kDevice},
@@ -27,12 +28,13 @@ const QMap<QString, QStringList>& optionsOf()
 }
 
 const QStringList kFlags{QStringLiteral("--json"), QStringLiteral("--yes"), QStringLiteral("--help"),
-                         QStringLiteral("--version"), QStringLiteral("--force")};
+                         QStringLiteral("--version"), QStringLiteral("--force"), QStringLiteral("--forget-all")};
 const QStringList kValued{QStringLiteral("--port"),     QStringLiteral("--program-folder"), QStringLiteral("--ftp-host"),
                           QStringLiteral("--ftp-user"), QStringLiteral("--image-url"),      QStringLiteral("--count"),
                           QStringLiteral("--interval"), QStringLiteral("--format"),         QStringLiteral("--country"),
                           QStringLiteral("-o"),         QStringLiteral("--output"),         QStringLiteral("--hex"),
-                          QStringLiteral("--fw-version"), QStringLiteral("--image"),        QStringLiteral("--kind")};
+                          QStringLiteral("--fw-version"), QStringLiteral("--image"),        QStringLiteral("--kind"),
+                          QStringLiteral("--forget")};
 
 QString canonicalName(const QString& name)
 {
@@ -51,6 +53,8 @@ QString store(Options& o, const QString& name, const QString& value)
     else if (name == QLatin1String("--json")) o.json = true;
     else if (name == QLatin1String("--yes")) o.yes = true;
     else if (name == QLatin1String("--force")) o.force = true;
+    else if (name == QLatin1String("--forget")) o.forget = value;
+    else if (name == QLatin1String("--forget-all")) o.forgetAll = true;
     else if (name == QLatin1String("--help")) o.help = true;
     else if (name == QLatin1String("--version")) o.version = true;
     else if (name == QLatin1String("--program-folder")) o.programFolder = value;
@@ -95,7 +99,7 @@ QString store(Options& o, const QString& name, const QString& value)
 
 const QStringList& subcommands()
 {
-    static const QStringList names{QStringLiteral("scan"),  QStringLiteral("info"),    QStringLiteral("read"),
+    static const QStringList names{QStringLiteral("scan"),  QStringLiteral("ports"), QStringLiteral("info"),    QStringLiteral("read"),
                                    QStringLiteral("set"),   QStringLiteral("log"),     QStringLiteral("counter"),
                                    QStringLiteral("upgrade"), QStringLiteral("flash"), QStringLiteral("doctor"),
                                    QStringLiteral("help")};

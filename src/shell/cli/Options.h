@@ -8,9 +8,9 @@ namespace shell::cli {
 
 // A qmr51ctl command line: the subcommand, its words and every option, wherever it stood.
 struct Options {
-    QString command;          // scan, info, read, set, log, counter, upgrade, flash, doctor, help
+    QString command;          // scan, ports, info, read, set, log, counter, upgrade, flash, doctor, help
     QStringList words;        // the subcommand's own words (set KEY=VALUE..., counter 1 258, help read)
-    QString port = QStringLiteral("auto"); // --port COM<n> | /dev/... | auto
+    QString port = QStringLiteral("auto"); // --port COM<n> | /dev/... | serial:S | location:L | by-id:NAME | auto
     bool json = false;        // --json: machine output on standard output
     bool yes = false;         // --yes: answer every question with yes
     bool force = false;       // --force: upgrade or flash a device that does not answer (upgrade, flash)
@@ -28,6 +28,8 @@ struct Options {
     QString hexFile;          // upgrade --hex FILE
     QString firmwareVersion;  // upgrade --fw-version A.B.C.D (with --hex)
     QString imageFile;        // flash --image FILE
+    QString forget;           // ports --forget COM<n>
+    bool forgetAll = false;   // ports --forget-all
     std::optional<device::DeviceKind> kind; // flash --kind "TIKA V1"|"TIKA V2" (with --force)
     // Set when the command line cannot be understood; a sentence for the user.
     QString error;

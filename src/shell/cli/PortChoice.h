@@ -13,6 +13,7 @@ public:
 
     QList<platform::NumberedPort> ports() override;
     QString devicePath(int portNumber) override;
+    QString takeNote() override { return machine_.takeNote(); }
 
     // The number of the port at `path` (after resolving links); the path is added when no listed
     // port has it. Nothing when there is no such file, or no number is left.

@@ -14,7 +14,8 @@ using Handler = int (*)(Context&);
 const QMap<QString, Handler>& handlers()
 {
     static const QMap<QString, Handler> table{
-        {QStringLiteral("scan"), scanCommand},       {QStringLiteral("info"), infoCommand},
+        {QStringLiteral("scan"), scanCommand},       {QStringLiteral("ports"), portsCommand},
+        {QStringLiteral("info"), infoCommand},
         {QStringLiteral("read"), readCommand},       {QStringLiteral("set"), setCommand},
         {QStringLiteral("log"), logCommand},         {QStringLiteral("counter"), counterCommand},
         {QStringLiteral("upgrade"), upgradeCommand}, {QStringLiteral("flash"), flashCommand},

@@ -63,6 +63,8 @@ struct Ctl {
     std::function<int()> interruptions = [] { return 0; };
     std::function<shell::cli::SystemFacts(const QString&, const QList<platform::NumberedPort>&)> facts =
         shell::cli::readSystemFacts;
+    // Every port the listing finds, not only the simulated devices (for a made-up sysfs tree).
+    bool everyPort = false;
 
     Ctl() { QDir(folder.path()).mkpath(QStringLiteral("ports")); }
 
@@ -83,7 +85,11 @@ struct Ctl {
         arguments << QStringLiteral("--program-folder") << folder.path();
         shell::cli::Environment env{
             folder.path(),
-            [](const QString& f) { return std::make_unique<SimulatedPortsOnly>(f); },
+            [this](const QString& f) -> std::unique_ptr<platform::PortListing> {
+                if (everyPort)
+                    return std::make_unique<platform::SystemPortListing>(f);
+                return std::make_unique<SimulatedPortsOnly>(f);
+            },
             [this](platform::PortListing& l) {
                 return std::make_unique<PacedQtPort>(l, time.paced, [this](int n) { return byPort.count(n) ? byPort[n].get() : nullptr; });
             },

@@ -4,6 +4,7 @@
 #include "CtlHarness.h"
 #include "Bytes.h"
 #include "EspImages.h"
+#include "SysfsTree.h"
 #include "platform/DemoLinks.h"
 #include <QFile>
 #include <QFileInfo>
@@ -61,6 +62,34 @@ TEST(Qmr51ctl, CommandLinesScanAndTheChoiceOfPort)
         {{"scan", "--json"}, 0, "\"serial\":\"22M01234\""},
         {{"info"}, 2, "Several devices answer: COM1 (QMR51 51000042), COM3 (TIKA V2 22M01234)"},
     });
+}
+
+// Three adapters of a made-up sysfs tree; two of them report the same serial number.
+TEST(Qmr51ctl, PortsListsTheAdaptersAndPortNamesOneByWhatIsPluggedIn)
+{
+    fakes::SysfsTree tree;
+    tree.addUsb("ttyUSB0", "1-3.4", fakes::usbFiles("0403", "6001", "FT232R USB UART", "A50285BI"));
+    tree.addSerialLink("by-id", "usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0", "ttyUSB0");
+    tree.addUsb("ttyUSB1", "1-1", fakes::usbFiles("1a86", "7523", "USB Serial", "0001"));
+    tree.addUsb("ttyUSB2", "1-2", fakes::usbFiles("1a86", "7523", "USB Serial", "0001"));
+    qputenv("QMR51_SYSFS_ROOT", tree.root().toUtf8());
+    Ctl h;
+    h.everyPort = true;
+    ctl::play(h, {
+        {{"ports"}, 0, "COM1\t/dev/ttyUSB0\tFT232R USB UART\t0403:6001\tA50285BI\t1-3.4\tusb-FTDI_FT232R_USB_UART_A50285BI-if00-port0\t-\n"
+                       "COM2\t/dev/ttyUSB1\tUSB Serial\t1a86:7523\t0001\t1-1\t-\tshared-serial\n"},
+        {{"ports", "--json"}, 0, "\"location\":\"1-2\",\"manufacturer\":\"\",\"product\":\"USB Serial\",\"productId\":\"7523\",\"serial\":\"0001\",\"serialShared\":true"},
+        {{"info", "--port", "serial:0001"}, 2, "serial:0001 names several ports: COM2 (/dev/ttyUSB1, USB Serial, serial 0001 (shared), USB 1-1); COM3 (/dev/ttyUSB2"},
+        {{"info", "--port", "location:1-2"}, 3, "COM3 (/dev/ttyUSB2) cannot be opened"},
+        {{"info", "--port", "by-id:usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0"}, 3, "COM1 (/dev/ttyUSB0) cannot be opened"},
+        {{"info", "--port", "serial:A5"}, 3, "No serial port is serial:A5."},
+        {{"ports", "--forget", "LPT1"}, 2, "--forget takes COM1 ... COM255, not LPT1"},
+        {{"ports", "--forget", "COM9"}, 0, "No adapter is remembered as COM9."},
+        {{"ports", "--forget", "com1"}, 0, "Forgotten: COM1 (0403:6001 serial A50285BI)."},
+        {{"ports", "--forget-all"}, 0, "Forgotten: COM2 (1a86:7523 at USB 1-1), COM3 (1a86:7523 at USB 1-2)."},
+        {{"ports", "--forget-all"}, 0, "No adapter is remembered."},
+    });
+    qunsetenv("QMR51_SYSFS_ROOT");
 }
 
 TEST(Qmr51ctl, InfoReadSetCounterAndFlashOnATika)

@@ -3,6 +3,7 @@
 // decoding, port-error texts) are pinned in the tests of device, link, view and shell; the flows
 // over real lines in tests/integration.
 #include "ToolHarness.h"
+#include "SysfsTree.h"
 #include "device/ui/SettingsSender.h"
 #include "firmware/ui/UpgradeHandlers.h"
 #include "link/ui/LineReturn.h"
@@ -87,7 +88,8 @@ TEST(WindowFlows, AConnectShowsTheKindsLayoutAndItsSettingsWithoutSendingThemBac
     }
 }
 
-// COM1 is silent and the devices on COM3 and COM7 would answer; then two silent ports; then none.
+// COM1 is silent and the devices on COM3 (an FTDI adapter) and COM7 would answer; then two silent
+// ports; then none. The status line names the adapter of the port in hand.
 TEST(WindowFlows, ScanListsEveryPortUpToTheFirstThatAnswersOrSaysWhyNone)
 {
     const struct { QList<int> ports; bool answer; QStringList entries, messages; bool forceUpgrade; } cases[] = {
@@ -99,6 +101,8 @@ TEST(WindowFlows, ScanListsEveryPortUpToTheFirstThatAnswersOrSaysWhyNone)
         Rig h;
         for (int n : c.ports)
             h.p.ports.add(n);
+        if (c.answer)
+            h.p.ports.list[1].identity = fakes::usbIdentity("0403", "6001", "FT232R USB UART", "A50285BI", "1-3.4");
         h.p.port.replyToNextWrite({}); // COM1 stays silent
         for (int k = 0; c.answer && k < 2; ++k)
             h.answerIdentify(kQmr51);
@@ -110,6 +114,9 @@ TEST(WindowFlows, ScanListsEveryPortUpToTheFirstThatAnswersOrSaysWhyNone)
         EXPECT_EQ(h.p.dialogs.messages, c.messages);
         EXPECT_EQ(h.p.port.isOpen(), c.answer);
         EXPECT_EQ(!h.f.cmdForceUpgrade->isHidden(), c.forceUpgrade) << "a device that does not answer may need its firmware";
+        if (c.answer) {
+            EXPECT_EQ(h.f.statusLine->text(), "COM3: FT232R USB UART, serial A50285BI, USB 1-3.4");
+        }
     }
 }
 
