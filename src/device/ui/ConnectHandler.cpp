@@ -34,11 +34,11 @@ void ConnectHandler::connectSelectedPort()
     const bool opened = session.open(port);
     tool_.portErrors().afterOpen(port, opened);
     if (!opened) {
-        notOpened();
+        notConnected();
         return;
     }
     if (!session.identify()) {
-        noDevice();
+        notConnected();
         return;
     }
     const device::DeviceKind kind = *session.kind();
@@ -103,16 +103,7 @@ void ConnectHandler::showCountryOfProtocol(int protocolPosition)
         button->setAutoExclusive(true);
 }
 
-void ConnectHandler::notOpened()
-{
-    auto& f = tool_.frm;
-    f.setWindowTitle(device::closedCaption());
-    f.cmdOpenCom->show();
-    f.imgRefresh->hide();
-    f.fraSettings->hide();
-}
-
-void ConnectHandler::noDevice()
+void ConnectHandler::notConnected()
 {
     auto& f = tool_.frm;
     f.setWindowTitle(device::closedCaption());

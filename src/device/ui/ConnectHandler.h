@@ -22,8 +22,8 @@ public:
     void connectSelectedPort();
 
 private:
-    void notOpened();
-    void noDevice();
+    // No port or no device: the caption ending in " ----", the Open button, nothing to use.
+    void notConnected();
     void applyLayoutOf(device::DeviceKind kind);
     // The country buttons as the device's protocol implies (they name the grid's tariff).
     void showCountryOfProtocol(int protocolPosition);

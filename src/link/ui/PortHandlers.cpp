@@ -46,6 +46,9 @@ void PortHandlers::closeConnection()
     f.imgRefresh->hide();
     f.fraSettings->hide();
     f.cmdCloseCom->hide();
+    // Nothing is connected: nothing to upgrade or to read a log from.
+    f.cmdUpgrade->hide();
+    f.cmdDebug->hide();
 }
 
 

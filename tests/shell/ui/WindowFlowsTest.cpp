@@ -67,6 +67,7 @@ TEST(WindowFlows, AConnectShowsTheKindsLayoutAndItsSettingsWithoutSendingThemBac
     auto& f = h.f;
     for (const auto& c : cases) {
         h.tool.ports().cmdCloseCom_Click();
+        EXPECT_TRUE(f.cmdUpgrade->isHidden() && f.cmdDebug->isHidden()) << "nothing is connected after a close";
         h.p.port.writes.clear();
         h.connect(7, c.identity);
         EXPECT_TRUE(f.fraOut[0]->isHidden() == !c.tika && f.fraOut[1]->isHidden() == !c.tika) << c.name;
