@@ -1,6 +1,7 @@
-// An adapter pulled out and plugged back in, over real pseudo-terminals: the simulated module
-// closes its end (its ports/COM<n> link goes with it), then a module answers again under the same
-// link. The tool stops polling the dead line and connects again by itself.
+// An adapter pulled out in the middle of a reading and plugged back in, over real pseudo-terminals:
+// the simulated module closes its end after half an answer (its ports/COM<n> link goes with it),
+// then a module answers again under the same link. The failed poll still adds its row; the tool
+// stops polling the dead line and connects again by itself.
 #include "RealLineHarness.h"
 #include "link/ui/LineReturn.h"
 #include "link/ui/PortList.h"
@@ -13,7 +14,7 @@
 
 namespace {
 
-TEST(LineReturnOverPty, AModulePluggedBackInIsConnectedAgainAndPolled)
+TEST(LineReturnOverPty, AModulePulledOutMidAnswerAndPluggedBackInIsConnectedAgainAndPolled)
 {
     fakes::RealLineHarness h;
     const auto module = [](const char* serial) {
@@ -29,8 +30,11 @@ TEST(LineReturnOverPty, AModulePluggedBackInIsConnectedAgainAndPolled)
     tool.connection().cmdOpenCom_Click();
     ASSERT_EQ(tool.session.kind(), device::DeviceKind::TikaV2);
 
-    first->stop(); // unplugged
+    first->setMisbehaviour({.closeMidAnswer = true});
     tool.poll().imgRefresh_Click();
+    ASSERT_EQ(tool.readings.rowCount(), 1) << "a failed poll still adds its row";
+    EXPECT_EQ(tool.readings.row(0).completeFields, 0);
+    EXPECT_TRUE(tool.session.lastExchangePortFailed());
     EXPECT_TRUE(tool.lineReturn().watching());
     EXPECT_FALSE(tool.frm.timScan.isActive());
     EXPECT_TRUE(tool.frm.statusLine->text().contains("COM7")) << tool.frm.statusLine->text().toStdString();

@@ -1,7 +1,8 @@
-// The window and qmr51ctl read one simulated device: a QMR51 set to the Belgian protocol while its
-// meter is in tariff 2, after a TIKA V2 was connected to the same window. Both must show the same
-// row, cell by cell, with the same headings: the tariff named as in Belgium without a click on
-// the country buttons, the inputs called Extern1 and Extern2 again.
+// The window's search over real lines takes the first device that answers, after a silent port, and
+// never tries the rest. Then the window and qmr51ctl read one simulated device: a QMR51 set to the
+// Belgian protocol while its meter is in tariff 2, after the TIKA V2 found was connected to the same
+// window. Both must show the same row, cell by cell, with the same headings: the tariff named as in
+// Belgium without a click on the country buttons, the inputs called Extern1 and Extern2 again.
 #include "RealLineHarness.h"
 #include "link/ui/PortList.h"
 #include "link/ui/PortHandlers.h"
@@ -14,22 +15,27 @@
 
 namespace {
 
-TEST(WindowAndQmr51ctl, ShowTheSameRowForTheSameReading)
+TEST(WindowAndQmr51ctl, TheSearchFindsTheFirstAnsweringDeviceAndBothShowTheSameRowForTheSameReading)
 {
     fakes::RealLineHarness h;
     sim::DeviceProfile qmr = sim::DeviceProfile::defaults(sim::DeviceKind::Qmr51);
     qmr.settings = QByteArray::fromHex("0a020504"); // 10 s, Belgium, protocol "BE", divider 4
     qmr.readings[10] = 2.0;                          // the tariff indicator: tariff 2
-    ASSERT_TRUE(h.addDevice(3, sim::DeviceProfile::defaults(sim::DeviceKind::TikaV2)));
-    ASSERT_TRUE(h.addDevice(7, qmr));
+    sim::Simulator* silentOne = h.addDevice(1, sim::DeviceProfile::defaults(sim::DeviceKind::Qmr51), {.silent = true});
+    sim::Simulator* seven = h.addDevice(7, qmr);
+    ASSERT_TRUE(silentOne && seven && h.addDevice(3, sim::DeviceProfile::defaults(sim::DeviceKind::TikaV2)));
     shell::Tool& tool = h.start();
-    for (int port : {3, 7}) {
-        tool.ports().cmdCloseCom_Click();
-        comlink::addPortEntry(*tool.frm.cmbComPort, port, {});
-        tool.frm.cmbComPort->setCurrentIndex(tool.frm.cmbComPort->count() - 1);
-        tool.connection().cmdOpenCom_Click();
-        ASSERT_TRUE(tool.session.kind().has_value()) << port;
-    }
+    tool.ports().cmdScanCom_Click();
+    EXPECT_EQ(tool.frm.windowTitle(), "Visualizer V4.4 s/n:22M01234 Listening to COM3 TIKA V2 FW V25.0.1.2");
+    EXPECT_TRUE(h.dialogs.messages.isEmpty());
+    EXPECT_EQ(silentOne->receivedFrames().size(), 1) << "the silent port was asked once";
+    EXPECT_TRUE(seven->receivedFrames().isEmpty()) << "COM7 is not tried";
+
+    tool.ports().cmdCloseCom_Click();
+    comlink::addPortEntry(*tool.frm.cmbComPort, 7, {});
+    tool.frm.cmbComPort->setCurrentIndex(tool.frm.cmbComPort->count() - 1);
+    tool.connection().cmdOpenCom_Click();
+    ASSERT_EQ(tool.session.kind(), device::DeviceKind::Qmr51);
     tool.poll().imgRefresh_Click();
     const view::ReadingsTable& log = tool.readings;
     ASSERT_EQ(log.rowCount(), 1);

@@ -49,9 +49,10 @@ struct Rig : fakes::ToolHarness {
     }
 };
 
-// One device after the other on COM7, closed in between: each shows its own layout, grid columns
-// and what it holds, and nothing of what was just read goes back.
-TEST(WindowFlows, AConnectShowsTheKindsLayoutAndItsSettingsWithoutSendingThemBack)
+// One device after the other on COM99 (once taken for "the connect failed"), closed in between:
+// each shows its own layout, grid columns and what it holds, and nothing of what was just read goes
+// back. Then the close, and a port that cannot be opened.
+TEST(WindowFlows, AConnectShowsTheKindsLayoutAndItsSettingsWithoutSendingThemBackAndACloseResetsIt)
 {
     const struct {
         const char* name; QByteArray identity; bool tika; int interval, protocols; const char* protocol; int divider;
@@ -65,11 +66,13 @@ TEST(WindowFlows, AConnectShowsTheKindsLayoutAndItsSettingsWithoutSendingThemBac
     };
     Rig h;
     auto& f = h.f;
+    EXPECT_EQ(f.windowTitle(), "QMR51-TIKA V4.4");
+    h.p.port.existingPorts.insert(99);
     for (const auto& c : cases) {
         h.tool.ports().cmdCloseCom_Click();
         EXPECT_TRUE(f.cmdUpgrade->isHidden() && f.cmdDebug->isHidden()) << "nothing is connected after a close";
         h.p.port.writes.clear();
-        h.connect(7, c.identity);
+        h.connect(99, c.identity);
         EXPECT_TRUE(f.fraOut[0]->isHidden() == !c.tika && f.fraOut[1]->isHidden() == !c.tika) << c.name;
         EXPECT_EQ(f.labInput->isHidden(), c.tika) << c.name;
         EXPECT_EQ(f.interval->isEnabled(), !c.tika) << "a module polls its meter itself";
@@ -87,6 +90,33 @@ TEST(WindowFlows, AConnectShowsTheKindsLayoutAndItsSettingsWithoutSendingThemBac
         EXPECT_FALSE(f.timTXSettings.isActive()) << "the values just read must not go back";
         EXPECT_EQ(h.p.port.writes, QList<QByteArray>{"*V#"}) << c.name;
     }
+    // The readings timer's tick, through its real connection, polls the QMR51.
+    h.p.port.writes.clear();
+    h.p.port.replyToNextWrite({{fakes::replyFrame(64, QByteArray(52, '\0')), 0.05}});
+    f.timScan.start(0);
+    QCoreApplication::processEvents();
+    f.timScan.stop();
+    EXPECT_EQ(h.p.port.writes, QList<QByteArray>{"*@#"});
+    EXPECT_EQ(h.tool.readings.rowCount(), 1);
+
+    f.timTXSettings.start(1000); // a change just before the close must not go to a closed port
+    f.cmdCloseCom->click();
+    EXPECT_EQ(f.windowTitle(), "QMR51-TIKA V4.4 ----");
+    EXPECT_FALSE(f.cmdOpenCom->isHidden());
+    for (QWidget* w : std::initializer_list<QWidget*>{f.imgRefresh, f.fraSettings, f.cmdCloseCom})
+        EXPECT_TRUE(w->isHidden()) << w->objectName().toStdString();
+    EXPECT_FALSE(f.timScan.isActive() || f.timTXSettings.isActive() || h.p.port.isOpen());
+
+    // In the port's own words, and a screen reader hears the note, not only the line's name.
+    h.p.ports.add(4);
+    h.p.port.failNextOpen = true;
+    h.selectPort(4);
+    f.cmdOpenCom->click();
+    const QString why = f.statusLine->text();
+    EXPECT_TRUE(why.startsWith("COM4 (/dev/ttyUSB4) cannot be opened") && why.contains(h.p.port.lastError())) << why.toStdString();
+    EXPECT_EQ(f.statusLine->accessibleDescription(), why);
+    EXPECT_EQ(f.windowTitle(), "QMR51-TIKA V4.4 ----");
+    EXPECT_TRUE(h.p.dialogs.messages.isEmpty());
 }
 
 // COM1 is silent and the devices on COM3 (an FTDI adapter) and COM7 would answer; then two silent
@@ -154,50 +184,24 @@ TEST(WindowFlows, SettingsGoOutOnceAfterTheLastChangeAndBeforeAnUpgrade)
     EXPECT_FALSE(h.f.timTXSettings.isActive()) << "the device holds 8";
 
     h.f.divider[0]->spin()->setValue(6);
-    h.p.port.replyToNextWrite({{"*X#", 0.05}});
-    h.tickSettings();
-    EXPECT_EQ(h.p.port.writes.size(), 3);
-    EXPECT_EQ(h.p.dialogs.messages, QStringList({"Settings error"}));
+    h.tickSettings(); // a device that stays silent is not reported, and polling goes on
+    EXPECT_TRUE(h.p.dialogs.messages.isEmpty() && !h.f.timTXSettings.isActive() && h.f.timScan.isActive());
 
     h.f.divider[0]->spin()->setValue(5);
+    h.p.port.replyToNextWrite({{"*X#", 0.05}});
+    h.tickSettings();
+    EXPECT_EQ(h.p.port.writes.size(), 4);
+    EXPECT_EQ(h.p.dialogs.messages, QStringList({"Settings error"}));
+
+    h.f.divider[0]->spin()->setValue(4);
     h.p.port.writes.clear();
     h.tool.upgrade().cmdUpgrade_Click(); // the firmware server has no list: the upgrade stops early
-    EXPECT_EQ(h.p.port.writes.value(0), "*B" + bytes({10, 2, 5, 5}) + "#");
+    EXPECT_EQ(h.p.port.writes.value(0), "*B" + bytes({10, 2, 5, 4}) + "#");
     EXPECT_FALSE(h.f.timTXSettings.isActive());
     EXPECT_EQ(h.p.transfer.requests, QStringList({"/DENA_UPGlist.bin"}));
 }
 
-// COM99 once stood for "the connect failed"; it is a port like any other.
-TEST(WindowFlows, AReadingsTickPollsADeviceOnCom99)
-{
-    Rig h;
-    h.p.port.existingPorts.insert(99);
-    h.connect(99, kQmr51);
-    h.p.port.writes.clear();
-    h.p.port.replyToNextWrite({{fakes::replyFrame(64, QByteArray(52, '\0')), 0.05}});
-    h.f.timScan.start(0);
-    QCoreApplication::processEvents(); // the timer's tick, through its real connection
-    h.f.timScan.stop();
-    EXPECT_EQ(h.p.port.writes, QList<QByteArray>{"*@#"});
-    EXPECT_EQ(h.tool.readings.rowCount(), 1);
-}
-
-TEST(WindowFlows, CloseResetsTheCaptionAndTheButtons)
-{
-    Rig h;
-    EXPECT_EQ(h.f.windowTitle(), "QMR51-TIKA V4.4");
-    h.connect(3, kQmr51);
-    h.f.timTXSettings.start(1000); // a change just before the close must not go to a closed port
-    h.f.cmdCloseCom->click();
-    EXPECT_EQ(h.f.windowTitle(), "QMR51-TIKA V4.4 ----");
-    EXPECT_FALSE(h.f.cmdOpenCom->isHidden());
-    for (QWidget* w : std::initializer_list<QWidget*>{h.f.imgRefresh, h.f.fraSettings, h.f.cmdCloseCom})
-        EXPECT_TRUE(w->isHidden()) << w->objectName().toStdString();
-    EXPECT_FALSE(h.f.timScan.isActive() || h.f.timTXSettings.isActive());
-    EXPECT_FALSE(h.p.port.isOpen());
-}
-
-TEST(WindowFlows, AnInputCounterIsSentOnlyAfterYes)
+TEST(WindowFlows, AnInputCounterIsSentOnlyAfterYesAndTheDebugLogIsReadAppendedAndSavedWithCrLf)
 {
     Rig h;
     h.connect(7, kTikaV2);
@@ -208,12 +212,7 @@ TEST(WindowFlows, AnInputCounterIsSentOnlyAfterYes)
     EXPECT_TRUE(h.p.port.writes.isEmpty());
     h.f.cmdSendInput[1]->click();
     EXPECT_EQ(h.p.port.writes, QList<QByteArray>{QByteArray("*\x86\x00\x00\x01\x02\x86#", 8)});
-}
 
-TEST(WindowFlows, DebugLogReadAppendsAndSaveWritesTheBytesAndCrLf)
-{
-    Rig h;
-    h.connect(7, kTikaV2);
     h.f.cmdDebug->click();
     for (const QByteArray& part : {QByteArray("P1 ok "), QByteArray("CRC \xE9")}) {
         // The long reply: '*', 'E', length high and low byte, the log, '#'.
@@ -247,22 +246,6 @@ TEST(WindowFlows, DebugLogReadAppendsAndSaveWritesTheBytesAndCrLf)
     const QStringList& told = h.p.dialogs.messages;
     EXPECT_TRUE(!told.isEmpty() && told.last().startsWith("The debug log could not be saved as")) << told.join('|').toStdString();
 #endif
-}
-
-// The port's own words, and a screen reader hears the note, not only the line's name.
-TEST(WindowFlows, APortThatCannotBeOpenedIsToldOnTheStatusLine)
-{
-    Rig h;
-    h.p.ports.add(4);
-    h.p.port.failNextOpen = true;
-    h.selectPort(4);
-    h.f.cmdOpenCom->click();
-    const QString why = h.f.statusLine->text();
-    EXPECT_TRUE(why.startsWith("COM4 (/dev/ttyUSB4) cannot be opened") && why.contains(h.p.port.lastError()))
-        << why.toStdString();
-    EXPECT_EQ(h.f.statusLine->accessibleDescription(), why);
-    EXPECT_EQ(h.f.windowTitle(), "QMR51-TIKA V4.4 ----");
-    EXPECT_TRUE(h.p.dialogs.messages.isEmpty());
 }
 
 // Unplugged while polled, then plugged back in with another module behind the adapter.
