@@ -9,7 +9,6 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QLabel>
 #include <gtest/gtest.h>
 
 namespace {
@@ -17,12 +16,8 @@ namespace {
 TEST(LineReturnOverPty, AModulePulledOutMidAnswerAndPluggedBackInIsConnectedAgainAndPolled)
 {
     fakes::RealLineHarness h;
-    const auto module = [](const char* serial) {
-        sim::DeviceProfile p = sim::DeviceProfile::defaults(sim::DeviceKind::TikaV2);
-        p.serial = serial;
-        return p;
-    };
-    sim::Simulator* first = h.addDevice(7, module("22M01234"));
+    sim::DeviceProfile module = sim::DeviceProfile::defaults(sim::DeviceKind::TikaV2);
+    sim::Simulator* first = h.addDevice(7, module);
     ASSERT_TRUE(first);
     shell::Tool& tool = h.start();
     comlink::addPortEntry(*tool.frm.cmbComPort, 7, first->devicePath());
@@ -35,9 +30,7 @@ TEST(LineReturnOverPty, AModulePulledOutMidAnswerAndPluggedBackInIsConnectedAgai
     ASSERT_EQ(tool.readings.rowCount(), 1) << "a failed poll still adds its row";
     EXPECT_EQ(tool.readings.row(0).completeFields, 0);
     EXPECT_TRUE(tool.session.lastExchangePortFailed());
-    EXPECT_TRUE(tool.lineReturn().watching());
-    EXPECT_FALSE(tool.frm.timScan.isActive());
-    EXPECT_TRUE(tool.frm.statusLine->text().contains("COM7")) << tool.frm.statusLine->text().toStdString();
+    EXPECT_TRUE(tool.lineReturn().watching() && !tool.frm.timScan.isActive());
 
     // Plugged back in: another module behind the same adapter link. The tool's timers run until
     // the condition holds; the limit only ends a test that went wrong.
@@ -48,10 +41,11 @@ TEST(LineReturnOverPty, AModulePulledOutMidAnswerAndPluggedBackInIsConnectedAgai
             QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
         return done();
     };
-    ASSERT_TRUE(h.addDevice(7, module("22M05678")));
+    module.serial = "22M05678";
+    ASSERT_TRUE(h.addDevice(7, module));
     ASSERT_TRUE(waitFor([&] { return !tool.lineReturn().watching(); }));
     EXPECT_TRUE(tool.frm.windowTitle().contains("22M05678")) << tool.frm.windowTitle().toStdString();
-    EXPECT_TRUE(tool.frm.statusLine->text().contains("another device")) << tool.frm.statusLine->text().toStdString();
+    // A new log: its first row is the new module's reading.
     ASSERT_TRUE(waitFor([&] { return tool.readings.rowCount() > 0; }));
     EXPECT_EQ(tool.readings.row(0).status, 0);
     // What the technician waits, for the record (the goal is under 2 s plus one poll interval).

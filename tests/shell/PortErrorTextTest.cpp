@@ -3,36 +3,26 @@
 
 namespace {
 
-using shell::PortTrouble;
-
-// The port's other words (Permission denied, no such port, ...) show in the texts below.
-TEST(PortTroubleOfAnError, IsReadFromThePortsOwnWords)
-{
-    const std::pair<const char*, PortTrouble> cases[] = {
-        {"/dev/ttyS0: Operation not permitted", PortTrouble::PermissionDenied},
-        {"/dev/ttyACM0: Device or resource busy", PortTrouble::InUse},
-        {"/dev/ttyUSB3: No such file or directory", PortTrouble::Missing},
-        {"/dev/pts/4: the line has hung up", PortTrouble::Gone},
-        {"/dev/ttyUSB0: Input/output error", PortTrouble::Gone},
-    };
-    for (auto [lastError, trouble] : cases)
-        EXPECT_EQ(shell::classifyPortError(QString::fromLatin1(lastError)), trouble) << lastError;
-}
-
-// A text names the port and the node that was tried, says what went wrong and what to do: when the
-// port cannot be opened, when it stops answering, when it is still open from the last attempt.
+// A text names the port and the node that was tried, says in the port's own words what went wrong
+// (Permission denied, no such port, ...) and what to do: when the port cannot be opened, when it
+// stops answering, when it is still open from the last attempt.
 TEST(PortTexts, NameThePortItsNodeAndWhatToDo)
 {
     struct Text { int port; const char* listedPath; const char* lastError; const char* start; const char* advice; };
     const Text cases[] = {
         {3, "/dev/ttyUSB0", "/dev/ttyUSB0: Permission denied", "COM3 (/dev/ttyUSB0) cannot be opened: permission denied.",
          "run  sudo usermod -aG dialout $USER  then log out and in again."},
+        {3, "", "/dev/ttyS0: Operation not permitted", "COM3 (/dev/ttyS0) cannot be opened: permission denied.", ""},
         // Qt's lock file held by another program is a busy port, not a group membership.
         {3, "/dev/ttyUSB0", "/dev/ttyUSB0: Permission error while locking the device",
          "COM3 (/dev/ttyUSB0) cannot be opened: another program is using it.", "press Open again."},
+        {3, "", "/dev/ttyACM0: Device or resource busy", "COM3 (/dev/ttyACM0) cannot be opened: another program", ""},
         {12, "", "COM12: no such port", "COM12 cannot be opened: there is no such device.", "then press Scan."},
+        {12, "", "/dev/ttyUSB3: No such file or directory", "COM12 (/dev/ttyUSB3) cannot be opened: there is no such", ""},
         {4, "/dev/ttyACM0", "/dev/ttyACM0: No such device or address",
          "COM4 (/dev/ttyACM0) cannot be opened: the device has gone", "Plug it in again, then press Scan."},
+        {4, "", "/dev/pts/4: the line has hung up", "COM4 (/dev/pts/4) cannot be opened: the device has gone", ""},
+        {4, "", "/dev/ttyUSB0: Input/output error", "COM4 (/dev/ttyUSB0) cannot be opened: the device has gone", ""},
         {4, "/dev/ttyACM0", "/dev/ttyACM0: Inappropriate ioctl for device",
          "COM4 (/dev/ttyACM0) cannot be opened: Inappropriate ioctl for device.", ""},
         // The node tried is named, even when the listing has another one for the number by now.

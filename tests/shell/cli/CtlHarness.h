@@ -37,8 +37,6 @@ struct SimulatedPortsOnly : platform::PortListing {
     platform::SystemPortListing system;
 };
 
-using fakes::PacedQtPort;
-
 struct CapturedConsole : shell::cli::Console {
     void out(const QByteArray& b) override { stdOut += b; }
     void err(const QString& line) override { stdErr += line + QLatin1Char('\n'); }
@@ -79,19 +77,17 @@ struct Ctl {
 
     int run(QStringList arguments)
     {
-        const bool terminal = console.outTerminal;
-        console = {};
-        console.outTerminal = terminal;
+        console.stdOut.clear();
+        console.stdErr.clear();
         arguments << QStringLiteral("--program-folder") << folder.path();
         shell::cli::Environment env{
             folder.path(),
             [this](const QString& f) -> std::unique_ptr<platform::PortListing> {
-                if (everyPort)
-                    return std::make_unique<platform::SystemPortListing>(f);
-                return std::make_unique<SimulatedPortsOnly>(f);
+                return everyPort ? std::unique_ptr<platform::PortListing>(std::make_unique<platform::SystemPortListing>(f))
+                             : std::make_unique<SimulatedPortsOnly>(f);
             },
             [this](platform::PortListing& l) {
-                return std::make_unique<PacedQtPort>(l, time.paced, [this](int n) { return byPort.count(n) ? byPort[n].get() : nullptr; });
+                return std::make_unique<fakes::PacedQtPort>(l, time.paced, [this](int n) { return byPort.count(n) ? byPort[n].get() : nullptr; });
             },
             time, time, transfer, programs,
             {{QStringLiteral("127.0.0.1"), QStringLiteral("tester"), QStringLiteral("pw")}, QStringLiteral("http://127.0.0.1:1")},
