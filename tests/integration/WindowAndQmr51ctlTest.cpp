@@ -1,5 +1,5 @@
-// The window's search over real lines takes the first device that answers, after a silent port, and
-// never tries the rest. Then the window and qmr51ctl read one simulated device: a QMR51 set to the
+// The window's search over real lines takes the first device that answers, after a port whose device
+// sends noise (at the wrong baud rate), and never tries the rest. Then the window and qmr51ctl read one simulated device: a QMR51 set to the
 // Belgian protocol while its meter is in tariff 2, after the TIKA V2 found was connected to the same
 // window. Both must show the same row, cell by cell, with the same headings: the tariff named as in
 // Belgium without a click on the country buttons, the inputs called Extern1 and Extern2 again.
@@ -11,6 +11,7 @@
 #include "view/ui/ReadingsPoll.h"
 #include <QComboBox>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <gtest/gtest.h>
 
 namespace {
@@ -21,14 +22,18 @@ TEST(WindowAndQmr51ctl, TheSearchFindsTheFirstAnsweringDeviceAndBothShowTheSameR
     sim::DeviceProfile qmr = sim::DeviceProfile::defaults(sim::DeviceKind::Qmr51);
     qmr.settings = QByteArray::fromHex("0a020504"); // 10 s, Belgium, protocol "BE", divider 4
     qmr.readings[10] = 2.0;                          // the tariff indicator: tariff 2
-    sim::Simulator* silentOne = h.addDevice(1, sim::DeviceProfile::defaults(sim::DeviceKind::Qmr51), {.silent = true});
+    QByteArray noise(64, 0);
+    for (char& c : noise)
+        c = static_cast<char>(QRandomGenerator::global()->bounded(256));
+    noise.replace("*W", "xx"); // noise that happens to look like a reply header is another test
+    sim::Simulator* noisy = h.addDevice(1, sim::DeviceProfile::defaults(sim::DeviceKind::Qmr51), {.wrongEndByte = true, .strayBytes = noise});
     sim::Simulator* seven = h.addDevice(7, qmr);
-    ASSERT_TRUE(silentOne && seven && h.addDevice(3, sim::DeviceProfile::defaults(sim::DeviceKind::TikaV2)));
+    ASSERT_TRUE(noisy && seven && h.addDevice(3, sim::DeviceProfile::defaults(sim::DeviceKind::TikaV2)));
     shell::Tool& tool = h.start();
     tool.ports().cmdScanCom_Click();
     EXPECT_EQ(tool.frm.windowTitle(), "Visualizer V4.4 s/n:22M01234 Listening to COM3 TIKA V2 FW V25.0.1.2");
     EXPECT_TRUE(h.dialogs.messages.isEmpty());
-    EXPECT_EQ(silentOne->receivedFrames().size(), 1) << "the silent port was asked once";
+    EXPECT_EQ(noisy->receivedFrames().size(), 1) << "the noisy port was asked once";
     EXPECT_TRUE(seven->receivedFrames().isEmpty()) << "COM7 is not tried";
 
     tool.ports().cmdCloseCom_Click();
