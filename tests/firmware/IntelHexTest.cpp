@@ -13,7 +13,6 @@ using firmware::HexImage;
 
 namespace {
 
-
 // A record line with a right checksum, built the plain way: two's complement of the byte sum.
 QByteArray rec(int type, int address, const QByteArray& data)
 {
@@ -30,15 +29,8 @@ struct Put { qsizetype address; QByteArray bytes; };
 
 TEST(HexLoading, GivesTheImageAndWarnings)
 {
-    struct Case {
-        const char* name;
-        QByteArray text;
-        bool noBoot;
-        qsizetype size;       // expected image length
-        QList<Put> content;   // expected bytes; everything else 0xFF
-        QStringList warnings; // in order
-        bool clean;
-    };
+    // The image's length, its bytes (everything else 0xFF) and the warnings in order.
+    struct Case { const char* name; QByteArray text; bool noBoot; qsizetype size; QList<Put> content; QStringList warnings; bool clean; };
     const Case cases[] = {
         {"4 bytes at 0x0010; CR LF, blank lines, no line end at the last", ":0400100001020304E2\r\n\r\n\n:00000001FF",
          false, 20, {{16, QByteArray::fromHex("01020304")}}, {}, true},
@@ -101,53 +93,38 @@ TEST(HexLoading, ABadFileIsRefusedSayingWhichLineAndWhy)
 }
 
 // A CR LF file from disk with its boot loader record left out is the QMR51 upgrade's (four_blocks.hex).
-TEST(path, AMissingFileIsRefusedWithItsName)
+TEST(HexLoading, AMissingFileIsRefusedWithItsName)
 {
-    const HexImage missing = firmware::hexFileToImage("/nonexistent/QMR51v2.hex", true);
-    EXPECT_TRUE(missing.refusal.contains("/nonexistent/QMR51v2.hex")) << missing.refusal.toStdString();
+    EXPECT_TRUE(firmware::hexFileToImage("/nonexistent/QMR51v2.hex", true).refusal.contains("/nonexistent/QMR51v2.hex"));
 }
 
-// A random binary written as Intel HEX by srec_cat or objcopy loads back byte for byte, with 0xFF
-// below its offset.
+// A random binary written as Intel HEX by srec_cat (16-bit addresses only, or type 02 segment
+// records for data above 64 KiB, which the HEX must then carry) or objcopy loads back byte for byte,
+// with 0xFF below its offset.
 TEST(HexOracle, LoadsWhatSrecCatAndObjcopyWrote)
 {
-    struct Case {
-        const char* tool;
-        qsizetype size;     // bytes of random data
-        int offset;         // load address of the first byte
-        int addressLength;  // srec_cat: 2 = 16-bit only, 3 = type 02 segment records
-        int lineLength;     // srec_cat -line-length, 0 = its default
-        bool expectSegment; // the HEX must carry a segment record (data above 64 KiB)
-    };
+    struct Case { const char* tool; qsizetype size; int offset; QStringList options; bool expectSegment; };
     const Case cases[] = {
-        {"srec_cat", 4099, 0x123, 2, 80, false},
-        {"srec_cat", 100003, 0xFFF1, 3, 25, true},
-        {"objcopy", 3000, 0x105, 0, 0, false},
+        {"srec_cat", 4099, 0x123, {"-address-length=2", "-line-length=80"}, false},
+        {"srec_cat", 100003, 0xFFF1, {"-address-length=3", "-line-length=25"}, true},
+        {"objcopy", 3000, 0x105, {}, false},
     };
     QTemporaryDir dir;
-    const QString binPath = dir.filePath("in.bin");
-    const QString hexPath = dir.filePath("out.hex");
+    const QString binPath = dir.filePath("in.bin"), hexPath = dir.filePath("out.hex");
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.tool << ": " << c.size << " bytes at " << c.offset);
         std::mt19937 generator(static_cast<unsigned>(c.size * 31 + c.offset));
-        std::uniform_int_distribution<int> byte(0, 255);
         QByteArray data(c.size, '\0');
         for (char& b : data)
-            b = static_cast<char>(byte(generator));
+            b = static_cast<char>(generator() & 0xFF);
         QFile bin(binPath);
         ASSERT_TRUE(bin.open(QIODevice::WriteOnly | QIODevice::Truncate) && bin.write(data) == data.size());
         bin.close();
         QFile::remove(hexPath);
-
-        QStringList args;
-        if (QLatin1String(c.tool) == QLatin1String("objcopy")) {
-            args = {"-I", "binary", "-O", "ihex", "--change-addresses", QString::number(c.offset), binPath, hexPath};
-        } else {
-            args = {binPath, "-binary", "-offset", QString::number(c.offset), "-o", hexPath, "-intel",
-                    QStringLiteral("-address-length=%1").arg(c.addressLength)};
-            if (c.lineLength > 0)
-                args << QStringLiteral("-line-length=%1").arg(c.lineLength);
-        }
+        const QString offset = QString::number(c.offset);
+        const QStringList args = QLatin1String(c.tool) == QLatin1String("objcopy")
+                                     ? QStringList{"-I", "binary", "-O", "ihex", "--change-addresses", offset, binPath, hexPath}
+                                     : QStringList{binPath, "-binary", "-offset", offset, "-o", hexPath, "-intel"} + c.options;
         QProcess tool;
         tool.start(c.tool, args);
         ASSERT_TRUE(tool.waitForFinished(60000)) << tool.errorString().toStdString();

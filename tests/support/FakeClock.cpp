@@ -3,9 +3,9 @@
 
 namespace fakes {
 
-FakeClock::FakeClock(double startSeconds) : steady_(startSeconds)
+FakeClock::FakeClock(double startSeconds)
+    : steady_(startSeconds), wallBase_(QDate(2026, 12, 6), QTime(0, 0)), wallSeconds_(startSeconds)
 {
-    setTimeOfDay(startSeconds);
 }
 
 void FakeClock::advance(double seconds)
@@ -19,12 +19,6 @@ void FakeClock::setWallClock(const QDateTime& dateTime)
 {
     wallBase_ = dateTime;
     wallSeconds_ = 0;
-}
-
-void FakeClock::setTimeOfDay(double secondsSinceMidnight)
-{
-    setWallClock(QDateTime(QDate(2026, 12, 6), QTime(0, 0)));
-    wallSeconds_ = secondsSinceMidnight;
 }
 
 QDateTime FakeClock::now() { return wallBase_.addMSecs(std::llround(wallSeconds_ * 1000.0)); }

@@ -14,16 +14,14 @@ public:
     QDateTime now() override;
     void advance(double seconds);
     void setWallClock(const QDateTime& dateTime);
-    void setTimeOfDay(double secondsSinceMidnight);
     // Seconds on the steady clock.
     double exact() const { return steady_; }
     double totalAdvanced() const { return advanced_; }
 
 private:
-    double steady_;
-    double advanced_ = 0;
+    double steady_, advanced_ = 0;
     QDateTime wallBase_;
-    double wallSeconds_ = 0;
+    double wallSeconds_;
 };
 
 } // namespace fakes

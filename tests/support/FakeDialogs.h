@@ -21,8 +21,7 @@ public:
         return saveAnswer;
     }
 
-    QStringList messages;
-    QStringList questions;
+    QStringList messages, questions;
     QList<bool> answers;
     QList<SaveRequest> saveRequests;
     std::optional<QString> saveAnswer;

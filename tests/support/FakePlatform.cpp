@@ -7,26 +7,20 @@ std::shared_ptr<platform::TransferJob> FakeFileTransfer::deliver(const QString& 
 {
     requests.append(key);
     auto job = std::make_shared<FakeTransferJob>();
-    if (!files.contains(key)) {
-        job->ok = false;
-        job->why = QStringLiteral("550 not found");
-        return job;
-    }
-    if (files.value(key).size() > maxBytes) {
-        job->ok = false;
-        job->expected = files.value(key).size();
-        job->why = QStringLiteral("the file is larger than %1 bytes").arg(maxBytes);
-        return job;
-    }
+    const QByteArray content = files.value(key);
     QFile out(localPath);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        job->ok = false;
+    if (!files.contains(key)) {
+        job->why = QStringLiteral("550 not found");
+    } else if (content.size() > maxBytes) {
+        job->expected = content.size();
+        job->why = QStringLiteral("the file is larger than %1 bytes").arg(maxBytes);
+    } else if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         job->why = out.errorString();
-        return job;
+    } else {
+        out.write(content);
+        job->bytes = job->expected = content.size();
     }
-    out.write(files.value(key));
-    job->bytes = files.value(key).size();
-    job->expected = job->bytes;
+    job->ok = job->why.isEmpty();
     return job;
 }
 

@@ -49,11 +49,7 @@ public:
             onStart();
         return std::make_unique<FakeRunningProgram>(nextRun);
     }
-    struct Start {
-        QString program;
-        QStringList arguments;
-        QString workingFolder;
-    };
+    struct Start { QString program; QStringList arguments; QString workingFolder; };
     QStringList opened;
     QList<Start> started;
     FakeRunningProgram nextRun;
@@ -68,10 +64,8 @@ public:
     qint64 expectedBytes() const override { return expected; }
     QString error() const override { return why; }
     void cancel() override { done = true; }
-    bool done = true;
-    bool ok = true;
-    qint64 bytes = 0;
-    qint64 expected = -1;
+    bool done = true, ok = true;
+    qint64 bytes = 0, expected = -1;
     QString why;
 };
 

@@ -12,10 +12,8 @@ namespace fakes {
 // time. A test can fail the next open or write, make the port vanish, and read back every write.
 class FakeSerialPort : public platform::SerialPort {
 public:
-    struct Arrival {
-        QByteArray bytes;
-        double afterSeconds = 0; // after the write that triggered it (or after now, for feed())
-    };
+    // Bytes that arrive afterSeconds after the write that triggered them (or after now, for feed()).
+    struct Arrival { QByteArray bytes; double afterSeconds = 0; };
     // Called with each written frame; returns what the "device" sends back and when.
     using Responder = std::function<QList<Arrival>(const QByteArray& written)>;
 
@@ -37,8 +35,7 @@ public:
 
     Responder responder;            // used when no scripted reply is queued
     std::set<int> existingPorts{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
-    bool failNextOpen = false;
-    bool failWrites = false;
+    bool failNextOpen = false, failWrites = false;
     int bytesPerRead = 0;           // 0: a read takes everything that has arrived
     void vanish() { vanished_ = true; }
 
@@ -47,15 +44,11 @@ public:
     int reads = 0;
 
 private:
-    struct Pending {
-        double at;
-        QByteArray bytes;
-    };
+    struct Pending { double at; QByteArray bytes; };
     void deliverDue();
 
     FakeClock& clock_;
-    bool open_ = false;
-    bool vanished_ = false;
+    bool open_ = false, vanished_ = false;
     QString lastError_;
     QList<QList<Arrival>> scripted_;
     QList<Pending> pending_;

@@ -1,51 +1,29 @@
 #pragma once
 // Real servers on 127.0.0.1 for the transfer tests: the Python scripts in tests/data/net/ run
 // under Debian's /usr/bin/python3 (pyftpdlib comes from the python3-pyftpdlib package). Every
-// server binds 127.0.0.1 on a port the system picks, and stops by itself after its lifetime or
-// as soon as its standard input closes, so a crashed test program leaves nothing behind.
-#include <QCoreApplication>
+// server binds 127.0.0.1 on a port the system picks, and stops by itself after its lifetime (long
+// enough for the slowest test, short enough that a forgotten server goes soon) or as soon as its
+// standard input closes, so a crashed test program leaves nothing behind.
 #include <QProcess>
 #include <QString>
 #include <QStringList>
 
 namespace testsupport {
 
-inline const QString python = QStringLiteral("/usr/bin/python3");
-// Long enough for the slowest test, short enough that a forgotten server goes soon.
-inline const QString serverLifetimeSeconds = QStringLiteral("120");
-
-inline QString netScript(const QString& name)
-{
-    return QStringLiteral(QMR_TEST_DATA "/net/") + name;
-}
-
-// True when /usr/bin/python3 can import the module (python3-pyftpdlib for the FTP server).
-inline bool pythonHasModule(const QString& module)
-{
-    QProcess probe;
-    probe.start(python, {QStringLiteral("-c"), QStringLiteral("import ") + module});
-    return probe.waitForFinished(30000) && probe.exitStatus() == QProcess::NormalExit && probe.exitCode() == 0;
-}
-
 // One running server script. port() is 0 when it did not come up; problem() then says why.
 class LocalServer {
 public:
     LocalServer(const QString& script, const QStringList& arguments)
     {
-        process_.start(python, QStringList{netScript(script), QStringLiteral("--lifetime"), serverLifetimeSeconds} +
-                                   arguments);
-        if (!process_.waitForStarted(30000)) {
-            problem_ = process_.errorString();
-            return;
-        }
+        process_.start(QStringLiteral("/usr/bin/python3"),
+                       QStringList{QStringLiteral(QMR_TEST_DATA "/net/") + script, QStringLiteral("--lifetime"), QStringLiteral("120")} + arguments);
         QByteArray line;
         while (!line.endsWith('\n') && process_.waitForReadyRead(30000))
             line += process_.readLine();
-        if (!line.startsWith("PORT ")) {
-            problem_ = QString::fromLocal8Bit(line + process_.readAllStandardError());
-            return;
-        }
-        port_ = quint16(line.mid(5).trimmed().toUInt());
+        if (!line.startsWith("PORT "))
+            problem_ = process_.errorString() + ": " + QString::fromLocal8Bit(line + process_.readAllStandardError());
+        else
+            port_ = quint16(line.mid(5).trimmed().toUInt());
     }
     ~LocalServer()
     {

@@ -66,11 +66,8 @@ public:
 
 private:
     static constexpr std::chrono::seconds kGiveUp{10};
-    struct Request {
-        sim::Simulator* device;
-        qint64 bytesAfter; // the device's input count once it has taken this request in
-        Steady::time_point sentAt;
-    };
+    // bytesAfter: the device's input count once it has taken this request in.
+    struct Request { sim::Simulator* device; qint64 bytesAfter; Steady::time_point sentAt; };
     double seconds(Steady::time_point t) const
     {
         return std::chrono::duration<double>(t - start_ - excluded_).count();

@@ -20,8 +20,7 @@ struct SysfsTree {
 
     static void write(const QString& path, const QByteArray& content)
     {
-        QFile f(path);
-        if (f.open(QIODevice::WriteOnly))
+        if (QFile f(path); f.open(QIODevice::WriteOnly))
             f.write(content);
     }
 
@@ -84,14 +83,8 @@ inline QMap<QString, QByteArray> usbFiles(const QByteArray& vendor, const QByteA
 inline platform::PortIdentity usbIdentity(const QString& vendor, const QString& product, const QString& name,
                                           const QString& serial, const QString& usbPath, int interfaceNumber = 0)
 {
-    platform::PortIdentity id;
-    id.vendorId = vendor;
-    id.productId = product;
-    id.product = name;
-    id.serialNumber = serial;
-    id.usbPath = usbPath;
-    id.interfaceNumber = interfaceNumber;
-    return id;
+    return {.vendorId = vendor, .productId = product, .product = name, .serialNumber = serial, .usbPath = usbPath,
+            .interfaceNumber = interfaceNumber};
 }
 
 } // namespace fakes

@@ -32,10 +32,7 @@ TEST(NiceScale, EndsOnWholeStepsOfOneTwoOrFive)
     }
 }
 
-constexpr qint64 kSec = 1000;
-constexpr qint64 kMin = 60 * kSec;
-constexpr qint64 kHour = 60 * kMin;
-constexpr qint64 kDay = 24 * kHour;
+constexpr qint64 kSec = 1000, kMin = 60 * kSec, kHour = 60 * kMin, kDay = 24 * kHour;
 
 TEST(NiceTimeScale, TicksOnRoundTimesOfTheLocalClock)
 {
