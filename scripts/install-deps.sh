@@ -5,9 +5,10 @@
 #            with it that every package the build found on this machine is in the list).
 set -euo pipefail
 packages=(
-  # the tool: compiler, build tools, Qt 6 (Charts needs Qt's OpenGL module), libcurl
+  # the tool: compiler, build tools, Qt 6 (Charts needs Qt's OpenGL module), libcurl, and the
+  # system's certificate store that https:// and ftps:// servers are checked against
   cmake ninja-build g++ binutils pkgconf
-  qt6-base-dev libqt6opengl6-dev qt6-serialport-dev qt6-charts-dev libcurl4-openssl-dev
+  qt6-base-dev libqt6opengl6-dev qt6-serialport-dev qt6-charts-dev libcurl4-openssl-dev ca-certificates
   # the Debian package: its dependencies come from the linked libraries
   dpkg-dev file
   # tests and benchmarks
