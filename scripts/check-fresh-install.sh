@@ -39,6 +39,9 @@ make_root() { # a minimal Debian 12 root with /dev, /dev/pts, /proc and /sys (th
   local root="$1"
   rm -rf "$root"
   mmdebstrap --variant=minbase --mode=root bookworm "$root" "${mirrors[@]}" >"$root.log" 2>&1
+  # The root is a mount point of its own, as on a machine: the tests that run Wine in a mount
+  # namespace of its own (scripts/wine-run.sh) cannot make "/" private inside a plain chroot.
+  mount --bind "$root" "$root" && mounted+=("$root")
   mount --bind /dev "$root/dev" && mounted+=("$root/dev")
   mount --bind /dev/pts "$root/dev/pts" && mounted+=("$root/dev/pts")
   mount -t proc proc "$root/proc" && mounted+=("$root/proc")
