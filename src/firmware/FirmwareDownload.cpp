@@ -10,9 +10,8 @@ namespace {
 constexpr double kCancelSeconds = 5.0;
 } // namespace
 
-FirmwareDownload::FirmwareDownload(platform::FileTransfer& transfer, platform::Clock& clock, platform::EventPump& pump,
-                                   WaitDeadlines deadlines, const QString& programFolder)
-    : transfer_(transfer), clock_(clock), pump_(pump), deadlines_(deadlines),
+FirmwareDownload::FirmwareDownload(platform::FileTransfer& transfer, platform::Waiting& waits, const QString& programFolder)
+    : transfer_(transfer), waits_(waits),
       file_(QDir(programFolder).filePath(QStringLiteral("temp.XXXXXX.tmp")))
 {
 }
@@ -39,13 +38,13 @@ FirmwareDownload::Result FirmwareDownload::fetch(
         return result;
     }
     file_.close();
-    pump_.processEvents();
+    waits_.processEvents();
 
     std::shared_ptr<platform::TransferJob> job = transfer_.ftpGet(account, remotePath, localPath(), maxBytes);
     const auto ended = [&job] { return job->finished(); };
     if (startSeconds > 0)
-        pauseHandlingEvents(clock_, pump_, deadlines_.whole, startSeconds);
-    waitUntil(clock_, pump_, deadlines_, seconds, ended, [&](double left) {
+        waits_.pause(startSeconds);
+    waits_.until(seconds, ended, [&](double left) {
         if (eachPass)
             eachPass(left, *job);
     });
@@ -53,7 +52,7 @@ FirmwareDownload::Result FirmwareDownload::fetch(
     result.finished = job->finished();
     if (!result.finished) {
         job->cancel();
-        waitUntil(clock_, pump_, deadlines_, kCancelSeconds, ended);
+        waits_.until(kCancelSeconds, ended);
     }
     result.succeeded = result.finished && job->succeeded();
     result.expectedBytes = job->expectedBytes();

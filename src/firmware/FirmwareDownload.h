@@ -1,7 +1,5 @@
 #pragma once
-#include "firmware/UpgradeWaits.h"
-#include "platform/Clock.h"
-#include "platform/EventPump.h"
+#include "platform/Waits.h"
 #include "platform/FileTransfer.h"
 #include <QString>
 #include <QTemporaryFile>
@@ -26,8 +24,7 @@ public:
         QString error;            // the transfer client's reason when it failed
     };
 
-    FirmwareDownload(platform::FileTransfer& transfer, platform::Clock& clock, platform::EventPump& pump,
-                     WaitDeadlines deadlines, const QString& programFolder);
+    FirmwareDownload(platform::FileTransfer& transfer, platform::Waiting& waits, const QString& programFolder);
 
     // Starts the GET of remotePath with `account` (failing when the file passes maxBytes), waits
     // startSeconds, then waits until the transfer has ended or `seconds` have passed, calling
@@ -45,9 +42,7 @@ public:
 
 private:
     platform::FileTransfer& transfer_;
-    platform::Clock& clock_;
-    platform::EventPump& pump_;
-    WaitDeadlines deadlines_;
+    platform::Waiting& waits_;
     QTemporaryFile file_;
 };
 

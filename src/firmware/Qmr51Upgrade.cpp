@@ -6,7 +6,6 @@
 #include "firmware/UpgradeFrames.h"
 #include "firmware/UpgradeList.h"
 #include "firmware/UpgradeProgress.h"
-#include "firmware/UpgradeWaits.h"
 #include "link/Commands.h"
 #include "platform/Waits.h"
 #include "device/Captions.h"
@@ -31,39 +30,58 @@ Qmr51Upgrade::Qmr51Upgrade(device::Session& session, platform::FileTransfer& tra
 {
 }
 
-Qmr51Upgrade::Outcome Qmr51Upgrade::run()
+Qmr51Upgrade::Result Qmr51Upgrade::run()
 {
     notStarted_ = NotStartedBecause::Nothing;
+    told_.clear();
+    session_.beginUpgrade(QStringLiteral("upgrade"));
     if (!ensurePortOpen())
-        return Outcome::NotStarted;
+        return ended(Outcome::NotStarted);
     const std::optional<std::array<std::uint8_t, 4>> latest = checkVersion();
     if (!latest)
-        return Outcome::NotStarted;
+        return ended(Outcome::NotStarted);
     const std::optional<QByteArray> image = downloadImage();
     if (!image)
-        return Outcome::NotStarted;
+        return ended(Outcome::NotStarted);
     return sendAndRestart(*image, *latest);
 }
 
-Qmr51Upgrade::Outcome Qmr51Upgrade::sendAndRestart(const QByteArray& image, const std::array<std::uint8_t, 4>& version)
+Qmr51Upgrade::Result Qmr51Upgrade::sendAndRestart(const QByteArray& image, const std::array<std::uint8_t, 4>& version)
 {
     notStarted_ = NotStartedBecause::Nothing;
+    session_.beginUpgrade(QStringLiteral("upgrade"));
     if (!ensurePortOpen())
-        return Outcome::NotStarted;
+        return ended(Outcome::NotStarted);
     switch (sendImage(image, version)) {
     case TransferOutcome::UploadFailed:
-        host_.message(QStringLiteral("Upload failed. Please retry"));
+        tell(QStringLiteral("Upload failed. Please retry"));
         host_.unload();
-        return Outcome::TransferFailed;
+        return ended(Outcome::TransferFailed);
     case TransferOutcome::ClosingFailed:
-        host_.message(QStringLiteral("Upgrading failed. Please retry"));
+        tell(QStringLiteral("Upgrading failed. Please retry"));
         host_.unload();
-        return Outcome::TransferFailed;
+        return ended(Outcome::TransferFailed);
     case TransferOutcome::Done:
         break;
     }
     restart(blockCount(image));
-    return Outcome::Restarted;
+    return ended(Outcome::Restarted);
+}
+
+Qmr51Upgrade::Result Qmr51Upgrade::ended(Outcome outcome)
+{
+    // Nothing was sent: the device is as it was, and so is the session. After a transfer that
+    // failed the QMR51 waits in its boot loader for a retry, and after a restart it is gone until
+    // the next connect: the session stays Upgrading in both.
+    if (outcome == Outcome::NotStarted)
+        session_.upgradeNotStarted();
+    return {outcome, notStarted_, told_};
+}
+
+void Qmr51Upgrade::tell(const QString& text)
+{
+    told_ = text;
+    host_.message(text);
 }
 
 // A forced upgrade may find the port closed (the port search closes it when no device answered).
@@ -71,23 +89,21 @@ Qmr51Upgrade::Outcome Qmr51Upgrade::sendAndRestart(const QByteArray& image, cons
 // be sent and the user is told before anything is downloaded.
 bool Qmr51Upgrade::ensurePortOpen()
 {
-    platform::SerialPort& line = session_.line();
-    if (line.isOpen())
+    if (session_.isOpen())
         return true;
     const std::optional<std::uint8_t> port = session_.portNumber();
     if (!port || *port == 0) {
         notStarted_ = NotStartedBecause::NoPort;
-        host_.message(QStringLiteral("No serial port is chosen for the QMR51 upgrade. Choose the port of the QMR51 "
+        tell(QStringLiteral("No serial port is chosen for the QMR51 upgrade. Choose the port of the QMR51 "
                                      "in the port list and retry.") + kNothingSent);
         return false;
     }
-    if (!session_.link().open(*port)) {
+    if (QString why; !session_.reopen(why)) {
         notStarted_ = NotStartedBecause::NoPort;
-        const QString why = line.lastError();
-        host_.message(QStringLiteral("The QMR51 upgrade needs COM%1, but that port cannot be opened%2.")
-                          .arg(*port)
-                          .arg(why.isEmpty() ? QString() : QStringLiteral(" (") + why + QLatin1Char(')'))
-                      + kNothingSent);
+        tell(QStringLiteral("The QMR51 upgrade needs COM%1, but that port cannot be opened%2.")
+                 .arg(*port)
+                 .arg(why.isEmpty() ? QString() : QStringLiteral(" (") + why + QLatin1Char(')'))
+             + kNothingSent);
         return false;
     }
     return true;
@@ -95,8 +111,7 @@ bool Qmr51Upgrade::ensurePortOpen()
 
 std::optional<std::array<std::uint8_t, 4>> Qmr51Upgrade::checkVersion()
 {
-    FirmwareDownload download(transfer_, session_.clock(), session_.pump(),
-                              {session_.waitDeadline(), session_.replyDeadline()}, programFolder_);
+    FirmwareDownload download(transfer_, session_.waits(), programFolder_);
     host_.clearCancel();
     host_.setCaption(QStringLiteral("QMR51 Upgrade firmware"));
     host_.setStatus(QStringLiteral("Checking Online version..."));
@@ -114,14 +129,14 @@ std::optional<std::array<std::uint8_t, 4>> Qmr51Upgrade::checkVersion()
     if (!latest) {
         notStarted_ = NotStartedBecause::ListMissing;
         host_.unload();
-        host_.message(QStringLiteral("QMR51 firmware could not be downloaded. Please retry"));
+        tell(QStringLiteral("QMR51 firmware could not be downloaded. Please retry"));
         return std::nullopt;
     }
     host_.setValue(10);
     if (*latest == session_.firmware()) {
         notStarted_ = NotStartedBecause::UpToDate;
         host_.unload();
-        host_.message(QStringLiteral("QMR51 allready runs on latest firmware version"));
+        tell(QStringLiteral("QMR51 allready runs on latest firmware version"));
         return std::nullopt;
     }
     if (!host_.askYesNo(QStringLiteral("Are you sure to download latest firmware V") + device::versionText(*latest)
@@ -135,8 +150,7 @@ std::optional<std::array<std::uint8_t, 4>> Qmr51Upgrade::checkVersion()
 
 std::optional<QByteArray> Qmr51Upgrade::downloadImage()
 {
-    FirmwareDownload download(transfer_, session_.clock(), session_.pump(),
-                              {session_.waitDeadline(), session_.replyDeadline()}, programFolder_);
+    FirmwareDownload download(transfer_, session_.waits(), programFolder_);
     host_.setStatus(QStringLiteral("Downloading firmware..."));
     const FirmwareDownload::Result hex =
         download.fetch(server_, kHexPath, kHexFileMaxBytes, 0.0, kHexSeconds, [&](double left, const auto& job) {
@@ -194,7 +208,7 @@ void Qmr51Upgrade::refuse(const QString& why, NotStartedBecause because)
     QString text = why;
     if (!text.contains(QLatin1String("nothing was sent"), Qt::CaseInsensitive))
         text += kNothingSent;
-    host_.message(text);
+    tell(text);
 }
 
 Qmr51Upgrade::TransferOutcome Qmr51Upgrade::sendImage(const QByteArray& image, const std::array<std::uint8_t, 4>& version)
@@ -237,13 +251,13 @@ void Qmr51Upgrade::restart(int blocks)
 {
     host_.setStatus(QStringLiteral("QMR51 is rebooting..."));
     host_.setValue(countdownPercent(kRestartSeconds, kRestartSeconds));
-    platform::waitHandlingEvents(session_.clock(), session_.pump(), session_.waitDeadline(), kRestartSeconds,
-                                 kRestartPass, [&](double left) { host_.setValue(countdownPercent(left, kRestartSeconds)); });
+    session_.waits().countDown(kRestartSeconds, kRestartPass,
+                               [&](double left) { host_.setValue(countdownPercent(left, kRestartSeconds)); });
     // The closing frame counts as a block too, so after a whole transfer the bar ends full.
     host_.setValue(blockPercent(blocksDone_, blocks));
     host_.unload();
-    session_.line().close();
-    pauseHandlingEvents(session_.clock(), session_.pump(), session_.waitDeadline(), kReconnectPauseSeconds);
+    session_.releaseLine();
+    session_.waits().pause(kReconnectPauseSeconds);
 }
 
 } // namespace firmware

@@ -57,6 +57,14 @@ public:
         ImageRefused,   // the HEX file or its image is not fit to send
     };
 
+    // How run() or sendAndRestart() ended, why, and the last thing the user was told about it
+    // (empty after a good upgrade).
+    struct Result {
+        Outcome outcome = Outcome::NotStarted;
+        NotStartedBecause because = NotStartedBecause::Nothing;
+        QString message;
+    };
+
     // The list is polled for at most this long (the server sends 92 bytes or a little more).
     static constexpr double kListSeconds = 5.0;
     // The HEX file (at most some 90 kB) gets this long; the transfer client gives up on a server
@@ -72,16 +80,17 @@ public:
     Qmr51Upgrade(device::Session& session, platform::FileTransfer& transfer, platform::FtpAccount server,
                  QString programFolder, UpgradeHost& host);
 
-    // Runs the four phases.
-    Outcome run();
+    // Runs the four phases. The session is Upgrading from the start; when nothing was sent it is
+    // given back as it was.
+    Result run();
     // Phases 3 and 4 for an image the caller loaded (a local HEX file): the image must already be
     // known whole and fit (see imageRefusal).
-    Outcome sendAndRestart(const QByteArray& image, const std::array<std::uint8_t, 4>& version);
+    Result sendAndRestart(const QByteArray& image, const std::array<std::uint8_t, 4>& version);
 
     // The image of a HEX file as the QMR51 takes it (boot loader area left out, padded to whole
     // blocks), or nothing when the file must not be sent: it cannot be read, has a checksum error,
     // ends without its end-of-file record, holds no data or needs more than 255 blocks. The host
-    // is shown the loader's warnings and the refusal (notStartedBecause() is ImageRefused then).
+    // is shown the loader's warnings and the refusal.
     std::optional<QByteArray> imageFromHexFile(const QString& hexFile);
 
     // Phase 3 alone: sends `image` (padded, 1..255 blocks) and the closing frame announcing
@@ -89,7 +98,6 @@ public:
     // acknowledged ends up in framesAcknowledged().
     TransferOutcome sendImage(const QByteArray& image, const std::array<std::uint8_t, 4>& version);
     int framesAcknowledged() const { return acknowledged_; }
-    NotStartedBecause notStartedBecause() const { return notStarted_; }
     // The version the last closing frame announced (what the QMR51 reports after a good upgrade).
     const std::array<std::uint8_t, 4>& versionSent() const { return versionSent_; }
 
@@ -100,6 +108,9 @@ private:
     void restart(int blocks);
     bool sendAcknowledged(std::uint8_t command, const QByteArray& frame);
     void refuse(const QString& why, NotStartedBecause because);
+    // Tells the user, and keeps it for the result.
+    void tell(const QString& text);
+    Result ended(Outcome outcome);
 
     device::Session& session_;
     platform::FileTransfer& transfer_;
@@ -109,6 +120,7 @@ private:
     int acknowledged_ = 0;
     int blocksDone_ = 0; // blocks sent, the closing frame counted as one more
     NotStartedBecause notStarted_ = NotStartedBecause::Nothing;
+    QString told_;
     std::array<std::uint8_t, 4> versionSent_{};
 };
 

@@ -5,7 +5,6 @@
 #include "firmware/EsptoolCommand.h"
 #include "firmware/EsptoolOutput.h"
 #include "firmware/UpgradeProgress.h"
-#include "firmware/UpgradeWaits.h"
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -77,13 +76,15 @@ QString TikaFlash::imageRefusal(const QString& imagePath) const
         .arg(QDir::toNativeSeparators(path), device::displayName(kind()), problem);
 }
 
-TikaFlash::Outcome TikaFlash::run(const QString& imagePath)
+TikaFlash::Result TikaFlash::run(const QString& imagePath)
 {
     if (const QString refusal = imageRefusal(imagePath); !refusal.isEmpty()) {
         host_.message(refusal);
-        return Outcome::Refused;
+        return {Outcome::Refused, refusal};
     }
-    session_.line().close();
+    // esptool needs the port for itself; the session has the module back at the next connect.
+    session_.beginUpgrade(QStringLiteral("flash"));
+    session_.releaseLine();
     host_.setCaption(QStringLiteral("Firmware upgrade started"));
     host_.setValue(0);
     host_.makeVisible();
@@ -91,13 +92,13 @@ TikaFlash::Outcome TikaFlash::run(const QString& imagePath)
                        imagePath.isEmpty() ? moduleImagePath(kind(), kNativeStyle) : imagePath);
 }
 
-TikaFlash::Outcome TikaFlash::flashModule(std::uint8_t portNumber, const QString& imagePath)
+TikaFlash::Result TikaFlash::flashModule(std::uint8_t portNumber, const QString& imagePath)
 {
-    Report report;
+    Result report;
     QString problem;
     std::optional<FlashScript> script = prepareScript(portNumber, imagePath, problem);
     if (script) {
-        pauseHandlingEvents(session_.clock(), session_.pump(), session_.replyDeadline(), kScriptPauseSeconds);
+        session_.waits().pause(kScriptPauseSeconds);
         problem = writeScript(*script);
     }
     if (problem.isEmpty())
@@ -107,7 +108,7 @@ TikaFlash::Outcome TikaFlash::flashModule(std::uint8_t portNumber, const QString
     host_.unload();
     if (!report.message.isEmpty())
         host_.message(report.message);
-    return report.outcome;
+    return report;
 }
 
 std::optional<FlashScript> TikaFlash::prepareScript(std::uint8_t port, const QString& imagePath, QString& problem)
@@ -151,7 +152,7 @@ QString TikaFlash::writeScript(const FlashScript& script)
     return {};
 }
 
-TikaFlash::Report TikaFlash::runScript(const FlashScript& script)
+TikaFlash::Result TikaFlash::runScript(const FlashScript& script)
 {
     EsptoolOutput output;
     std::unique_ptr<platform::RunningProgram> running = programs_.start(script.program, script.arguments, programFolder_);
@@ -183,14 +184,13 @@ TikaFlash::Report TikaFlash::runScript(const FlashScript& script)
 
 TikaFlash::Outcome TikaFlash::watch(platform::RunningProgram& program, EsptoolOutput& output)
 {
-    platform::Clock& clock = session_.clock();
-    double& shownUntil = session_.waitDeadline();
-    const double start = clock.elapsedSeconds();
+    platform::Waiting& waits = session_.waits();
+    const double start = waits.elapsedSeconds();
     // The 20 s the progress window shows at least.
-    shownUntil = start + kMinimumSeconds;
+    const double shownUntil = start + kMinimumSeconds;
     for (;;) {
         output.take(program.takeOutput());
-        const double now = clock.elapsedSeconds();
+        const double now = waits.elapsedSeconds();
         const double seconds = now - start;
         const QString last = output.lastLine();
         host_.setStatus(last.isEmpty() ? busyText() : busyText() + QLatin1Char('\n') + last);
@@ -214,7 +214,7 @@ TikaFlash::Outcome TikaFlash::watch(platform::RunningProgram& program, EsptoolOu
             }
             host_.makeVisible();
         }
-        pauseHandlingEvents(clock, session_.pump(), session_.replyDeadline(), kPassSeconds);
+        waits.pause(kPassSeconds);
     }
 }
 

@@ -35,6 +35,12 @@ public:
         Stopped,    // the user closed the progress window and said Yes to stopping; esptool was stopped
     };
 
+    // How a flash ended, and what the user was told about it (empty after a good flash).
+    struct Result {
+        Outcome outcome = Outcome::NotRun;
+        QString message;
+    };
+
     // The progress window shows at least this long: the module boots its new firmware after
     // esptool's hard reset before the tool connects again.
     static constexpr double kMinimumSeconds = 20.0;
@@ -61,7 +67,7 @@ public:
     // flashModule runs. The caller connects again afterwards.
     // imagePath: another image than the module image (absolute, or relative to the program
     // folder); empty for the module image.
-    Outcome run(const QString& imagePath = {});
+    Result run(const QString& imagePath = {});
 
     // Writes the script for COM<portNumber> and imagePath (relative to the program folder), runs
     // it with the main window disabled, shows esptool's progress and its last line, and waits
@@ -69,19 +75,14 @@ public:
     // told to the user with esptool's exit status and its "A fatal error occurred" line (or its
     // last lines). The progress window is unloaded and the main window enabled again, whatever
     // happens. The serial port must be closed.
-    Outcome flashModule(std::uint8_t portNumber, const QString& imagePath);
+    Result flashModule(std::uint8_t portNumber, const QString& imagePath);
 
 private:
-    struct Report {
-        Outcome outcome = Outcome::NotRun;
-        QString message; // for the user; empty after a good flash
-    };
-
     // The script for this system, or nothing with the reason in `problem`.
     std::optional<FlashScript> prepareScript(std::uint8_t port, const QString& imagePath, QString& problem);
     // Empty when the script is on disk, else why not.
     QString writeScript(const FlashScript& script);
-    Report runScript(const FlashScript& script);
+    Result runScript(const FlashScript& script);
     Outcome watch(platform::RunningProgram& program, EsptoolOutput& output);
 
     device::DeviceKind kind() const;

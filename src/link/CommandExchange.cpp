@@ -10,13 +10,6 @@ namespace {
 
 Reply single(std::uint8_t status) { return {status, {}}; }
 
-// Marks the exchange busy for its whole length, whichever way it returns.
-struct BusyGuard {
-    bool& flag;
-    explicit BusyGuard(bool& f) : flag(f) { flag = true; }
-    ~BusyGuard() { flag = false; }
-};
-
 } // namespace
 
 CommandExchange::CommandExchange(platform::SerialPort& port, platform::Clock& clock, platform::EventPump& pump,
@@ -48,7 +41,6 @@ bool CommandExchange::receiveMore()
 
 Reply CommandExchange::send(std::uint8_t command, const QByteArray& payload, ReplyForm form)
 {
-    BusyGuard guard(busy_);
     portFailed_ = false;
     Reply result = single(kTimedOut);
 

@@ -24,11 +24,6 @@ public:
     // One request and its reply. `form` says whether the reply starts with a status byte of its own.
     Reply send(std::uint8_t command, const QByteArray& payload, ReplyForm form = ReplyForm::DataOnly);
 
-    // True while an exchange is waiting for its reply (a timer tick handled during the exchange's
-    // event pass sees it and stays away from the port).
-    bool busy() const { return busy_; }
-    // True when the last exchange ended because the port failed under it (unplugged adapter).
-    bool lastExchangePortFailed() const { return portFailed_; }
     // What the last exchange collected from the line (cleared when a request goes out).
     const QByteArray& receiveBuffer() const { return rx_; }
 
@@ -49,7 +44,6 @@ private:
     QByteArray rx_;
     QByteArray received_; // every byte of this exchange (rx_ is emptied between frames)
     double& deadline_;
-    bool busy_ = false;
     bool portFailed_ = false;
 };
 

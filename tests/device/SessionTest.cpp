@@ -8,6 +8,7 @@
 
 using fakes::bytes;
 using Outcome = device::Session::ConnectOutcome;
+using State = device::Session::State;
 
 namespace {
 
@@ -18,10 +19,15 @@ struct Rig {
     fakes::FakePlatform p;
     device::Session session{p.port, p.ports, p.clock, p.pump};
     int connects = 0, linesLost = 0;
+    QList<State> states; // every change, in order
     Rig()
     {
-        QObject::connect(&session, &device::Session::connected, [this] { ++connects; });
-        QObject::connect(&session, &device::Session::lineLost, [this] { ++linesLost; });
+        QObject::connect(&session, &device::Session::stateChanged, [this](State now, State before) {
+            EXPECT_NE(now, before);
+            states.append(now);
+            connects += now == State::Connected && before == State::Connecting;
+            linesLost += now == State::LineLost;
+        });
     }
     // The device answers the next request with a standard reply frame.
     void answer(int command, const QByteArray& data) { p.port.replyToNextWrite({{fakes::replyFrame(command, data), 0.02}}); }
@@ -91,8 +97,8 @@ TEST(Session, APollReadsAModulesOwnStatusByte)
 }
 
 // Settings for the connected kind and the debug log, then the adapter pulled out: the lost line is
-// told once, and not again once closed.
-// A forced upgrade afterwards has a device of which nothing is known yet.
+// let go and told once, and not again once closed. A forced upgrade afterwards has a device of
+// which nothing is known yet, and one that sends nothing gives the session back as it was.
 TEST(Session, RequestsOfAConnectedQmr51ItsLostLineAndAForcedUpgradeAfterIt)
 {
     Rig rig;
@@ -108,12 +114,19 @@ TEST(Session, RequestsOfAConnectedQmr51ItsLostLineAndAForcedUpgradeAfterIt)
     rig.p.port.vanish();
     EXPECT_EQ(rig.session.poll(true, false).status, comlink::kTimedOut);
     EXPECT_EQ(rig.linesLost, 1);
+    EXPECT_FALSE(rig.p.port.isOpen()) << "the dead line is let go";
+    EXPECT_EQ(rig.session.portNumber(), std::optional<std::uint8_t>(7)) << "so that its return can be watched";
     rig.session.close();
     rig.session.poll(true, false);
     EXPECT_EQ(rig.linesLost, 1) << "nothing is connected any more";
     rig.session.assume(8, device::DeviceKind::Qmr51);
     EXPECT_EQ(rig.session.firmware(), (std::array<std::uint8_t, 4>{}));
     EXPECT_TRUE(rig.session.serial().isEmpty());
+    rig.session.beginUpgrade(QStringLiteral("upgrade"));
+    rig.session.upgradeNotStarted();
+    EXPECT_EQ(rig.states, QList<State>({State::Connecting, State::Connected, State::Busy, State::Connected, State::Busy,
+                                        State::Connected, State::Busy, State::LineLost, State::Closed, State::Upgrading,
+                                        State::Closed}));
 }
 
 } // namespace

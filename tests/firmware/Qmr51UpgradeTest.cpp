@@ -41,7 +41,7 @@ TEST(Qmr51Upgrade, SendsTheImageByteExactAndTheClosingFrameThenWaitsSevenSeconds
         if (rebootAt > 0 && !std::exchange(back, true))
             h.p.clock.setWallClock(h.p.clock.now().addSecs(-3600));
     };
-    EXPECT_EQ(h.upgrade.run(), Outcome::Restarted);
+    EXPECT_EQ(h.upgrade.run().outcome, Outcome::Restarted);
     EXPECT_EQ(h.server.requests, QStringList({kList, kHex}));
     EXPECT_EQ(h.host.questions, QStringList({"Are you sure to download latest firmware V2.2.0.0 and upload to QMR51"}));
     ASSERT_EQ(h.device.numbers, QList<int>({0, 1, 2, 3}));
@@ -71,7 +71,7 @@ TEST_P(Refusal, SendsNothingAndSaysWhy)
     const RefusalCase& c = GetParam();
     Upgrade h;
     c.setup(h);
-    EXPECT_EQ(h.upgrade.run(), Outcome::NotStarted);
+    EXPECT_EQ(h.upgrade.run().outcome, Outcome::NotStarted);
     EXPECT_TRUE(h.device.blocks.isEmpty() && h.device.closings.isEmpty() && !h.host.shown);
     EXPECT_EQ(h.p.port.isOpen(), c.downloads > 0) << "the device is left as it was";
     EXPECT_EQ(h.server.requests.size(), c.downloads);
@@ -124,7 +124,7 @@ TEST_P(Transfer, EveryFrameGetsThreeAttemptsAndCancelStillSendsTheClosingFrame)
     const TransferCase& c = GetParam();
     Upgrade h;
     h.device.acknowledge = [&](int command, int number, int tries) { return c.acknowledge(command, number, tries, h.host); };
-    EXPECT_EQ(h.upgrade.run(), c.said.isEmpty() ? Outcome::Restarted : Outcome::TransferFailed);
+    EXPECT_EQ(h.upgrade.run().outcome, c.said.isEmpty() ? Outcome::Restarted : Outcome::TransferFailed);
     EXPECT_EQ(h.device.numbers, c.blocksSent);
     // After Cancel too: the whole image's count and CRC tell the QMR51 that it is not whole.
     EXPECT_EQ(h.device.closings, QList<QByteArray>(c.closingFrames, kClosing));

@@ -52,7 +52,7 @@ TEST_P(Flash, EndsWhenEsptoolHasShowsItAndTellsEveryFailure)
         (c.user == 'c' ? h.host.cancel : h.host.closed) = true;
         closedOnce = c.user == 'n';
     };
-    EXPECT_EQ(h.flash.run(), c.outcome);
+    EXPECT_EQ(h.flash.run().outcome, c.outcome);
     EXPECT_EQ(h.esptool.started, QList<QStringList>({{"/bin/sh", h.folder, h.folder + "/PCOM12.sh"}}));
     EXPECT_FALSE(h.esptool.portOpenAtStart) << "esptool needs the port for itself";
     // The script's text is pinned in FlashScriptTest; here the esptool of the kind, the port's
@@ -128,7 +128,7 @@ TEST(TikaFlash, NothingRunsForAnImageTheModuleCannotBootOrWithoutEsptoolOrThePor
             h.p.ports.paths.clear();
         else
             QFile::remove(h.folder + "/esptool32");
-        EXPECT_EQ(h.flash.run(c.given), c.outcome);
+        EXPECT_EQ(h.flash.run(c.given).outcome, c.outcome);
         EXPECT_TRUE(h.esptool.started.isEmpty() && !h.host.shown);
         EXPECT_EQ(h.host.messages, QStringList({QString(c.said).replace("%1", h.folder)}));
         EXPECT_EQ(h.p.port.isOpen(), c.outcome == Outcome::Refused);

@@ -29,7 +29,7 @@ TEST(LineReturnOverPty, AModulePulledOutMidAnswerAndPluggedBackInIsConnectedAgai
     tool.poll().imgRefresh_Click();
     ASSERT_EQ(tool.readings.rowCount(), 1) << "a failed poll still adds its row";
     EXPECT_EQ(tool.readings.row(0).completeFields, 0);
-    EXPECT_TRUE(tool.session.lastExchangePortFailed());
+    EXPECT_EQ(tool.session.state(), device::Session::State::LineLost);
     EXPECT_TRUE(tool.lineReturn().watching() && !tool.frm.timScan.isActive());
 
     // Plugged back in: another module behind the same adapter link. The tool's timers run until

@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QThread>
+#include <QCoreApplication>
 #include <gtest/gtest.h>
 
 namespace {
@@ -71,6 +72,7 @@ TEST(UpgradeQmr51, TheWindowAndQmr51ctlAtOnceEachInstallTheImageAndVersionOfThei
     const QByteArray image = testData("four_blocks.bin") + QByteArray(112, '\0');
     EXPECT_EQ(device->installedImage(), image);
     EXPECT_EQ(tool.frm.windowTitle(), "Visualizer V4.4 s/n:51000042 Listening to COM7 QMR51 FW V2.2.0.0");
+    QCoreApplication::processEvents();
     EXPECT_TRUE(tool.frm.timScan.isActive());
 
     ASSERT_TRUE(ctl.state() == QProcess::NotRunning || ctl.waitForFinished(120000)); // the window's upgrade ran the event loop

@@ -7,6 +7,7 @@
 #include "link/ui/PortList.h"
 #include "shell/ui/Tool.h"
 #include <QComboBox>
+#include <QCoreApplication>
 #include <initializer_list>
 
 namespace fakes {
@@ -30,6 +31,8 @@ struct ToolHarness {
         selectPort(port);
         answerIdentify(identity);
         tool.connection().cmdOpenCom_Click();
+        // The refresh starts once the connect's handler has returned, as it does in the window.
+        QCoreApplication::processEvents();
     }
 };
 

@@ -19,10 +19,19 @@ namespace device {
 
 ConnectHandler::ConnectHandler(shell::Tool& tool) : tool_(tool)
 {
-    QObject::connect(tool_.frm.cmdOpenCom, &QPushButton::clicked, &tool_.frm, [this] { cmdOpenCom_Click(); });
+    QObject::connect(tool_.frm.cmdOpenCom, &QPushButton::clicked, &connections_, [this] { cmdOpenCom_Click(); });
+    QObject::connect(&tool_.session, &Session::stateChanged, &connections_, [this](Session::State now, Session::State before) {
+        if (now == Session::State::Closed)
+            notConnected();
+        else if (now == Session::State::Connected && before == Session::State::Connecting)
+            showConnected();
+    });
 }
 
-void ConnectHandler::cmdOpenCom_Click() { connectSelectedPort(); }
+void ConnectHandler::cmdOpenCom_Click()
+{
+    tool_.requests().run(QStringLiteral("open"), [this] { connectSelectedPort(); });
+}
 
 void ConnectHandler::connectSelectedPort()
 {
@@ -31,23 +40,15 @@ void ConnectHandler::connectSelectedPort()
 
     // Entries carry numbers 1 ... 255; without a selected entry the port is 0, which never opens.
     const auto port = static_cast<std::uint8_t>(comlink::selectedPortNumber(*f.cmbComPort));
+    // Either failure leaves the session Closed, which shows the window as not connected.
     const bool opened = session.open(port);
     tool_.portErrors().afterOpen(port, opened);
-    if (!opened) {
-        notConnected();
+    if (!opened || !session.identify())
         return;
-    }
-    if (!session.identify()) {
-        notConnected();
-        return;
-    }
     const device::DeviceKind kind = *session.kind();
     f.setWindowTitle(device::connectedCaption(session.serial(), port, kind, session.firmware()));
 
     applyLayoutOf(kind);
-    f.cmdOpenCom->hide();
-    f.cmdCloseCom->show();
-    f.fraSettings->show();
     f.grdInterfaces->applyDeviceLayout(kind);
     if (device::isTika(kind)) {
         // A module polls its meter itself and keeps no interval of its own.
@@ -62,8 +63,15 @@ void ConnectHandler::connectSelectedPort()
     // Loading the controls armed the settings timer; the values just read must not go back.
     f.timTXSettings.stop();
     tool_.sender().deviceHoldsShownSettings();
-    f.timScan.start(f.interval->spin()->value() * 1000);
+    // The refresh starts by itself at the interval just read (it follows the session).
+}
 
+void ConnectHandler::showConnected()
+{
+    auto& f = tool_.frm;
+    f.cmdOpenCom->hide();
+    f.cmdCloseCom->show();
+    f.fraSettings->show();
     f.cmdUpgrade->show();
     f.cmdDebug->show();
     f.cmdForceUpgrade->hide();

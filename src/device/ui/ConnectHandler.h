@@ -1,5 +1,6 @@
 #pragma once
 #include "device/DeviceKind.h"
+#include <QObject>
 #include <QString>
 
 namespace shell {
@@ -21,14 +22,19 @@ public:
     // ending in " ----" is the report of a port that could not be opened or had no device.
     void connectSelectedPort();
 
-private:
-    // No port or no device: the caption ending in " ----", the Open button, nothing to use.
+    // Nothing connected (no port, no device, closed): the caption ending in " ----", the Open
+    // button, nothing to use. Shown whenever the session is Closed.
     void notConnected();
+
+private:
+    // A device answered: Close, the settings, refresh, Upgrade and Debug; not Open or Force upgrade.
+    void showConnected();
     void applyLayoutOf(device::DeviceKind kind);
     // The country buttons as the device's protocol implies (they name the grid's tariff).
     void showCountryOfProtocol(int protocolPosition);
 
     shell::Tool& tool_;
+    QObject connections_;
 };
 
 } // namespace device

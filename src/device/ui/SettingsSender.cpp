@@ -39,17 +39,18 @@ void SettingsSender::deviceHoldsShownSettings() { deviceHolds_ = tool_.session.s
 void SettingsSender::sendPendingNow()
 {
     if (tool_.frm.timTXSettings.isActive())
-        timTXSettings_Timer();
+        send();
 }
 
 void SettingsSender::timTXSettings_Timer()
 {
+    tool_.requests().run(QStringLiteral("settings"), [this] { send(); });
+}
+
+void SettingsSender::send()
+{
     auto& f = tool_.frm;
     device::Session& session = tool_.session;
-    // The device serves one request at a time: try again on the next tick.
-    if (session.busy())
-        return;
-    f.timScan.stop();
     if (!session.isOpen()) {
         f.timTXSettings.stop();
         return;
@@ -68,12 +69,6 @@ void SettingsSender::timTXSettings_Timer()
     default:
         break; // silence, or a line that went away (told on the status line)
     }
-
-    const int scanMs = f.interval->spin()->value() * 1000;
-    if (f.fraDebug->isHidden())
-        f.timScan.start(scanMs);
-    else
-        f.timScan.setInterval(scanMs); // the debug view keeps the refresh off until Exit
     f.timTXSettings.stop();
 }
 

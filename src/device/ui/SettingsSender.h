@@ -16,17 +16,15 @@ class SettingsSender {
 public:
     explicit SettingsSender(shell::Tool& tool);
 
-    // Stops the readings refresh, sends the settings record (command 66: 4 bytes for a QMR51, 14
-    // or 18 for a TIKA module depending on its firmware), restarts the refresh with the interval
-    // now shown (updInterval seconds) and disarms the settings timer. The device acknowledges with
-    // "*U#"; the exchange always waits its full 0.8 s, and an answer without the acknowledgement is
-    // told to the user ("Settings error") once the wait is over. Nothing is retried.
+    // In its turn (after a request under way), sends the settings record (command 66: 4 bytes for
+    // a QMR51, 14 or 18 for a TIKA module depending on its firmware) and disarms the settings
+    // timer; the refresh stops meanwhile and starts again with the interval now shown. The device
+    // acknowledges with "*U#"; the exchange always waits its full 0.8 s, and an answer without the
+    // acknowledgement is told to the user ("Settings error") once the wait is over. Nothing is
+    // retried.
     //
-    // With no device connected or the port not open, nothing is sent: the timer
-    // is only disarmed (a change made just before a close, or the lists filled at start-up). While
-    // another exchange is waiting for its reply the tick is left for the next one, a second later.
-    // While the debug log is shown the refresh gets its new interval but stays off until the user
-    // leaves the log.
+    // With no device connected or the port not open, nothing is sent: the timer is only disarmed
+    // (a change made just before a close, or the lists filled at start-up).
     void timTXSettings_Timer();
 
     // The settings record as the controls show it now.
@@ -43,6 +41,8 @@ public:
     void sendPendingNow();
 
 private:
+    void send();
+
     shell::Tool& tool_;
     QByteArray deviceHolds_; // settings payload the device holds
     // Context of the control connections: they end with this handler.

@@ -4,6 +4,7 @@
 #include "shell/ui/Tool.h"
 #include "view/ReadingFormat.h"
 #include "view/ui/ReadingsGrid.h"
+#include "view/ui/ReadingsPoll.h"
 #include <QDir>
 #include <QGroupBox>
 #include <QLocale>
@@ -26,7 +27,7 @@ DebugLogView::DebugLogView(shell::Tool& tool) : tool_(tool)
 void DebugLogView::cmdDebug_Click()
 {
     auto& f = tool_.frm;
-    f.timScan.stop();
+    tool_.poll().hold(true);
     const QRect grid = f.grdInterfaces->geometry();
     f.grdInterfaces->hide();
     f.fraDebug->setGeometry(grid.left(), 0, grid.width(), grid.top() + grid.height());
@@ -39,7 +40,7 @@ void DebugLogView::cmdStopDebugLog_Click()
     auto& f = tool_.frm;
     f.grdInterfaces->show();
     f.fraDebug->hide();
-    f.timScan.start();
+    tool_.poll().hold(false);
 }
 
 void DebugLogView::cmldClear_Click()
@@ -50,9 +51,11 @@ void DebugLogView::cmldClear_Click()
 
 void DebugLogView::cmdReadDebugLog_Click()
 {
-    // The device serves one request at a time; a click let through by another exchange waits.
-    if (tool_.session.busy())
-        return;
+    tool_.requests().run(QStringLiteral("debug log"), [this] { readOnce(); });
+}
+
+void DebugLogView::readOnce()
+{
     const comlink::Reply result = tool_.session.readDebugLog();
     const DebugLogReadOutcome outcome = interpretDebugLogResult(result);
     if (!outcome.message.isEmpty())

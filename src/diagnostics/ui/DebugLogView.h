@@ -21,15 +21,14 @@ class DebugLogView {
 public:
     explicit DebugLogView(shell::Tool& tool);
 
-    // Enters the debug view: refresh timer off, grid hidden, fraDebug over the grid's place (the
+    // Enters the debug view: refresh held, grid hidden, fraDebug over the grid's place (the
     // grid's left and width, from the top of the window down to the grid's bottom), in front.
     void cmdDebug_Click();
-    // Leaves it: grid shown, frame hidden, refresh timer on (its tick does nothing while no
-    // device is connected).
+    // Leaves it: grid shown, frame hidden, refresh running again (while a device is connected).
     void cmdStopDebugLog_Click();
     // Empties the box and the log kept with it.
     void cmldClear_Click();
-    // Reads the log once and appends it to what is there, with nothing between. A module that has
+    // In its turn (after a request under way), reads the log once and appends it to what is there, with nothing between. A module that has
     // no log to give says why in a single status byte (1 P1 busy, 2 overflow, 3 P1 not connected),
     // shown as a message; a failed exchange is shown as a message too and appends nothing.
     void cmdReadDebugLog_Click();
@@ -43,6 +42,8 @@ public:
     const QByteArray& log() const { return log_; }
 
 private:
+    void readOnce();
+
     shell::Tool& tool_;
     QByteArray log_;
     // Context of the control connections: they end with this handler.

@@ -25,9 +25,11 @@ void InputCounters::txtInput_Change(int i)
 
 void InputCounters::cmdSendInput_Click(int i)
 {
-    // The device serves one request at a time; a click let through by another exchange waits.
-    if (tool_.session.busy())
-        return;
+    tool_.requests().run(QStringLiteral("counter %1").arg(i), [this, i] { presetInTurn(i); });
+}
+
+void InputCounters::presetInTurn(int i)
+{
     const InputValue input = validateInputValue(tool_.frm.txtInput[i]->text());
     if (!input.value) {
         tool_.svc.dialogs.message(input.error);

@@ -24,6 +24,8 @@ public:
     void cmdSendInput_Click(int i);
 
 private:
+    void presetInTurn(int i);
+
     shell::Tool& tool_;
     // Context of the control connections: they end with this handler.
     QObject connections_;

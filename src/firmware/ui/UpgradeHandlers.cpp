@@ -48,61 +48,59 @@ void UpgradeHandlers::runUpgrade()
 {
     if (running_)
         return;
+    // Started by a click while a request holds the line, it starts right after that request.
+    tool_.requests().run(QStringLiteral("upgrade"), [this] { upgradeInTurn(); });
+}
+
+void UpgradeHandlers::upgradeInTurn()
+{
     auto& f = tool_.frm;
     running_ = true;
     setStartControlsEnabled(false);
-    bool refreshAfterwards = true;
     {
         WidgetDisabler windowOff(f.centralWidget());
         // A settings change made just before belongs to the firmware running now: it goes out
         // before the transfer, not in the middle of it, and is never lost.
         tool_.sender().sendPendingNow();
-        f.timScan.stop();
         f.timTXSettings.stop();
-        refreshAfterwards = device::isTika(tool_.session.kind()) ? flashTika() : upgradeQmr51();
+        // The refresh stops while the upgrade has the device, and runs again once it is connected
+        // (or given back untouched). After a transfer that failed it stays off: the QMR51 waits in
+        // its boot loader for a retry, and a poll would only disturb it.
+        if (device::isTika(tool_.session.kind()))
+            flashTika();
+        else
+            upgradeQmr51();
     }
-    if (refreshAfterwards)
-        f.timScan.start();
     running_ = false;
     setStartControlsEnabled(true);
 }
 
-bool UpgradeHandlers::upgradeQmr51()
+void UpgradeHandlers::upgradeQmr51()
 {
-    switch (qmr51_->run()) {
-    case Qmr51Upgrade::Outcome::NotStarted:
-        return true;
-    case Qmr51Upgrade::Outcome::TransferFailed:
-        // The device waits for a retry; a poll now would only disturb it.
-        return false;
-    case Qmr51Upgrade::Outcome::Restarted:
-        break;
-    }
-    tool_.connection().connectSelectedPort();
-    return true;
+    if (qmr51_->run().outcome == Qmr51Upgrade::Outcome::Restarted)
+        tool_.connection().connectSelectedPort();
 }
 
-bool UpgradeHandlers::flashTika()
+void UpgradeHandlers::flashTika()
 {
     auto& f = tool_.frm;
     const QString missing = tika_->missingImage();
     if (!missing.isEmpty()) {
         f.statusLine->setText(missing);
-        return true;
+        return;
     }
     const device::DeviceKind kind = tool_.session.kind().value_or(device::DeviceKind::TikaV1);
     const QString caption = f.windowTitle();
     f.setWindowTitle(QStringLiteral("%1 V%2.%3 ----").arg(device::displayName(kind)).arg(device::kVersionMajor).arg(device::kVersionRevision));
-    const TikaFlash::Outcome outcome = tika_->run();
+    const TikaFlash::Outcome outcome = tika_->run().outcome;
     if (outcome == TikaFlash::Outcome::Refused) {
         // Nothing ran and the connection is as it was; the message box said why.
         f.setWindowTitle(caption);
-        return true;
+        return;
     }
     if (outcome == TikaFlash::Outcome::Flashed)
         f.statusLine->setText(QStringLiteral("The TIKA module was flashed and verified; connecting again."));
     tool_.connection().connectSelectedPort();
-    return true;
 }
 
 void UpgradeHandlers::cmdForceUpgrade_Click()

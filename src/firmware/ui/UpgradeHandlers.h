@@ -50,9 +50,9 @@ public:
 
 private:
     void setStartControlsEnabled(bool enabled);
-    // Each returns true when the periodic refresh may run again.
-    bool upgradeQmr51();
-    bool flashTika();
+    void upgradeInTurn();
+    void upgradeQmr51();
+    void flashTika();
 
     shell::Tool& tool_;
     ProgressHost progress_;

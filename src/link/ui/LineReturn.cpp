@@ -10,7 +10,10 @@ namespace comlink {
 LineReturn::LineReturn(shell::Tool& tool) : tool_(tool)
 {
     timReturn_.setInterval(kLookMs);
-    QObject::connect(&tool_.session, &device::Session::lineLost, &connections_, [this] { lineLost(); });
+    QObject::connect(&tool_.session, &device::Session::stateChanged, &connections_, [this](device::Session::State now) {
+        if (now == device::Session::State::LineLost)
+            lineLost();
+    });
     QObject::connect(&timReturn_, &QTimer::timeout, &connections_, [this] { look(); });
 }
 
@@ -22,20 +25,23 @@ void LineReturn::cancel()
 
 void LineReturn::lineLost()
 {
-    auto& f = tool_.frm;
-    f.timScan.stop();
-    f.timTXSettings.stop();
+    // The session let the dead line go (the refresh stopped with it): the same device node can be
+    // opened again when it returns. A settings change must not go to it meanwhile.
+    tool_.frm.timTXSettings.stop();
     port_ = tool_.session.portNumber();
     attemptsLeft_ = kAttempts;
-    // The dead line is let go, so the same device node can be opened again when it returns.
-    tool_.session.line().close();
     timReturn_.start();
 }
 
 void LineReturn::look()
 {
-    if (!port_ || tool_.session.busy())
-        return;
+    // A look that finds the line taken (a click's request, a connect) waits for the next tick.
+    if (port_)
+        tool_.requests().runIfFree([this] { lookNow(); });
+}
+
+void LineReturn::lookNow()
+{
     const std::uint8_t port = *port_;
     // The node of an unplugged adapter is gone until it is plugged back in.
     if (tool_.session.devicePath(port).isEmpty())
@@ -57,7 +63,7 @@ void LineReturn::look()
         return;
     }
     // Nothing answered yet: let the port go and try again, a few times.
-    tool_.session.line().close();
+    tool_.session.releaseLine();
     if (--attemptsLeft_ > 0)
         return;
     cancel();

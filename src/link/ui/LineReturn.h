@@ -34,6 +34,7 @@ public:
 
 private:
     void lineLost();
+    void lookNow();
 
     shell::Tool& tool_;
     QTimer timReturn_;

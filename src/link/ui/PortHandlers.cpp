@@ -28,31 +28,36 @@ PortHandlers::PortHandlers(shell::Tool& tool) : tool_(tool)
     });
 }
 
-void PortHandlers::cmdCloseCom_Click() { closeConnection(); }
+void PortHandlers::cmdCloseCom_Click()
+{
+    tool_.requests().run(QStringLiteral("close"), [this] { closeConnection(); });
+}
 
-void PortHandlers::cmbComPort_Click() { closeConnection(); }
+void PortHandlers::cmbComPort_Click()
+{
+    tool_.requests().run(QStringLiteral("close"), [this] { closeConnection(); });
+}
 
 void PortHandlers::closeConnection()
 {
     auto& f = tool_.frm;
     // The user has taken the port in hand: a line that went away is no longer waited for.
     tool_.lineReturn().cancel();
-    f.timScan.stop();
     // A settings change made just before the close must not be sent to a closed port a second later.
     f.timTXSettings.stop();
     tool_.session.close();
-    f.setWindowTitle(device::closedCaption());
-    f.cmdOpenCom->show();
-    f.imgRefresh->hide();
-    f.fraSettings->hide();
+    // Shown as not connected even when nothing was (a port chosen in the list before any Open).
+    tool_.connection().notConnected();
     f.cmdCloseCom->hide();
-    // Nothing is connected: nothing to upgrade or to read a log from.
-    f.cmdUpgrade->hide();
-    f.cmdDebug->hide();
 }
 
 
 void PortHandlers::cmdScanCom_Click()
+{
+    tool_.requests().run(QStringLiteral("search"), [this] { searchPorts(); });
+}
+
+void PortHandlers::searchPorts()
 {
     auto& f = tool_.frm;
     device::Session& session = tool_.session;
@@ -68,7 +73,7 @@ void PortHandlers::cmdScanCom_Click()
     f.cmdForceUpgrade->hide();
     if (session.connectFailed()) {
         tool_.svc.dialogs.message(QStringLiteral("No QMR51 or TIKA found"));
-        session.line().close();
+        session.releaseLine();
         f.cmdForceUpgrade->show();
     } else if (!session.portNumber()) {
         tool_.svc.dialogs.message(QStringLiteral("No COM interfaces found"));

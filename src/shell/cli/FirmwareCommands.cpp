@@ -57,17 +57,17 @@ int reportNewVersion(Context& c, DeviceLine& line, const std::optional<Version>&
 }
 
 // The upgrade told the user why it stopped; a script reading --json gets it too.
-int stopped(Context& c, const TerminalHost& host, int exitCode)
+int stopped(Context& c, const QString& why, int exitCode)
 {
     if (c.options.json)
-        c.printJson({{QStringLiteral("error"), host.lastMessage()}, {QStringLiteral("exitCode"), exitCode}});
+        c.printJson({{QStringLiteral("error"), why}, {QStringLiteral("exitCode"), exitCode}});
     return exitCode;
 }
 
-int notStarted(Context& c, const firmware::Qmr51Upgrade& upgrade, const Version& firmware)
+int notStarted(Context& c, const firmware::Qmr51Upgrade::Result& result, const Version& firmware)
 {
     using Because = firmware::Qmr51Upgrade::NotStartedBecause;
-    switch (upgrade.notStartedBecause()) {
+    switch (result.because) {
     case Because::UpToDate:
         if (c.options.json)
             c.printJson({{QStringLiteral("firmware"), device::versionText(firmware)}, {QStringLiteral("upToDate"), true}});
@@ -113,31 +113,31 @@ int upgradeCommand(Context& c)
     const Version before = s.firmware();
     TerminalHost host(c);
     firmware::Qmr51Upgrade upgrade(s, c.env.transfer, c.servers().firmwareServer, c.programFolder, host);
-    firmware::Qmr51Upgrade::Outcome outcome = firmware::Qmr51Upgrade::Outcome::NotStarted;
+    firmware::Qmr51Upgrade::Result result;
     if (hexVersion) {
         if (!QFileInfo(c.options.hexFile).isFile())
             return c.fail(kRefused, QStringLiteral("There is no file %1. Nothing was sent.").arg(c.options.hexFile));
         // The refusals of a downloaded file: the host is told why.
         const std::optional<QByteArray> image = upgrade.imageFromHexFile(c.options.hexFile);
         if (!image)
-            return stopped(c, host, kRefused);
+            return stopped(c, host.lastMessage(), kRefused);
         const QString question = QStringLiteral("Send %1 (%2 blocks) to the QMR51 on %3 as firmware V%4?")
                                      .arg(c.options.hexFile).arg(firmware::blockCount(*image))
                                      .arg(line.portName(), device::versionText(*hexVersion));
         if (!host.askYesNo(question))
             return c.fail(kRefused, Context::notConfirmed(host.questionNotAskable() ? Context::Answer::CannotAsk
                                                                                      : Context::Answer::No, question));
-        outcome = upgrade.sendAndRestart(*image, *hexVersion);
+        result = upgrade.sendAndRestart(*image, *hexVersion);
     } else {
-        outcome = upgrade.run();
+        result = upgrade.run();
     }
-    switch (outcome) {
+    switch (result.outcome) {
     case firmware::Qmr51Upgrade::Outcome::NotStarted: {
-        const int code = notStarted(c, upgrade, before);
-        return code == kSuccess ? code : stopped(c, host, code);
+        const int code = notStarted(c, result, before);
+        return code == kSuccess ? code : stopped(c, result.message, code);
     }
     case firmware::Qmr51Upgrade::Outcome::TransferFailed:
-        return stopped(c, host, kDeviceFailure);
+        return stopped(c, result.message, kDeviceFailure);
     case firmware::Qmr51Upgrade::Outcome::Restarted:
         break;
     }
@@ -185,13 +185,14 @@ int flashCommand(Context& c)
                                                                                      : Context::Answer::No, question));
     }
     // esptool verified what it wrote; the module's answer afterwards is the proof it starts.
-    switch (flash.run(image)) {
+    const firmware::TikaFlash::Result flashed = flash.run(image);
+    switch (flashed.outcome) {
     case firmware::TikaFlash::Outcome::Flashed:
         break;
     case firmware::TikaFlash::Outcome::Refused:
-        return stopped(c, host, kRefused);
+        return stopped(c, flashed.message, kRefused);
     default:
-        return stopped(c, host, kDeviceFailure);
+        return stopped(c, flashed.message, kDeviceFailure);
     }
     return reportNewVersion(c, line, std::nullopt);
 }

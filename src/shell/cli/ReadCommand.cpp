@@ -148,7 +148,7 @@ int readCommand(Context& c)
         if (c.interruptedSince(interruptedBefore))
             break;
         const device::ReadingRow row = s.poll(nederland, belgie);
-        if (s.lastExchangePortFailed())
+        if (s.state() == device::Session::State::LineLost)
             return c.fail(kDeviceFailure, QStringLiteral("The line to %1 failed: the device is gone.").arg(line.portName()));
         printer.print(row);
         // Statuses 1 ... 3 are the module's own answers; anything else means no answer came.

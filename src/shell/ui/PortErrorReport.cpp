@@ -7,7 +7,10 @@ namespace shell {
 
 PortErrorReport::PortErrorReport(Tool& tool) : tool_(tool)
 {
-    QObject::connect(&tool_.session, &device::Session::lineLost, &tool_.frm, [this] { lineLost(); });
+    QObject::connect(&tool_.session, &device::Session::stateChanged, &tool_.frm, [this](device::Session::State now) {
+        if (now == device::Session::State::LineLost)
+            lineLost();
+    });
 }
 
 void PortErrorReport::show(const QString& text)

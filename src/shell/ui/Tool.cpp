@@ -10,7 +10,6 @@
 #include "link/ui/PortHandlers.h"
 #include "device/Captions.h"
 #include "shell/OutputFunctions.h"
-#include "platform/Waits.h"
 #include "shell/ui/PortErrorReport.h"
 #include "view/ui/ReadingsExport.h"
 #include "view/ui/ReadingsGrid.h"
@@ -42,7 +41,10 @@ Tool::Tool(platform::Services& services)
 {
     QObject::connect(&frm, &FrmQMR51::unloading, &frm, [this] { Form_Unload(); }, Qt::DirectConnection);
     // The log holds the readings of this connection only.
-    QObject::connect(&session, &device::Session::connected, &frm, [this] { readings.clear(); });
+    QObject::connect(&session, &device::Session::stateChanged, &frm, [this](auto now, auto before) {
+        if (now == device::Session::State::Connected && before == device::Session::State::Connecting)
+            readings.clear();
+    });
 }
 
 Tool::~Tool() = default;
@@ -65,11 +67,11 @@ void Tool::Form_Load()
 void Tool::Form_Unload()
 {
     lineReturn_->cancel();
-    frm.timScan.stop();
+    poll_->hold(true);
     frm.timTXSettings.stop();
     // A second for whatever the window still has to do (a click that is being handled, a repaint)
     // before the line goes down.
-    platform::waitHandlingEvents(svc.clock, svc.pump, session.waitDeadline(), 1.0, std::chrono::milliseconds(100));
+    session.waits().countDown(1.0, std::chrono::milliseconds(100));
     session.close();
     svc.pump.processEvents();
 }

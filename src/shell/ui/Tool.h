@@ -3,6 +3,7 @@
 #include "view/ReadingsTable.h"
 #include "platform/Services.h"
 #include "shell/ui/FrmQMR51.h"
+#include "shell/ui/RequestQueue.h"
 #include <memory>
 
 namespace comlink {
@@ -49,6 +50,9 @@ public:
     view::ReadingsTable readings;
     FrmQMR51 frm{readings};
 
+    // Every control that talks to the device takes its turn here.
+    RequestQueue& requests() { return requests_; }
+
     comlink::PortHandlers& ports() { return *ports_; }
     // Connects again by itself when a line that went away comes back.
     comlink::LineReturn& lineReturn() { return *lineReturn_; }
@@ -69,11 +73,12 @@ public:
 
     // The window's load: grid, output-function lists, module images, caption.
     void Form_Load();
-    // The window's unload: timers off, a one-second pause that keeps the window alive, then the
+    // The window's unload: refresh and settings timer off, a one-second pause that keeps the window alive, then the
     // port closed. Errors on the way are ignored; the close is never refused.
     void Form_Unload();
 
 private:
+    RequestQueue requests_{session};
     std::unique_ptr<comlink::PortHandlers> ports_;
     std::unique_ptr<device::ConnectHandler> connection_;
     std::unique_ptr<device::SettingsReadBack> readBack_;

@@ -46,6 +46,7 @@ TEST(UpgradeWindow, TheQmr51BranchRunsWithTheWindowOffThenConnectsAgainUnlessThe
             return !fails;
         };
         h.tool.frm.cmdUpgrade->click();
+        QCoreApplication::processEvents();
         EXPECT_FALSE(windowOn);
         EXPECT_EQ(h.p.transfer.requests, QStringList({kList, kHex})) << "the second start did nothing";
         EXPECT_EQ(h.tool.frm.windowTitle(), QString("Visualizer V4.4 s/n:Q5100042 Listening to COM7 QMR51 FW V") + (fails ? "2.1.0.5" : "2.2.0.0"));

@@ -46,6 +46,7 @@ struct Rig : fakes::ToolHarness {
     {
         for (int tick = 0; tick < 5 && f.timTXSettings.isActive(); ++tick)
             tool.sender().timTXSettings_Timer();
+        QCoreApplication::processEvents();
     }
 };
 
@@ -243,6 +244,30 @@ TEST(WindowFlows, AnInputCounterIsSentOnlyAfterYesAndTheDebugLogIsReadAppendedAn
 #endif
 }
 
+// A poll's wait lets window events through. Clicks that arrive then wait their turn and each runs
+// once, after the poll, in the order clicked; a refresh tick then is skipped, not queued.
+TEST(WindowFlows, AClickWhileARequestHoldsTheLineWaitsItsTurn)
+{
+    Rig h;
+    h.connect(7, kQmr51);
+    h.p.port.writes.clear();
+    h.p.port.replyToNextWrite({{fakes::replyFrame(64, QByteArray(52, '\0')), 0.05}});
+    h.p.pump.onEvents = [&] {
+        h.p.pump.onEvents = nullptr;
+        h.f.cmdReadDebugLog->click();
+        h.f.cmdReadDebugLog->click();
+        h.f.cmdCloseCom->click();
+        h.tool.poll().timScan_Timer();
+        EXPECT_TRUE(h.p.port.writes.size() == 1 && h.p.port.isOpen()) << "nothing happens inside the poll";
+    };
+    h.tool.poll().imgRefresh_Click();
+    EXPECT_EQ(h.tool.requests().waiting(), 2u);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(h.p.port.writes, (QList<QByteArray>{"*@#", "*D#"}));
+    EXPECT_FALSE(h.p.port.isOpen());
+    EXPECT_EQ(h.tool.readings.rowCount(), 1);
+}
+
 // Unplugged while polled, then plugged back in with another module behind the adapter.
 TEST(WindowFlows, ALineThatWentAwayIsWatchedNotPolledAndConnectedAgainWhenItComesBack)
 {
@@ -261,6 +286,7 @@ TEST(WindowFlows, ALineThatWentAwayIsWatchedNotPolledAndConnectedAgainWhenItCome
     h.p.ports.add(7);
     h.answerIdentify(fakes::qmr51Identity({2, 1, 0, 6}, 10, 1, 4, 4, "Q5100077"));
     h.tool.lineReturn().look();
+    QCoreApplication::processEvents();
     EXPECT_FALSE(h.tool.lineReturn().watching());
     EXPECT_TRUE(h.f.windowTitle().contains("Q5100077")) << h.f.windowTitle().toStdString();
     EXPECT_TRUE(h.f.statusLine->text().contains("another device")) << h.f.statusLine->text().toStdString();
