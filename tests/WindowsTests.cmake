@@ -45,6 +45,8 @@ endforeach()
 file(GLOB platform_tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/platform/windows/*Test.cpp)
 qmr_windows_test(test_platform test_main_core.cpp ${platform_tests})
 target_link_libraries(test_platform PRIVATE qmr_platform)
+# The records' durable append has one test for both of its files.
+target_sources(test_platform PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/platform/DurableAppendTest.cpp)
 
 # The batch file of a TIKA flash really run by cmd.exe, with a stand-in for esptool32.exe.
 add_executable(esptool_standin ${CMAKE_CURRENT_SOURCE_DIR}/firmware/windows/esptool_standin.cpp)

@@ -1,4 +1,5 @@
 #include "platform/PortIdentity.h"
+#include <QJsonObject>
 #include <QStringList>
 
 namespace platform {
@@ -25,6 +26,19 @@ QString PortIdentity::adapterText() const
         parts.append(QStringLiteral("serial %1%2").arg(serialNumber, serialShared ? QStringLiteral(" (shared)") : QString()));
     parts.append(QStringLiteral("USB ") + location());
     return parts.join(QStringLiteral(", "));
+}
+
+QJsonValue usbJson(const PortIdentity& id)
+{
+    if (!id.isUsb())
+        return QJsonValue::Null;
+    return QJsonObject{{QStringLiteral("vendorId"), id.vendorId},
+                       {QStringLiteral("productId"), id.productId},
+                       {QStringLiteral("manufacturer"), id.manufacturer},
+                       {QStringLiteral("product"), id.product},
+                       {QStringLiteral("serial"), id.serialNumber},
+                       {QStringLiteral("location"), id.location()},
+                       {QStringLiteral("serialShared"), id.serialShared}};
 }
 
 } // namespace platform

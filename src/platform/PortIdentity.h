@@ -1,4 +1,5 @@
 #pragma once
+#include <QJsonValue>
 #include <QString>
 
 namespace platform {
@@ -29,5 +30,9 @@ struct PortIdentity {
 
     bool operator==(const PortIdentity&) const = default;
 };
+
+// The adapter as qmr51ctl's JSON and the record of each unit show it: {"vendorId", "productId",
+// "manufacturer", "product", "serial", "location", "serialShared"}, or null for a port that is not USB.
+QJsonValue usbJson(const PortIdentity& id);
 
 } // namespace platform

@@ -1,4 +1,5 @@
 #include "view/ReadingsCsv.h"
+#include "device/CsvField.h"
 #include "view/GridColumns.h"
 #include "view/ReadingFormat.h"
 #include "view/ReadingValue.h"
@@ -8,6 +9,8 @@
 #include <cmath>
 
 namespace view {
+
+using device::csvField;
 
 namespace {
 
@@ -72,16 +75,6 @@ QString utcOffset(const QDateTime& local)
 }
 
 } // namespace
-
-QString csvField(const QString& text)
-{
-    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) && !text.contains(QLatin1Char('\r'))
-        && !text.contains(QLatin1Char('\n')))
-        return text;
-    QString quoted = text;
-    quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
-}
 
 QString csvColumnName(int gridColumn, const QString& headingOfColumn)
 {

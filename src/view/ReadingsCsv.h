@@ -28,7 +28,4 @@ QByteArray readingsCsv(const ReadingsTable& table, const QList<int>& shownColumn
 // separator columns. headingOfColumn is the grid's heading (which names the two inputs).
 QString csvColumnName(int gridColumn, const QString& headingOfColumn);
 
-// A field for a CSV line: quoted (quotes doubled) when it holds a comma, a quote, CR or LF.
-QString csvField(const QString& text);
-
 } // namespace view

@@ -14,5 +14,6 @@ int counterCommand(Context& c);
 int upgradeCommand(Context& c);
 int flashCommand(Context& c);
 int doctorCommand(Context& c);
+int recordsCommand(Context& c);
 
 } // namespace shell::cli

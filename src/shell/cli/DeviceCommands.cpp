@@ -48,7 +48,7 @@ int scanCommand(Context& c)
         if (!id.deviceFound)
             continue;
         QJsonObject device = identityJson(s.port.portNumber, s.port.devicePath, id.kind, id.serial, id.fwVersion);
-        device.insert(QStringLiteral("usb"), usbJson(s.port.identity));
+        device.insert(QStringLiteral("usb"), platform::usbJson(s.port.identity));
         device.insert(QStringLiteral("byId"), s.port.identity.byId);
         devices.append(device);
         // A serial number with a tab or a line break in it must not shift the columns.

@@ -7,7 +7,8 @@ namespace shell::cli {
 enum ExitCode : int {
     kSuccess = 0,
     // The device or a transfer let the command down: no answer in the middle of it, a refused
-    // frame, a download that did not arrive, esptool failed, settings not taken.
+    // frame, a download that did not arrive, esptool failed, settings not taken; records: no
+    // record could be read at all.
     kDeviceFailure = 1,
     // The command line is wrong: unknown subcommand or option, a missing value, or several
     // devices answer where --port auto needs one.

@@ -44,6 +44,7 @@ QString overviewHelp()
         "  upgrade              QMR51 firmware from the firmware server, or from a HEX file (--hex)\n"
         "  flash                TIKA firmware through esptool\n"
         "  doctor               what stops a serial adapter from working on this machine\n"
+        "  records              what each unit got and when: the record of every attempt on a unit\n"
         "  help SUBCOMMAND      every option of a subcommand, with an example\n"
         "\n"
         "Options:\n")
@@ -173,6 +174,21 @@ QString subcommandHelp(const QString& subcommand)
                  "another program, no serial devices at all, a program folder that is not writable. Each\n"
                  "problem comes with its fix. Exit 0 when nothing is wrong, 5 otherwise.",
                  {}, "  qmr51ctl doctor")},
+        {QStringLiteral("records"),
+         section("qmr51ctl records [--serial S] [--since DATE] [--format text|csv|json] [--record FILE]",
+                 "Lists the record of every attempt on a unit, oldest first: one line per attempt with its\n"
+                 "start (local time), serial number, kind, COM number, firmware before -> after, result\n"
+                 "(pass, or fail/ and its class) and duration, separated by tabs (text); every field of the\n"
+                 "record with a header (csv); or the records' own JSON lines (json, also with --json). The\n"
+                 "records are read from records/*.jsonl in the program folder, one file per month. A line a\n"
+                 "crash cut off is reported on standard error and skipped. Exit 1 when no record could be\n"
+                 "read at all.",
+                 QStringLiteral("  --serial S        the records of the unit with serial number S only\n"
+                                "  --since DATE      from that day on (2026-12-01), or from a time (2026-12-01T14:00:00Z)\n"
+                                "  --format F        text (default), csv or json\n"
+                                "  --record FILE     read this record file instead\n"),
+                 "  qmr51ctl records --serial 22M01234\n"
+                 "  qmr51ctl records --since 2026-12-01 --format csv > december.csv")},
         {QStringLiteral("help"), QStringLiteral("qmr51ctl help SUBCOMMAND\n\nEvery option of the subcommand, with an example.\n")},
     };
     return texts.value(subcommand);

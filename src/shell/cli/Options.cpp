@@ -22,6 +22,7 @@ const QMap<QString, QStringList>& optionsOf()
         {QStringLiteral("upgrade"), kDevice + QStringList{"--yes", "--force", "--hex", "--fw-version", "--ftp-host", "--ftp-user"}},
         {QStringLiteral("flash"), kDevice + QStringList{"--yes", "--force", "--kind", "--image", "--image-url"}},
         {QStringLiteral("doctor"), {}},
+        {QStringLiteral("records"), {"--serial", "--since", "--format", "--record"}},
         {QStringLiteral("help"), {}},
     };
     return table;
@@ -34,7 +35,8 @@ const QStringList kValued{QStringLiteral("--port"),     QStringLiteral("--progra
                           QStringLiteral("--interval"), QStringLiteral("--format"),         QStringLiteral("--country"),
                           QStringLiteral("-o"),         QStringLiteral("--output"),         QStringLiteral("--hex"),
                           QStringLiteral("--fw-version"), QStringLiteral("--image"),        QStringLiteral("--kind"),
-                          QStringLiteral("--forget")};
+                          QStringLiteral("--forget"),   QStringLiteral("--serial"),         QStringLiteral("--since"),
+                          QStringLiteral("--record")};
 
 QString canonicalName(const QString& name)
 {
@@ -91,6 +93,16 @@ QString store(Options& o, const QString& name, const QString& value)
         else
             return QStringLiteral("--kind takes \"TIKA V1\" or \"TIKA V2\", not %1").arg(value);
     }
+    else if (name == QLatin1String("--serial")) o.serial = value;
+    else if (name == QLatin1String("--record")) o.recordFile = value;
+    else if (name == QLatin1String("--since")) {
+        // A day as the user says it (from its local midnight), or a moment in ISO 8601, with or without
+        // its offset (without: local time).
+        const QDate day = value.size() == 10 ? QDate::fromString(value, Qt::ISODate) : QDate();
+        o.since = day.isValid() ? day.startOfDay() : QDateTime::fromString(value, Qt::ISODateWithMs);
+        if (!o.since->isValid())
+            return QStringLiteral("--since takes a date (2026-12-06) or a time (2026-12-06T14:30:00Z), not %1").arg(value);
+    }
     else return QStringLiteral("unknown option %1").arg(name);
     return {};
 }
@@ -102,7 +114,7 @@ const QStringList& subcommands()
     static const QStringList names{QStringLiteral("scan"),  QStringLiteral("ports"), QStringLiteral("info"),    QStringLiteral("read"),
                                    QStringLiteral("set"),   QStringLiteral("log"),     QStringLiteral("counter"),
                                    QStringLiteral("upgrade"), QStringLiteral("flash"), QStringLiteral("doctor"),
-                                   QStringLiteral("help")};
+                                   QStringLiteral("records"), QStringLiteral("help")};
     return names;
 }
 

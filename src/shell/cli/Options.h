@@ -1,5 +1,6 @@
 #pragma once
 #include "device/DeviceKind.h"
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -8,7 +9,7 @@ namespace shell::cli {
 
 // A qmr51ctl command line: the subcommand, its words and every option, wherever it stood.
 struct Options {
-    QString command;          // scan, ports, info, read, set, log, counter, upgrade, flash, doctor, help
+    QString command;          // scan, ports, info, read, set, log, counter, upgrade, flash, doctor, records, help
     QStringList words;        // the subcommand's own words (set KEY=VALUE..., counter 1 258, help read)
     QString port = QStringLiteral("auto"); // --port COM<n> | /dev/... | serial:S | location:L | by-id:NAME | auto
     bool json = false;        // --json: machine output on standard output
@@ -22,7 +23,7 @@ struct Options {
     QString imageUrl;         // --image-url URL
     std::optional<int> count;            // read --count N
     std::optional<double> intervalSeconds; // read --interval S
-    QString format = QStringLiteral("text"); // read --format text|csv|json
+    QString format = QStringLiteral("text"); // read, records --format text|csv|json
     QString country;          // read --country nl|be|none (empty: from the device's protocol)
     QString outputFile;       // log -o FILE
     QString hexFile;          // upgrade --hex FILE
@@ -31,6 +32,9 @@ struct Options {
     QString forget;           // ports --forget COM<n>
     bool forgetAll = false;   // ports --forget-all
     std::optional<device::DeviceKind> kind; // flash --kind "TIKA V1"|"TIKA V2" (with --force)
+    QString serial;           // records --serial S: one unit's records
+    std::optional<QDateTime> since; // records --since: a date is from its local midnight on
+    QString recordFile;       // records --record FILE: this file instead of the program folder's records/
     // Set when the command line cannot be understood; a sentence for the user.
     QString error;
 };

@@ -19,7 +19,7 @@ const QMap<QString, Handler>& handlers()
         {QStringLiteral("read"), readCommand},       {QStringLiteral("set"), setCommand},
         {QStringLiteral("log"), logCommand},         {QStringLiteral("counter"), counterCommand},
         {QStringLiteral("upgrade"), upgradeCommand}, {QStringLiteral("flash"), flashCommand},
-        {QStringLiteral("doctor"), doctorCommand},
+        {QStringLiteral("doctor"), doctorCommand},   {QStringLiteral("records"), recordsCommand},
     };
     return table;
 }
