@@ -1,6 +1,7 @@
 // esptool for the TIKA modules: its command per module, which esptool runs it on Linux, the scripts
 // for both systems (the Windows batch file as its literal text, the Linux script run for real by
 // /bin/sh) and its output as the progress window reads it back.
+#include "TestFiles.h"
 #include "firmware/EsptoolCommand.h"
 #include "firmware/EsptoolOutput.h"
 #include "firmware/FlashScript.h"
@@ -25,8 +26,7 @@ TEST(Esptool, CommandLinesAndImagePaths)
     // Every kind other than the TIKA V2 is flashed as the ESP32 board.
     EXPECT_EQ(firmware::esptoolCommandLine(DeviceKind::Qmr51, 1, "x"), firmware::esptoolCommandLine(DeviceKind::TikaV1, 1, "x"));
     // On Linux the same words go to QProcess one by one, with the device node as the port.
-    const firmware::EsptoolCall call =
-        firmware::esptoolCall("/opt/qmr/esptools3", DeviceKind::TikaV2, "/dev/ttyACM0", "DATA/TIKAv2.bin");
+    const firmware::EsptoolCall call = firmware::esptoolCall("/opt/qmr/esptools3", DeviceKind::TikaV2, "/dev/ttyACM0", "DATA/TIKAv2.bin");
     EXPECT_EQ(call.program, "/opt/qmr/esptools3");
     EXPECT_EQ(" esptools3.exe " + call.arguments.join(' '),
               QString(v2Line).replace("COM5", "/dev/ttyACM0").replace("DATA\\TIKAv2.bin", "DATA/TIKAv2.bin"));
@@ -45,10 +45,9 @@ TEST(Esptool, PrefersTheBundledProgramThenPath)
         {"none at all", DeviceKind::TikaV1, {}, {}, ""},
     };
     for (const Case& c : cases) {
-        const QString chosen = firmware::chooseEsptool(
-            c.kind, "/prog", [&](const QString& path) { return c.executables.contains(path); },
-            [&](const QString& name) { return c.onPath.contains(name) ? "/usr/bin/" + name : QString(); });
-        EXPECT_EQ(chosen, c.expected) << c.name;
+        EXPECT_EQ(firmware::chooseEsptool(c.kind, "/prog", [&](const QString& path) { return c.executables.contains(path); },
+                                          [&](const QString& name) { return c.onPath.contains(name) ? "/usr/bin/" + name : QString(); }),
+                  c.expected) << c.name;
     }
 }
 
@@ -75,18 +74,12 @@ TEST(FlashScript, LinuxScriptRunsExactlyTheIntendedCommandFromAHostileFolder)
     const QString name = QStringLiteral("QMR51 it's \"mine\" $HOME `touch TICK` $(touch PWNED); x\n'y");
     ASSERT_TRUE(QDir(root.path()).mkdir(name));
     const QString folder = QFileInfo(root.filePath(name)).canonicalFilePath();
-    const auto write = [](const QString& path, const QByteArray& text) {
-        QFile file(path);
-        return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
-    };
     const QString esptool = folder + "/esptool32";
-    ASSERT_TRUE(write(esptool, "#!/bin/sh\nprintf '%s\\0' \"$@\" > argv.bin\npwd > cwd.txt\n"));
-    ASSERT_TRUE(QFile::setPermissions(esptool, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    ASSERT_TRUE(fakes::writeFile(esptool, "#!/bin/sh\nprintf '%s\\0' \"$@\" > argv.bin\npwd > cwd.txt\n", true));
     const QString devicePath = "/dev/tty 'USB0' $PATH";
-    const firmware::FlashScript script =
-        firmware::posixFlashScript(DeviceKind::TikaV1, 5, devicePath, "DATA/TIKAv1.bin", folder, esptool);
+    const firmware::FlashScript script = firmware::posixFlashScript(DeviceKind::TikaV1, 5, devicePath, "DATA/TIKAv1.bin", folder, esptool);
     EXPECT_EQ(script.path, folder + "/PCOM5.sh");
-    ASSERT_TRUE(write(script.path, script.content));
+    ASSERT_TRUE(fakes::writeFile(script.path, script.content));
 
     QProcess shell;
     shell.setWorkingDirectory(root.path());
