@@ -9,8 +9,6 @@ using fakes::bytes;
 
 using namespace diagnostics;
 
-namespace {
-
 // A single data byte is the module's status (it could not read the meter); a failed exchange shows
 // the link's own message. Statuses the module does not name show nothing.
 TEST(ReadLog, ShowsTheMessageOfTheModulesOrTheLinksStatus)
@@ -31,5 +29,3 @@ TEST(LogText, TheFileNameHasNoSlashesOrColons)
     EXPECT_EQ(proposedDebugLogFileName("Visualizer V4.4 s/n:22M01234 Listening to COM7", "3/5/24", "2:07:09 PM"),
               "Visualizer V4.4 sn22M01234 Listening to COM7-debuglog-3524-20709 PM.txt");
 }
-
-} // namespace

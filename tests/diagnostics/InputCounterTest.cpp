@@ -6,8 +6,6 @@
 
 using namespace diagnostics;
 
-namespace {
-
 // Whole numbers from 0 to 2^31 - 1 are sent (a text without a number is 0); the rest is refused
 // with the reason and the range.
 TEST(InputBox, SendsOnlyWholeNumbersInRangeAndSaysWhyNot)
@@ -22,5 +20,3 @@ TEST(InputBox, SendsOnlyWholeNumbersInRangeAndSaysWhyNot)
             << typed << ": " << v.error.toStdString();
     }
 }
-
-} // namespace

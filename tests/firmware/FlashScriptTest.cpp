@@ -18,8 +18,7 @@ using firmware::PathStyle;
 
 TEST(Esptool, CommandLinesAndImagePaths)
 {
-    const QString v2Line =
-        " esptools3.exe --chip esp32s3 --port COM5 --baud 115200 --before default_reset --after hard_reset "
+    const QString v2Line = " esptools3.exe --chip esp32s3 --port COM5 --baud 115200 --before default_reset --after hard_reset "
         "write_flash -z --flash_mode dio --flash_freq 80m --flash_size 8MB 0xe000 TIKAV2_boot_app0.bin 0x0000 "
         "TIKAV2_bootloader.bin 0x10000 DATA\\TIKAv2.bin 0x8000 TIKAV2_partitions.bin";
     EXPECT_EQ(firmware::esptoolCommandLine(DeviceKind::TikaV2, 5, "DATA\\TIKAv2.bin"), v2Line);
@@ -116,8 +115,7 @@ TEST(EsptoolOutput, FollowsProgressWhateverEndsALineAndKeepsTheFatalLineAndABoun
     EXPECT_EQ(out.lastLine(), "Writing at 0x00014000... (17 %)");
     out.take("Writing at 0x000f0000... (100 %)\r\nSize 512 (250%)\r\n\r\n");
     EXPECT_EQ(out.lastPercent(), 100) << "values above 100 are no progress";
-    EXPECT_EQ(out.lastLines(2), QStringList({"Writing at 0x000f0000... (100 %)", "Size 512 (250%)"}))
-        << "blank lines do not count";
+    EXPECT_EQ(out.lastLines(2), QStringList({"Writing at 0x000f0000... (100 %)", "Size 512 (250%)"})) << "blank lines do not count";
     for (int i = 0; i < 50; ++i)
         out.take(QByteArray("line ") + QByteArray::number(i) + '\n');
     EXPECT_EQ(out.fatalLine(), "A fatal error occurred: Failed to connect");

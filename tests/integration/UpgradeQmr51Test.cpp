@@ -26,7 +26,7 @@ TEST(UpgradeQmr51, TheWindowAndQmr51ctlAtOnceEachInstallTheImageAndVersionOfThei
     const QString user = QStringLiteral("qmrtest"), password = QStringLiteral("Tq4wZn7KbP");
     testsupport::LocalServer server(QStringLiteral("ftp_server.py"),
                                     {"--root", root.path(), "--user", user, "--password", password, "--throttle", "400"});
-    ASSERT_NE(server.port(), 0) << server.problem().toStdString();
+    ASSERT_NE(server.port, 0) << server.problem.toStdString();
 
     fakes::RealLineHarness h;
     sim::Simulator* device = h.addDevice(7, sim::DeviceProfile::defaults(sim::DeviceKind::Qmr51));

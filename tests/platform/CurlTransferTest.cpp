@@ -29,7 +29,7 @@ struct Http : ::testing::Test {
     void SetUp() override
     {
         ASSERT_TRUE(writeFile(root.filePath("image.bin"), image));
-        ASSERT_TRUE(server.port() != 0 && secure.port() != 0) << server.problem().toStdString() << secure.problem().toStdString();
+        ASSERT_TRUE(server.port != 0 && secure.port != 0) << server.problem.toStdString() << secure.problem.toStdString();
     }
     QString url(const QString& path) const { return "http://" + server.address() + path; }
 };

@@ -52,8 +52,7 @@ TEST(NiceTimeScale, TicksOnRoundTimesOfTheLocalClock)
     for (const Case& c : cases) {
         const view::TimeScale s = view::niceTimeScale(c.first, c.last, 7, c.utcOffsetSeconds);
         EXPECT_EQ(std::tuple(s.fromMsecs, s.toMsecs, s.stepMsecs, s.tickCount),
-                  std::tuple(c.expected.fromMsecs, c.expected.toMsecs, c.expected.stepMsecs, c.expected.tickCount))
-            << c.name;
+                  std::tuple(c.expected.fromMsecs, c.expected.toMsecs, c.expected.stepMsecs, c.expected.tickCount)) << c.name;
     }
 }
 

@@ -183,9 +183,7 @@ TEST(Qmr51ctl, LogAndUpgradeOnAQmr51)
     ctl::play(h, {{{"log", "-o=" + h.folder.filePath("log.txt")}, 0, h.folder.filePath("log.txt")}});
     EXPECT_EQ(fakes::readFile(h.folder.filePath("log.txt")), log + "\r\n");
 
-    auto upgradeList = [&h](const char* versionHex) {
-        h.transfer.files["/DENA_UPGlist.bin"] = QByteArray(92, '\0').replace(40, 4, QByteArray::fromHex(versionHex));
-    };
+    auto upgradeList = [&h](const char* version) { h.transfer.files["/DENA_UPGlist.bin"] = QByteArray(92, '\0').replace(40, 4, QByteArray::fromHex(version)); };
     ctl::play(h, {
         {{"log"}, 1, "P1 busy. Please retry", [qmr] { qmr->changeProfile([](sim::DeviceProfile& d) { d.debugStatus = 1; }); }},
         {{"upgrade", "--hex", hexFile}, 2, "--hex needs --fw-version"},
