@@ -1,8 +1,8 @@
 // The loader's rules, on HEX text in memory, then against two independent HEX writers. That a file
 // on disk reads exactly like the same bytes in memory is a property fuzz/fuzz_intel_hex.cpp checks on
 // every input (the over-long line that only the file reader's buffer notices included).
+#include "TestFiles.h"
 #include "firmware/IntelHex.h"
-#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -100,9 +100,7 @@ TEST(HexOracle, LoadsWhatSrecCatAndObjcopyWrote)
         QByteArray data(c.size, '\0');
         for (char& b : data)
             b = static_cast<char>(generator() & 0xFF);
-        QFile bin(binPath);
-        ASSERT_TRUE(bin.open(QIODevice::WriteOnly | QIODevice::Truncate) && bin.write(data) == data.size());
-        bin.close();
+        ASSERT_TRUE(fakes::writeFile(binPath, data));
         QFile::remove(hexPath);
         const QString offset = QString::number(c.offset);
         const QStringList args = QLatin1String(c.tool) == QLatin1String("objcopy")
@@ -112,9 +110,7 @@ TEST(HexOracle, LoadsWhatSrecCatAndObjcopyWrote)
         tool.start(c.tool, args);
         ASSERT_TRUE(tool.waitForFinished(60000)) << tool.errorString().toStdString();
         ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
-        QFile hex(hexPath);
-        ASSERT_TRUE(hex.open(QIODevice::ReadOnly));
-        EXPECT_EQ(hex.readAll().contains(":020000021000EC"), c.expectSegment);
+        EXPECT_EQ(fakes::readFile(hexPath).contains(":020000021000EC"), c.expectSegment);
 
         const firmware::HexImage result = firmware::hexFileToImage(hexPath, false);
         ASSERT_TRUE(result.refusal.isEmpty()) << result.refusal.toStdString();

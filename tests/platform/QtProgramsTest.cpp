@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 using fakes::eventually;
+using fakes::readFile;
 using fakes::writeFile;
 
 namespace {
@@ -49,10 +50,8 @@ TEST(QtPrograms, KillingEndsASleepingProgramAndItsChildren)
     ASSERT_TRUE(writeFile(folder.filePath("hang.sh"), "sleep 300 &\necho $! > child.pid\nwait\n"));
     platform::QtPrograms programs;
     auto program = programs.start("/bin/sh", {"hang.sh"}, folder.path());
-    QFile child(folder.filePath("child.pid"));
-    ASSERT_TRUE(eventually([&] { return child.size() > 0; }));
-    ASSERT_TRUE(child.open(QIODevice::ReadOnly));
-    const pid_t childPid = pid_t(child.readAll().trimmed().toInt());
+    ASSERT_TRUE(eventually([&] { return !readFile(folder.filePath("child.pid")).isEmpty(); }));
+    const pid_t childPid = pid_t(readFile(folder.filePath("child.pid")).trimmed().toInt());
     ASSERT_GT(childPid, 0);
 
     program->kill();
@@ -73,9 +72,8 @@ TEST(QtPrograms, OpenDocumentHandsTheWholePathToTheDesktopOpenerOrSaysThereIsNon
 
     qputenv("PATH", bin.path().toLocal8Bit() + ":/bin:/usr/bin");
     EXPECT_TRUE(programs.openDocument(document));
-    QFile opened(bin.filePath("opened.txt"));
-    EXPECT_TRUE(eventually([&] { return opened.size() > 0; }) && opened.open(QIODevice::ReadOnly));
-    EXPECT_EQ(QString::fromLocal8Bit(opened.readAll()), "1|" + document);
+    EXPECT_TRUE(eventually([&] { return !readFile(bin.filePath("opened.txt")).isEmpty(); }));
+    EXPECT_EQ(QString::fromLocal8Bit(readFile(bin.filePath("opened.txt"))), "1|" + document);
 
     qputenv("PATH", bin.filePath("empty").toLocal8Bit());
     EXPECT_FALSE(programs.openDocument(document));

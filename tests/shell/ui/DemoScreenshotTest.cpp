@@ -62,7 +62,6 @@ TEST(Demo, EveryControlOfEachViewIsOnTheWindowAndUncoveredAndTheDemoDeviceAnswer
     shell::Demo demo(tool, line);
     ASSERT_TRUE(demo.start()) << f.statusLine->text().toStdString();
     f.timScan.stop();
-    EXPECT_EQ(demo.portNumber(), 2);
     EXPECT_EQ(tool.session.kind(), device::DeviceKind::TikaV2);
     EXPECT_TRUE(f.statusLine->text().startsWith(QStringLiteral("Demo: a simulated TIKA V2 answers on COM2 (")))
         << f.statusLine->text().toStdString();
