@@ -1,12 +1,12 @@
 // esptool for the TIKA modules: its command per module, which esptool runs it on Linux, the scripts
 // for both systems (the Windows batch file as its literal text, the Linux script run for real by
 // /bin/sh) and its output as the progress window reads it back.
+#include "TestFiles.h"
 #include "firmware/EsptoolCommand.h"
 #include "firmware/EsptoolOutput.h"
 #include "firmware/FlashScript.h"
 #include <QDir>
 #include <QDirIterator>
-#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -17,16 +17,14 @@ using firmware::PathStyle;
 
 TEST(Esptool, CommandLinesAndImagePaths)
 {
-    const QString v2Line =
-        " esptools3.exe --chip esp32s3 --port COM5 --baud 115200 --before default_reset --after hard_reset "
+    const QString v2Line = " esptools3.exe --chip esp32s3 --port COM5 --baud 115200 --before default_reset --after hard_reset "
         "write_flash -z --flash_mode dio --flash_freq 80m --flash_size 8MB 0xe000 TIKAV2_boot_app0.bin 0x0000 "
         "TIKAV2_bootloader.bin 0x10000 DATA\\TIKAv2.bin 0x8000 TIKAV2_partitions.bin";
     EXPECT_EQ(firmware::esptoolCommandLine(DeviceKind::TikaV2, 5, "DATA\\TIKAv2.bin"), v2Line);
     // Every kind other than the TIKA V2 is flashed as the ESP32 board.
     EXPECT_EQ(firmware::esptoolCommandLine(DeviceKind::Qmr51, 1, "x"), firmware::esptoolCommandLine(DeviceKind::TikaV1, 1, "x"));
     // On Linux the same words go to QProcess one by one, with the device node as the port.
-    const firmware::EsptoolCall call =
-        firmware::esptoolCall("/opt/qmr/esptools3", DeviceKind::TikaV2, "/dev/ttyACM0", "DATA/TIKAv2.bin");
+    const firmware::EsptoolCall call = firmware::esptoolCall("/opt/qmr/esptools3", DeviceKind::TikaV2, "/dev/ttyACM0", "DATA/TIKAv2.bin");
     EXPECT_EQ(call.program, "/opt/qmr/esptools3");
     EXPECT_EQ(" esptools3.exe " + call.arguments.join(' '),
               QString(v2Line).replace("COM5", "/dev/ttyACM0").replace("DATA\\TIKAv2.bin", "DATA/TIKAv2.bin"));
@@ -45,10 +43,9 @@ TEST(Esptool, PrefersTheBundledProgramThenPath)
         {"none at all", DeviceKind::TikaV1, {}, {}, ""},
     };
     for (const Case& c : cases) {
-        const QString chosen = firmware::chooseEsptool(
-            c.kind, "/prog", [&](const QString& path) { return c.executables.contains(path); },
-            [&](const QString& name) { return c.onPath.contains(name) ? "/usr/bin/" + name : QString(); });
-        EXPECT_EQ(chosen, c.expected) << c.name;
+        EXPECT_EQ(firmware::chooseEsptool(c.kind, "/prog", [&](const QString& path) { return c.executables.contains(path); },
+                                          [&](const QString& name) { return c.onPath.contains(name) ? "/usr/bin/" + name : QString(); }),
+                  c.expected) << c.name;
     }
 }
 
@@ -75,32 +72,24 @@ TEST(FlashScript, LinuxScriptRunsExactlyTheIntendedCommandFromAHostileFolder)
     const QString name = QStringLiteral("QMR51 it's \"mine\" $HOME `touch TICK` $(touch PWNED); x\n'y");
     ASSERT_TRUE(QDir(root.path()).mkdir(name));
     const QString folder = QFileInfo(root.filePath(name)).canonicalFilePath();
-    const auto write = [](const QString& path, const QByteArray& text) {
-        QFile file(path);
-        return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
-    };
     const QString esptool = folder + "/esptool32";
-    ASSERT_TRUE(write(esptool, "#!/bin/sh\nprintf '%s\\0' \"$@\" > argv.bin\npwd > cwd.txt\n"));
-    ASSERT_TRUE(QFile::setPermissions(esptool, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    ASSERT_TRUE(fakes::writeFile(esptool, "#!/bin/sh\nprintf '%s\\0' \"$@\" > argv.bin\npwd > cwd.txt\n", true));
     const QString devicePath = "/dev/tty 'USB0' $PATH";
-    const firmware::FlashScript script =
-        firmware::posixFlashScript(DeviceKind::TikaV1, 5, devicePath, "DATA/TIKAv1.bin", folder, esptool);
+    const firmware::FlashScript script = firmware::posixFlashScript(DeviceKind::TikaV1, 5, devicePath, "DATA/TIKAv1.bin", folder, esptool);
     EXPECT_EQ(script.path, folder + "/PCOM5.sh");
-    ASSERT_TRUE(write(script.path, script.content));
+    ASSERT_TRUE(fakes::writeFile(script.path, script.content));
 
     QProcess shell;
     shell.setWorkingDirectory(root.path());
     shell.start(script.program, script.arguments);
     ASSERT_TRUE(shell.waitForFinished(30000));
     EXPECT_EQ(shell.exitCode(), 0) << shell.readAllStandardError().toStdString();
-    QFile argv(folder + "/argv.bin"), cwd(folder + "/cwd.txt");
-    ASSERT_TRUE(argv.open(QIODevice::ReadOnly) && cwd.open(QIODevice::ReadOnly)) << "the stand-in did not run there";
+    ASSERT_EQ(QString::fromUtf8(fakes::readFile(folder + "/cwd.txt")), folder + "\n") << "the stand-in did not run there";
     QStringList arguments;
-    for (const QByteArray& a : argv.readAll().split('\0'))
+    for (const QByteArray& a : fakes::readFile(folder + "/argv.bin").split('\0'))
         arguments << QString::fromUtf8(a);
     EXPECT_EQ(arguments.takeLast(), ""); // every argument ends in a 0 byte
     EXPECT_EQ(arguments, firmware::esptoolArguments(DeviceKind::TikaV1, devicePath, "DATA/TIKAv1.bin"));
-    EXPECT_EQ(QString::fromUtf8(cwd.readAll()), folder + "\n");
     // Nothing in the folder name was run as a command, wherever it would have landed.
     QDirIterator it(root.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
     while (it.hasNext())
@@ -123,8 +112,7 @@ TEST(EsptoolOutput, FollowsProgressWhateverEndsALineAndKeepsTheFatalLineAndABoun
     EXPECT_EQ(out.lastLine(), "Writing at 0x00014000... (17 %)");
     out.take("Writing at 0x000f0000... (100 %)\r\nSize 512 (250%)\r\n\r\n");
     EXPECT_EQ(out.lastPercent(), 100) << "values above 100 are no progress";
-    EXPECT_EQ(out.lastLines(2), QStringList({"Writing at 0x000f0000... (100 %)", "Size 512 (250%)"}))
-        << "blank lines do not count";
+    EXPECT_EQ(out.lastLines(2), QStringList({"Writing at 0x000f0000... (100 %)", "Size 512 (250%)"})) << "blank lines do not count";
     for (int i = 0; i < 50; ++i)
         out.take(QByteArray("line ") + QByteArray::number(i) + '\n');
     EXPECT_EQ(out.fatalLine(), "A fatal error occurred: Failed to connect");

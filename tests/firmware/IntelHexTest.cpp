@@ -1,8 +1,8 @@
 // The loader's rules, on HEX text in memory, then against two independent HEX writers. That a file
 // on disk reads exactly like the same bytes in memory is a property fuzz/fuzz_intel_hex.cpp checks on
 // every input (the over-long line that only the file reader's buffer notices included).
+#include "TestFiles.h"
 #include "firmware/IntelHex.h"
-#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -25,47 +25,35 @@ QByteArray rec(int type, int address, const QByteArray& data)
 
 const QByteArray kEof = ":00000001FF\n";
 
-struct Put { qsizetype address; QByteArray bytes; };
-
 TEST(HexLoading, GivesTheImageAndWarnings)
 {
-    // The image's length, its bytes (everything else 0xFF) and the warnings in order.
-    struct Case { const char* name; QByteArray text; bool noBoot; qsizetype size; QList<Put> content; QStringList warnings; bool clean; };
+    // The image's length and the bytes written at `at` (everything else 0xFF), the warnings in order.
+    struct Case { const char* name; QByteArray text; bool noBoot; qsizetype size, at; QByteArray bytes; QStringList warnings; bool clean; };
+    const QByteArray z16(16, '\x5A'), hex05 = QByteArray::fromHex("00000105");
     const Case cases[] = {
-        {"4 bytes at 0x0010; CR LF, blank lines, no line end at the last", ":0400100001020304E2\r\n\r\n\n:00000001FF",
-         false, 20, {{16, QByteArray::fromHex("01020304")}}, {}, true},
-        {"data after the end-of-file record is never read", rec(0, 0, "\x01") + kEof + ":zz garbage\n", false, 1,
-         {{0, "\x01"}}, {}, true},
-        {"skipBootLoader loads a record from 0x7FF8 whole and skips one at 0x8000",
-         rec(0, 0x7FF8, QByteArray(16, '\x5A')) + rec(0, 0x8000, "\x55") + kEof, true, 0x8008, {{0x7FF8, QByteArray(16, '\x5A')}},
-         {}, true},
+        {"4 bytes at 0x0010; CR LF, blank lines, no line end at the last", ":0400100001020304E2\r\n\r\n\n:00000001FF", false, 20, 16,
+         "\x01\x02\x03\x04", {}, true},
+        {"data after the end-of-file record is never read", rec(0, 0, "\x01") + kEof + ":zz garbage\n", false, 1, 0, "\x01", {}, true},
+        {"skipBootLoader loads a record from 0x7FF8 whole and skips one at 0x8000", rec(0, 0x7FF8, z16) + rec(0, 0x8000, "\x55") + kEof,
+         true, 0x8008, 0x7FF8, z16, {}, true},
         {"skipBootLoader tests the record's own address, not the segment base",
-         ":020000021000EC\n" + rec(0, 0x7FFF, "\x07\x08") + rec(0, 0x8000, "\x09") + kEof, true, 0x18001,
-         {{0x17FFF, "\x07\x08"}}, {}, true},
-        {"segment with a bad checksum warns and is not applied", ":020000021000ED\n" + rec(0, 2, "\x02") + kEof, false,
-         3, {{2, "\x02"}}, {"Checksum error op extended segment address &H1000"}, false},
-        {"data with a bad checksum warns with the address as written and loads",
-         QByteArray(":0200a000deadd4\n") + kEof, false, 0xA2, {{0xA0, "\xDE\xAD"}},
+         ":020000021000EC\n" + rec(0, 0x7FFF, "\x07\x08") + rec(0, 0x8000, "\x09") + kEof, true, 0x18001, 0x17FFF, "\x07\x08", {}, true},
+        {"segment with a bad checksum warns and is not applied", ":020000021000ED\n" + rec(0, 2, "\x02") + kEof, false, 3, 2, "\x02",
+         {"Checksum error op extended segment address &H1000"}, false},
+        {"data with a bad checksum warns with the address as written and loads", ":0200a000deadd4\n" + kEof, false, 0xA2, 0xA0, "\xDE\xAD",
          {"Checksum error op data record op adres &H00a0"}, false},
         {"types 03, 04, 05 are ignored silently (04 moves nothing); others warn once each",
-         rec(3, 0, QByteArray::fromHex("00000105")) + ":020000040001F9\n" + rec(5, 0, QByteArray::fromHex("00000105"))
-             + ":00000006FA\n" + rec(0x0A, 0, "\x01") + rec(0, 1, "\x44") + kEof,
-         false, 2, {{1, "\x44"}},
-         {"HEX Data type 06 not supported. This will be ignored!", "HEX Data type 0A not supported. This will be ignored!"},
-         true},
-        {"a bad checksum on the end record makes the image unclean", rec(0, 0, "\x01") + ":00000001FE\n", false, 1,
-         {{0, "\x01"}}, {}, false},
-        {"a record of 121 bytes (253 characters) is accepted", rec(0, 0, QByteArray(121, '\x11')) + kEof, false, 121,
-         {{0, QByteArray(121, '\x11')}}, {}, true},
+         rec(3, 0, hex05) + ":020000040001F9\n" + rec(5, 0, hex05) + ":00000006FA\n" + rec(0x0A, 0, "\x01") + rec(0, 1, "\x44") + kEof, false, 2, 1,
+         "\x44", {"HEX Data type 06 not supported. This will be ignored!", "HEX Data type 0A not supported. This will be ignored!"}, true},
+        {"a bad checksum on the end record makes the image unclean", rec(0, 0, "\x01") + ":00000001FE\n", false, 1, 0, "\x01", {}, false},
+        {"a record of 121 bytes (253 characters) is accepted", rec(0, 0, QByteArray(121, '\x11')) + kEof, false, 121, 0,
+         QByteArray(121, '\x11'), {}, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        QByteArray expected(c.size, '\xFF');
-        for (const Put& p : c.content)
-            expected.replace(p.address, p.bytes.size(), p.bytes);
         const HexImage result = firmware::hexTextToImage(c.text, c.noBoot);
         EXPECT_TRUE(result.refusal.isEmpty()) << result.refusal.toStdString();
-        EXPECT_EQ(result.image.toHex(), expected.toHex());
+        EXPECT_EQ(result.image.toHex(), QByteArray(c.size, '\xFF').replace(c.at, c.bytes.size(), c.bytes).toHex());
         EXPECT_EQ(result.warnings, c.warnings);
         EXPECT_EQ(result.clean, c.clean);
     }
@@ -82,20 +70,15 @@ TEST(HexLoading, ABadFileIsRefusedSayingWhichLineAndWhy)
         {"a data record shorter than its count", ":04001000010203E2\n" + kEof, "4 data bytes", {}},
         {"a segment record without its segment", ":02000002FC\n" + kEof, "too short", {}},
         {"a segment from 0x8000 up", rec(2, 0, QByteArray::fromHex("8000")) + rec(0, 0, "\x01") + kEof, "8000", {}},
-        {"warnings before the refusal are kept", QByteArray(":0200a000deadd4\n") + ":0100000001\n", "line 2",
-         {"Checksum error op data record op adres &H00a0"}},
+        {"warnings before the refusal are kept", ":0200a000deadd4\n:0100000001\n", "line 2", {"Checksum error op data record op adres &H00a0"}},
     };
     for (const Case& c : cases) {
         const HexImage result = firmware::hexTextToImage(c.text, false);
         EXPECT_TRUE(result.refusal.contains(c.reasonPart)) << c.name << ": " << result.refusal.toStdString();
         EXPECT_EQ(result.warnings, c.warnings) << c.name;
     }
-}
-
-// A CR LF file from disk with its boot loader record left out is the QMR51 upgrade's (four_blocks.hex).
-TEST(HexLoading, AMissingFileIsRefusedWithItsName)
-{
-    EXPECT_TRUE(firmware::hexFileToImage("/nonexistent/QMR51v2.hex", true).refusal.contains("/nonexistent/QMR51v2.hex"));
+    // A CR LF file from disk with its boot loader record left out is the QMR51 upgrade's (four_blocks.hex).
+    EXPECT_TRUE(firmware::hexFileToImage("/nonexistent/QMR51v2.hex", true).refusal.contains("/nonexistent/QMR51v2.hex")) << "a missing file";
 }
 
 // A random binary written as Intel HEX by srec_cat (16-bit addresses only, or type 02 segment
@@ -117,9 +100,7 @@ TEST(HexOracle, LoadsWhatSrecCatAndObjcopyWrote)
         QByteArray data(c.size, '\0');
         for (char& b : data)
             b = static_cast<char>(generator() & 0xFF);
-        QFile bin(binPath);
-        ASSERT_TRUE(bin.open(QIODevice::WriteOnly | QIODevice::Truncate) && bin.write(data) == data.size());
-        bin.close();
+        ASSERT_TRUE(fakes::writeFile(binPath, data));
         QFile::remove(hexPath);
         const QString offset = QString::number(c.offset);
         const QStringList args = QLatin1String(c.tool) == QLatin1String("objcopy")
@@ -129,9 +110,7 @@ TEST(HexOracle, LoadsWhatSrecCatAndObjcopyWrote)
         tool.start(c.tool, args);
         ASSERT_TRUE(tool.waitForFinished(60000)) << tool.errorString().toStdString();
         ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
-        QFile hex(hexPath);
-        ASSERT_TRUE(hex.open(QIODevice::ReadOnly));
-        EXPECT_EQ(hex.readAll().contains(":020000021000EC"), c.expectSegment);
+        EXPECT_EQ(fakes::readFile(hexPath).contains(":020000021000EC"), c.expectSegment);
 
         const firmware::HexImage result = firmware::hexFileToImage(hexPath, false);
         ASSERT_TRUE(result.refusal.isEmpty()) << result.refusal.toStdString();

@@ -9,8 +9,6 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-namespace {
-
 TEST(DesktopInstall, PutsTheToolItsMenuEntryAndItsIconInTheUsualPlaces)
 {
     if (!QFileInfo(QStringLiteral(QMR_BINARY_DIR "/src/qmr51-visualisation")).isExecutable())
@@ -53,5 +51,3 @@ TEST(DesktopInstall, PutsTheToolItsMenuEntryAndItsIconInTheUsualPlaces)
     EXPECT_EQ(QString::fromLocal8Bit(run.readAllStandardOutput()).trimmed(),
               QStringLiteral("qmr51-visualisation " QMR_VERSION " (Qt %1, platform xcb)").arg(QLatin1String(qVersion())));
 }
-
-} // namespace

@@ -5,11 +5,11 @@
 // are pinned on the fake line in Qmr51UpgradeTest; here whole upgrades.
 #include "LocalServers.h"
 #include "RealLineHarness.h"
+#include "TestFiles.h"
 #include "firmware/ui/UpgradeHandlers.h"
 #include "link/ui/PortList.h"
 #include "platform/CurlTransfer.h"
 #include <QComboBox>
-#include <QFile>
 #include <QProcess>
 #include <QThread>
 #include <QCoreApplication>
@@ -17,26 +17,17 @@
 
 namespace {
 
-QByteArray testData(const char* name)
-{
-    QFile file(QStringLiteral(QMR_TEST_DATA "/upgrade/") + QLatin1String(name));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 TEST(UpgradeQmr51, TheWindowAndQmr51ctlAtOnceEachInstallTheImageAndVersionOfTheirOwnDownloads)
 {
     // The upgrade list (the latest version, 2.2.0.0, in bytes 41..44 of 92) and a HEX image of four
     // blocks: 1183 bytes of HEX text at 400 bytes a second, about three seconds in flight.
     QTemporaryDir root;
-    for (const auto& [name, content] : {std::pair{"DENA_UPGlist.bin", QByteArray(40, 'Z') + QByteArray::fromHex("02020000") + QByteArray(48, 'Z')},
-                                        {"QMR51v2.hex", testData("four_blocks.hex")}}) {
-        QFile file(root.filePath(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
-    }
+    ASSERT_TRUE(fakes::writeFile(root.filePath("DENA_UPGlist.bin"), QByteArray(40, 'Z') + QByteArray::fromHex("02020000") + QByteArray(48, 'Z'))
+                && fakes::writeFile(root.filePath("QMR51v2.hex"), fakes::readFile(QMR_TEST_DATA "/upgrade/four_blocks.hex")));
     const QString user = QStringLiteral("qmrtest"), password = QStringLiteral("Tq4wZn7KbP");
     testsupport::LocalServer server(QStringLiteral("ftp_server.py"),
                                     {"--root", root.path(), "--user", user, "--password", password, "--throttle", "400"});
-    ASSERT_NE(server.port(), 0) << server.problem().toStdString();
+    ASSERT_NE(server.port, 0) << server.problem.toStdString();
 
     fakes::RealLineHarness h;
     sim::Simulator* device = h.addDevice(7, sim::DeviceProfile::defaults(sim::DeviceKind::Qmr51));
@@ -69,7 +60,7 @@ TEST(UpgradeQmr51, TheWindowAndQmr51ctlAtOnceEachInstallTheImageAndVersionOfThei
             commands.append(frame.command);
     EXPECT_EQ(commands, QList<int>({208, 208, 208, 208, 210})) << "four blocks, each once, then the closing frame";
     // The device checked every CRC before it installed the image.
-    const QByteArray image = testData("four_blocks.bin") + QByteArray(112, '\0');
+    const QByteArray image = fakes::readFile(QMR_TEST_DATA "/upgrade/four_blocks.bin") + QByteArray(112, '\0');
     EXPECT_EQ(device->installedImage(), image);
     EXPECT_EQ(tool.frm.windowTitle(), "Visualizer V4.4 s/n:51000042 Listening to COM7 QMR51 FW V2.2.0.0");
     QCoreApplication::processEvents();

@@ -18,24 +18,21 @@ using platform::PortLink;
 using platform::RememberedAdapter;
 using platform::SystemSerialDevice;
 
-
 TEST(Numbering, GivesEveryPortItsNumber)
 {
     // The expected ports in ascending port number.
     struct Case { const char* name; QList<PortLink> links; QList<SystemSerialDevice> devices; QList<NumberedPort> expected; };
     const Case cases[] = {
-        {"links keep their number; ttyS<k> is COM<k+1>", {{7, "/dev/pts/3", true}},
-         {{"/dev/ttyS0", ""}, {"/dev/ttyUSB0", "FT232R"}}, {{1, "/dev/ttyS0", ""}, {2, "/dev/ttyUSB0", "FT232R"}, {7, "/dev/pts/3", ""}}},
-        {"on-board ports are placed before the others take free numbers", {},
-         {{"/dev/ttyUSB0", ""}, {"/dev/ttyS4", ""}, {"/dev/ttyS1", ""}, {"/dev/ttyS0", ""}},
-         {{1, "/dev/ttyS0", ""}, {2, "/dev/ttyS1", ""}, {3, "/dev/ttyUSB0", ""}, {5, "/dev/ttyS4", ""}}},
-        {"a link on a ttyS number moves that port to a free one", {{1, "/dev/pts/5", true}},
-         {{"/dev/ttyS0", ""}, {"/dev/ttyUSB0", ""}}, {{1, "/dev/pts/5", ""}, {2, "/dev/ttyS0", ""}, {3, "/dev/ttyUSB0", ""}}},
-        {"a linked device is listed once, under its link, with its description", {{9, "/dev/ttyUSB0", true}},
-         {{"/dev/ttyUSB0", "FT232R"}}, {{9, "/dev/ttyUSB0", "FT232R"}}},
+        {"links keep their number; ttyS<k> is COM<k+1>", {{7, "/dev/pts/3", true}}, {{"/dev/ttyS0"}, {"/dev/ttyUSB0", "FT232R"}},
+         {{1, "/dev/ttyS0"}, {2, "/dev/ttyUSB0", "FT232R"}, {7, "/dev/pts/3"}}},
+        {"on-board ports are placed before the others take free numbers", {}, {{"/dev/ttyUSB0"}, {"/dev/ttyS4"}, {"/dev/ttyS1"}, {"/dev/ttyS0"}},
+         {{1, "/dev/ttyS0"}, {2, "/dev/ttyS1"}, {3, "/dev/ttyUSB0"}, {5, "/dev/ttyS4"}}},
+        {"a link on a ttyS number moves that port to a free one", {{1, "/dev/pts/5", true}}, {{"/dev/ttyS0"}, {"/dev/ttyUSB0"}},
+         {{1, "/dev/pts/5"}, {2, "/dev/ttyS0"}, {3, "/dev/ttyUSB0"}}},
+        {"a linked device is listed once, under its link, with its description", {{9, "/dev/ttyUSB0", true}}, {{"/dev/ttyUSB0", "FT232R"}},
+         {{9, "/dev/ttyUSB0", "FT232R"}}},
         {"natural order of the path; a device listed twice gets one number", {},
-         {{"/dev/ttyUSB10", ""}, {"/dev/ttyUSB2", ""}, {"/dev/ttyACM0", ""}, {"/dev/ttyUSB2", ""}},
-         {{1, "/dev/ttyACM0", ""}, {2, "/dev/ttyUSB2", ""}, {3, "/dev/ttyUSB10", ""}}},
+         {{"/dev/ttyUSB10"}, {"/dev/ttyUSB2"}, {"/dev/ttyACM0"}, {"/dev/ttyUSB2"}}, {{1, "/dev/ttyACM0"}, {2, "/dev/ttyUSB2"}, {3, "/dev/ttyUSB10"}}},
     };
     for (const Case& c : cases)
         EXPECT_EQ(platform::numberPorts(c.links, c.devices, {}).ports, c.expected) << c.name;
@@ -48,13 +45,14 @@ SystemSerialDevice adapter(const QString& tty, const QString& usbPath, const QSt
 {
     return {"/dev/" + tty, "USB Serial", fakes::usbIdentity(vendor, "7523", "USB Serial", serial, usbPath)};
 }
+SystemSerialDevice ftdi(const QString& tty, const QString& usbPath, const QString& serial) { return adapter(tty, usbPath, serial, "0403"); }
 
-// The ports of a numbering as device path -> COM number.
+// The ports of a numbering as device path less its /dev/ -> COM number.
 QMap<QString, int> numbers(const platform::Numbering& numbering)
 {
     QMap<QString, int> byPath;
     for (const NumberedPort& p : numbering.ports)
-        byPath.insert(p.devicePath, p.portNumber);
+        byPath.insert(p.devicePath.mid(5), p.portNumber);
     return byPath;
 }
 
@@ -91,25 +89,19 @@ TEST(Numbering, ASerialNumberFollowsTheAdapterToAnySocketUnlessAnotherAdapterRep
 {
     struct Round { const char* what; QList<PortLink> links; QList<SystemSerialDevice> devices; QMap<QString, int> expected; };
     const Round rounds[] = {
-        {"first seen: in order of their path", {},
-         {adapter("ttyUSB1", "1-1", "A50285BI", "0403"), adapter("ttyUSB0", "1-2", "FT0002", "0403")},
-         {{"/dev/ttyUSB0", 1}, {"/dev/ttyUSB1", 2}}},
-        {"moved to each other's sockets and renamed", {},
-         {adapter("ttyUSB0", "1-2", "A50285BI", "0403"), adapter("ttyUSB1", "1-1", "FT0002", "0403")},
-         {{"/dev/ttyUSB0", 2}, {"/dev/ttyUSB1", 1}}},
+        {"first seen: in order of their path", {}, {ftdi("ttyUSB1", "1-1", "A50285BI"), ftdi("ttyUSB0", "1-2", "FT0002")},
+         {{"ttyUSB0", 1}, {"ttyUSB1", 2}}},
+        {"moved to each other's sockets and renamed", {}, {ftdi("ttyUSB0", "1-2", "A50285BI"), ftdi("ttyUSB1", "1-1", "FT0002")},
+         {{"ttyUSB0", 2}, {"ttyUSB1", 1}}},
         {"two others that share a serial take new numbers, not the absent pair's", {},
-         {adapter("ttyUSB0", "1-3", "0001"), adapter("ttyUSB1", "1-4", "0001")},
-         {{"/dev/ttyUSB0", 3}, {"/dev/ttyUSB1", 4}}},
+         {adapter("ttyUSB0", "1-3", "0001"), adapter("ttyUSB1", "1-4", "0001")}, {{"ttyUSB0", 3}, {"ttyUSB1", 4}}},
         {"...and keep them by socket, though renamed and joined by one that moved", {},
-         {adapter("ttyUSB2", "1-3", "0001"), adapter("ttyUSB0", "1-4", "0001"), adapter("ttyUSB1", "1-9", "A50285BI", "0403")},
-         {{"/dev/ttyUSB2", 3}, {"/dev/ttyUSB0", 4}, {"/dev/ttyUSB1", 2}}},
+         {adapter("ttyUSB2", "1-3", "0001"), adapter("ttyUSB0", "1-4", "0001"), ftdi("ttyUSB1", "1-9", "A50285BI")},
+         {{"ttyUSB2", 3}, {"ttyUSB0", 4}, {"ttyUSB1", 2}}},
         {"a link wins the number an adapter had; the adapter takes the lowest free", {{2, "/dev/pts/7", true}},
-         {adapter("ttyUSB1", "1-9", "A50285BI", "0403")},
-         {{"/dev/pts/7", 2}, {"/dev/ttyUSB1", 5}}},
-        {"...and keeps that one once the link is gone", {},
-         {adapter("ttyUSB0", "1-9", "A50285BI", "0403")}, {{"/dev/ttyUSB0", 5}}},
-        {"the same serial from another vendor is another adapter", {},
-         {adapter("ttyUSB0", "1-1", "FT0002", "10c4")}, {{"/dev/ttyUSB0", 2}}},
+         {ftdi("ttyUSB1", "1-9", "A50285BI")}, {{"pts/7", 2}, {"ttyUSB1", 5}}},
+        {"...and keeps that one once the link is gone", {}, {ftdi("ttyUSB0", "1-9", "A50285BI")}, {{"ttyUSB0", 5}}},
+        {"the same serial from another vendor is another adapter", {}, {adapter("ttyUSB0", "1-1", "FT0002", "10c4")}, {{"ttyUSB0", 2}}},
     };
     QList<RememberedAdapter> memory;
     for (const Round& r : rounds) {
@@ -127,7 +119,7 @@ TEST(Numbering, RemembersTheMostRecentAdaptersAndForgetsTheOldestFirst)
     for (int n = 1; n <= platform::kRememberedAdapters; ++n)
         memory.append({n, "1a86:7523", {}, QStringLiteral("3-%1").arg(n), false});
     const platform::Numbering numbering = platform::numberPorts({}, {adapter("ttyUSB0", "1-1"), adapter("ttyUSB1", "3-5")}, memory);
-    EXPECT_EQ(numbers(numbering), (QMap<QString, int>{{"/dev/ttyUSB0", 65}, {"/dev/ttyUSB1", 5}}));
+    EXPECT_EQ(numbers(numbering), (QMap<QString, int>{{"ttyUSB0", 65}, {"ttyUSB1", 5}}));
     ASSERT_EQ(numbering.memory.size(), 64);
     EXPECT_EQ(numbering.memory[0].location + numbering.memory[1].location, "3-51-1") << "the present ones first";
     EXPECT_EQ(numbering.memory.last().location, "3-63") << "3-64, the oldest, is forgotten";

@@ -1,33 +1,18 @@
 // Real programs through QProcess: /bin/sh stand-ins for esptool and for the desktop's opener.
 // The test program has no running event loop, as a handler that waits in its own pause loop.
+#include "TestFiles.h"
 #include "platform/QtPrograms.h"
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <csignal>
 #include <gtest/gtest.h>
-#include <thread>
 
-using namespace std::chrono_literals;
+using fakes::eventually;
+using fakes::readFile;
+using fakes::writeFile;
 
 namespace {
-
-// A bound, not an expectation: a program that never ends must fail the test instead of hanging it.
-template <typename Condition>
-bool eventually(Condition condition)
-{
-    const auto giveUp = std::chrono::steady_clock::now() + 30s;
-    while (!condition() && std::chrono::steady_clock::now() < giveUp)
-        std::this_thread::sleep_for(10ms);
-    return condition();
-}
-
-bool writeScript(const QString& path, const QByteArray& text)
-{
-    QFile file(path); // closed on return: a program still open for writing cannot be started
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(text) == text.size() &&
-           file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-}
 
 // Gone, or a zombie waiting for whoever adopted it: either way no longer running.
 bool processIsGone(pid_t pid)
@@ -40,8 +25,7 @@ bool processIsGone(pid_t pid)
 TEST(QtPrograms, OutputOfBothChannelsAndTheExitCodeArriveWithoutAnEventLoop)
 {
     QTemporaryDir folder;
-    ASSERT_TRUE(writeScript(folder.filePath("esptool.sh"),
-                            "echo \"$#|$2\"\necho 'A fatal error occurred' >&2\npwd\nexit \"$1\"\n"));
+    ASSERT_TRUE(writeFile(folder.filePath("esptool.sh"), "echo \"$#|$2\"\necho 'A fatal error occurred' >&2\npwd\nexit \"$1\"\n"));
     platform::QtPrograms programs;
     auto program = programs.start("/bin/sh", {"esptool.sh", "2", "--port '/dev/my port' $x"}, folder.path());
     // Polled as the upgrade's wait loop does: finished() and takeOutput() only.
@@ -52,12 +36,10 @@ TEST(QtPrograms, OutputOfBothChannelsAndTheExitCodeArriveWithoutAnEventLoop)
     }));
     output += program->takeOutput();
     EXPECT_EQ(program->exitCode(), 2);
-    EXPECT_EQ(output, "2|--port '/dev/my port' $x\nA fatal error occurred\n" +
-                          QDir(folder.path()).canonicalPath().toLocal8Bit() + "\n");
+    EXPECT_EQ(output, "2|--port '/dev/my port' $x\nA fatal error occurred\n" + QDir(folder.path()).canonicalPath().toLocal8Bit() + "\n");
 
     auto missing = programs.start(folder.filePath("esptool-missing"), {}, folder.path());
-    EXPECT_TRUE(missing->finished());
-    EXPECT_TRUE(missing->failedToStart());
+    EXPECT_TRUE(missing->finished() && missing->failedToStart());
 }
 
 // esptool started from a script must not outlive a kill: it would keep the serial port open.
@@ -65,13 +47,11 @@ TEST(QtPrograms, OutputOfBothChannelsAndTheExitCodeArriveWithoutAnEventLoop)
 TEST(QtPrograms, KillingEndsASleepingProgramAndItsChildren)
 {
     QTemporaryDir folder;
-    ASSERT_TRUE(writeScript(folder.filePath("hang.sh"), "sleep 300 &\necho $! > child.pid\nwait\n"));
+    ASSERT_TRUE(writeFile(folder.filePath("hang.sh"), "sleep 300 &\necho $! > child.pid\nwait\n"));
     platform::QtPrograms programs;
     auto program = programs.start("/bin/sh", {"hang.sh"}, folder.path());
-    QFile child(folder.filePath("child.pid"));
-    ASSERT_TRUE(eventually([&] { return child.size() > 0; }));
-    ASSERT_TRUE(child.open(QIODevice::ReadOnly));
-    const pid_t childPid = pid_t(child.readAll().trimmed().toInt());
+    ASSERT_TRUE(eventually([&] { return !readFile(folder.filePath("child.pid")).isEmpty(); }));
+    const pid_t childPid = pid_t(readFile(folder.filePath("child.pid")).trimmed().toInt());
     ASSERT_GT(childPid, 0);
 
     program->kill();
@@ -86,17 +66,14 @@ TEST(QtPrograms, OpenDocumentHandsTheWholePathToTheDesktopOpenerOrSaysThereIsNon
 {
     const QByteArray savedPath = qgetenv("PATH");
     QTemporaryDir bin;
-    ASSERT_TRUE(writeScript(bin.filePath("xdg-open"),
-                            "#!/bin/sh\nprintf '%s|%s' \"$#\" \"$1\" > \"$(dirname \"$0\")/opened.txt\"\n"));
+    ASSERT_TRUE(writeFile(bin.filePath("xdg-open"), "#!/bin/sh\nprintf '%s|%s' \"$#\" \"$1\" > \"$(dirname \"$0\")/opened.txt\"\n", true));
     const QString document = bin.filePath("debug log 'COM3' $x.txt");
     platform::QtPrograms programs;
 
     qputenv("PATH", bin.path().toLocal8Bit() + ":/bin:/usr/bin");
     EXPECT_TRUE(programs.openDocument(document));
-    QFile opened(bin.filePath("opened.txt"));
-    EXPECT_TRUE(eventually([&] { return opened.size() > 0; }));
-    EXPECT_TRUE(opened.open(QIODevice::ReadOnly));
-    EXPECT_EQ(QString::fromLocal8Bit(opened.readAll()), "1|" + document);
+    EXPECT_TRUE(eventually([&] { return !readFile(bin.filePath("opened.txt")).isEmpty(); }));
+    EXPECT_EQ(QString::fromLocal8Bit(readFile(bin.filePath("opened.txt"))), "1|" + document);
 
     qputenv("PATH", bin.filePath("empty").toLocal8Bit());
     EXPECT_FALSE(programs.openDocument(document));

@@ -64,7 +64,7 @@ TEST(SystemPortListing, ADamagedMemoryIsSetAsideAndAdaptersKeepTheirNumbersWhenS
     tree.addUsb("ttyUSB1", "1-2", usbFiles("0403", "6001", "FT232R USB UART", "A"));
     QTemporaryDir programFolder;
     const QString memory = programFolder.filePath("port-numbers.json");
-    fakes::SysfsTree::write(memory, "{\"adapters\":[{\"com\":");
+    fakes::writeFile(memory, "{\"adapters\":[{\"com\":");
     qputenv("QMR51_SYSFS_ROOT", tree.root().toUtf8());
     platform::SystemPortListing listing(programFolder.path());
     EXPECT_EQ(listing.devicePath(1), "/dev/ttyUSB0");

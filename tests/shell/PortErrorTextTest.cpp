@@ -1,8 +1,6 @@
 #include "shell/PortErrorText.h"
 #include <gtest/gtest.h>
 
-namespace {
-
 // A text names the port and the node that was tried, says in the port's own words what went wrong
 // (Permission denied, no such port, ...) and what to do: when the port cannot be opened, when it
 // stops answering, when it is still open from the last attempt.
@@ -29,18 +27,14 @@ TEST(PortTexts, NameThePortItsNodeAndWhatToDo)
         {5, "/dev/ttyUSB1", "/dev/ttyUSB0: Permission denied", "COM5 (/dev/ttyUSB0) cannot be opened: permission", ""},
     };
     for (const Text& c : cases) {
-        const QString text = shell::portOpenFailedText(c.port, QString::fromLatin1(c.listedPath),
-                                                       QString::fromLatin1(c.lastError));
+        const QString text = shell::portOpenFailedText(c.port, c.listedPath, c.lastError);
         EXPECT_TRUE(text.startsWith(QString::fromLatin1(c.start))) << text.toStdString();
         EXPECT_TRUE(text.endsWith(QString::fromLatin1(c.advice))) << text.toStdString();
     }
     EXPECT_EQ(shell::portOpenFailedText(6, "", ""), "COM6 cannot be opened.");
 
-    EXPECT_EQ(shell::portLostText(7, QString(), QStringLiteral("/dev/pts/3: the line has hung up")),
+    EXPECT_EQ(shell::portLostText(7, {}, "/dev/pts/3: the line has hung up"),
               QStringLiteral("COM7 (/dev/pts/3) stopped answering: the device was unplugged or switched off (the line "
                              "has hung up). Plug it in again, then press Scan."));
-    EXPECT_TRUE(shell::portStillOpenText(7, QStringLiteral("/dev/pts/3"))
-                    .startsWith("COM7 (/dev/pts/3) is still open from the last attempt."));
+    EXPECT_TRUE(shell::portStillOpenText(7, "/dev/pts/3").startsWith("COM7 (/dev/pts/3) is still open from the last attempt."));
 }
-
-} // namespace

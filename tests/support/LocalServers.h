@@ -10,40 +10,33 @@
 
 namespace testsupport {
 
-// One running server script. port() is 0 when it did not come up; problem() then says why.
-class LocalServer {
-public:
+// One running server script. port is 0 when it did not come up; problem then says why.
+struct LocalServer {
     LocalServer(const QString& script, const QStringList& arguments)
     {
-        process_.start(QStringLiteral("/usr/bin/python3"),
-                       QStringList{QStringLiteral(QMR_TEST_DATA "/net/") + script, QStringLiteral("--lifetime"), QStringLiteral("120")} + arguments);
+        process.start(QStringLiteral("/usr/bin/python3"),
+                      QStringList{QStringLiteral(QMR_TEST_DATA "/net/") + script, QStringLiteral("--lifetime"), QStringLiteral("120")} + arguments);
         QByteArray line;
-        while (!line.endsWith('\n') && process_.waitForReadyRead(30000))
-            line += process_.readLine();
-        if (!line.startsWith("PORT "))
-            problem_ = process_.errorString() + ": " + QString::fromLocal8Bit(line + process_.readAllStandardError());
+        while (!line.endsWith('\n') && process.waitForReadyRead(30000))
+            line += process.readLine();
+        if (line.startsWith("PORT "))
+            port = quint16(line.mid(5).trimmed().toUInt());
         else
-            port_ = quint16(line.mid(5).trimmed().toUInt());
+            problem = process.errorString() + ": " + QString::fromLocal8Bit(line + process.readAllStandardError());
     }
     ~LocalServer()
     {
-        process_.closeWriteChannel(); // the script's signal to stop
-        if (!process_.waitForFinished(10000)) {
-            process_.kill();
-            process_.waitForFinished(10000);
+        process.closeWriteChannel(); // the script's signal to stop
+        if (!process.waitForFinished(10000)) {
+            process.kill();
+            process.waitForFinished(10000);
         }
     }
-    LocalServer(const LocalServer&) = delete;
-    LocalServer& operator=(const LocalServer&) = delete;
+    QString address() const { return QStringLiteral("127.0.0.1:%1").arg(port); }
 
-    quint16 port() const { return port_; }
-    QString problem() const { return problem_; }
-    QString address() const { return QStringLiteral("127.0.0.1:%1").arg(port_); }
-
-private:
-    QProcess process_;
-    quint16 port_ = 0;
-    QString problem_;
+    QProcess process;
+    quint16 port = 0;
+    QString problem;
 };
 
 } // namespace testsupport

@@ -5,9 +5,9 @@
 //   class/tty/ttyS0   -> ../../devices/pnp0/00:00/00:00:0.0/tty/ttyS0
 // each tty folder with its device link, the USB device folder with idVendor ... serial, the interface
 // folder with bInterfaceNumber; dev/serial/by-id and by-path beside them (QMR51_SYSFS_ROOT's layout).
+#include "TestFiles.h"
 #include "platform/PortIdentity.h"
 #include <QDir>
-#include <QFile>
 #include <QMap>
 #include <QTemporaryDir>
 
@@ -17,12 +17,6 @@ struct SysfsTree {
     QTemporaryDir dir;
     QString root() const { return dir.path(); }
     QString at(const QString& path) const { return root() + QLatin1Char('/') + path; }
-
-    static void write(const QString& path, const QByteArray& content)
-    {
-        if (QFile f(path); f.open(QIODevice::WriteOnly))
-            f.write(content);
-    }
 
     // A USB adapter's port; `files` go into the USB device folder, ttyACM names sit on the interface.
     void addUsb(const QString& tty, const QString& usbPath, const QMap<QString, QByteArray>& files, int interfaceNumber = 0)
@@ -34,8 +28,8 @@ struct SysfsTree {
         const QString ttyFolder = acm ? interface + "/tty/" + tty : interface + '/' + tty + "/tty/" + tty;
         QDir(root()).mkpath(ttyFolder);
         for (auto it = files.cbegin(); it != files.cend(); ++it)
-            write(at(device + '/' + it.key()), it.value() + '\n');
-        write(at(interface + "/bInterfaceNumber"), QByteArray::number(interfaceNumber, 16).rightJustified(2, '0') + '\n');
+            writeFile(at(device + '/' + it.key()), it.value() + '\n');
+        writeFile(at(interface + "/bInterfaceNumber"), QByteArray::number(interfaceNumber, 16).rightJustified(2, '0') + '\n');
         QFile::link("../../../" + (acm ? interfaceName : tty), at(ttyFolder + "/device"));
         addClassLink(tty, ttyFolder);
     }
@@ -45,7 +39,7 @@ struct SysfsTree {
     {
         const QString ttyFolder = "devices/pnp0/00:00/00:00:0.0/tty/" + tty;
         QDir(root()).mkpath(ttyFolder);
-        write(at(ttyFolder + "/type"), QByteArray::number(type) + '\n');
+        writeFile(at(ttyFolder + "/type"), QByteArray::number(type) + '\n');
         QFile::link("../../../00:00:0.0", at(ttyFolder + "/device"));
         addClassLink(tty, ttyFolder);
     }

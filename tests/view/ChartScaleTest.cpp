@@ -39,22 +39,20 @@ TEST(NiceTimeScale, TicksOnRoundTimesOfTheLocalClock)
     struct Case { const char* name; qint64 first, last; int utcOffsetSeconds; view::TimeScale expected; };
     const qint64 m = 1796515200000; // 2026-12-06 00:00:00 UTC
     const Case cases[] = {
-        {"one reading at 10:00:07: a minute around it in quarter minutes", m + 10 * kHour + 7 * kSec,
-         m + 10 * kHour + 7 * kSec, 0, {m + 10 * kHour, m + 10 * kHour + kMin, 15 * kSec, 5}},
+        {"one reading at 10:00:07: a minute around it in quarter minutes", m + 10 * kHour + 7 * kSec, m + 10 * kHour + 7 * kSec, 0,
+         {m + 10 * kHour, m + 10 * kHour + kMin, 15 * kSec, 5}},
         {"07:02:30 to 09:59:55: half hours 07:00 ... 10:00", m + 7 * kHour + 150 * kSec, m + 10 * kHour - 5 * kSec, 0,
          {m + 7 * kHour, m + 10 * kHour, 30 * kMin, 7}},
         {"a reading right on a tick still falls before the end", m + 7 * kHour, m + 9 * kHour, 0,
          {m + 7 * kHour, m + 9 * kHour + 30 * kMin, 30 * kMin, 6}},
         {"at UTC+05:30 an hour tick falls at half past the UTC hour", m + 7 * kHour, m + 11 * kHour, 19800,
          {m + 6 * kHour + 30 * kMin, m + 11 * kHour + 30 * kMin, kHour, 6}},
-        {"nine days: two-day ticks on midnights", m + 3 * kHour, m + 9 * kDay, 0,
-         {m - kDay, m + 11 * kDay, 2 * kDay, 7}},
+        {"nine days: two-day ticks on midnights", m + 3 * kHour, m + 9 * kDay, 0, {m - kDay, m + 11 * kDay, 2 * kDay, 7}},
     };
     for (const Case& c : cases) {
         const view::TimeScale s = view::niceTimeScale(c.first, c.last, 7, c.utcOffsetSeconds);
         EXPECT_EQ(std::tuple(s.fromMsecs, s.toMsecs, s.stepMsecs, s.tickCount),
-                  std::tuple(c.expected.fromMsecs, c.expected.toMsecs, c.expected.stepMsecs, c.expected.tickCount))
-            << c.name;
+                  std::tuple(c.expected.fromMsecs, c.expected.toMsecs, c.expected.stepMsecs, c.expected.tickCount)) << c.name;
     }
 }
 
@@ -73,8 +71,7 @@ TEST(Thinning, KeepsTheBoundTheOrderTheRealSamplesAndTheExtremes)
 
         const QList<QPointF> points = line.points();
         EXPECT_LE(points.size(), 2 * std::max(2, buckets));
-        EXPECT_TRUE(std::is_sorted(points.begin(), points.end(),
-                                   [](const QPointF& a, const QPointF& b) { return a.x() < b.x(); }));
+        EXPECT_TRUE(std::is_sorted(points.begin(), points.end(), [](const QPointF& a, const QPointF& b) { return a.x() < b.x(); }));
         for (const QPointF& p : points) // every drawn point is a real sample
             EXPECT_EQ(p.y(), sawTooth(static_cast<int>(p.x() / 1000.0), spikeAt)) << "x " << p.x();
         EXPECT_TRUE(points.contains(QPointF(1000.0 * spikeAt, 1e6))) << "the spike was thinned away";

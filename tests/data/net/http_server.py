@@ -28,14 +28,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
         path = os.path.join(args["--root"], os.path.basename(name))
         if mode == "hang":
             time.sleep(3600)  # ends with the server
-        elif mode == "files" and os.path.isfile(path):
+        elif mode in ("files", "unsized") and os.path.isfile(path):
             with open(path, "rb") as f:
-                self.answer(200, f.read())
-        elif mode == "unsized" and os.path.isfile(path):
-            with open(path, "rb") as f:
-                self.send_response(200)
-                self.end_headers()
-                self.wfile.write(f.read())
+                self.answer(200, f.read(), length=None if mode == "unsized" else -1)
         elif mode == "redirect":
             self.answer(302, b"", [("Location", "/files/" + name)])
         elif mode == "downgrade":
@@ -45,11 +40,13 @@ class Handler(http.server.BaseHTTPRequestHandler):
         else:
             self.answer(404, b"not found\n")
 
-    def answer(self, status, body, headers=(), length=None):
+    def answer(self, status, body, headers=(), length=-1):
+        """Announces `length` bytes (the body's own length when -1, none when None), then sends the body."""
         self.send_response(status)
         for header in headers:
             self.send_header(*header)
-        self.send_header("Content-Length", str(len(body) if length is None else length))
+        if length is not None:
+            self.send_header("Content-Length", str(len(body) if length < 0 else length))
         self.end_headers()
         self.wfile.write(body)
 

@@ -59,8 +59,7 @@ struct Ctl {
     CapturedConsole console;
     // Called at every look for Ctrl+C; returns how often it was pressed.
     std::function<int()> interruptions = [] { return 0; };
-    std::function<shell::cli::SystemFacts(const QString&, const QList<platform::NumberedPort>&)> facts =
-        shell::cli::readSystemFacts;
+    std::function<shell::cli::SystemFacts(const QString&, const QList<platform::NumberedPort>&)> facts = shell::cli::readSystemFacts;
     // Every port the listing finds, not only the simulated devices (for a made-up sysfs tree).
     bool everyPort = false;
 
@@ -81,17 +80,14 @@ struct Ctl {
         console.stdErr.clear();
         arguments << QStringLiteral("--program-folder") << folder.path();
         shell::cli::Environment env{
-            folder.path(),
-            [this](const QString& f) -> std::unique_ptr<platform::PortListing> {
+            folder.path(), [this](const QString& f) -> std::unique_ptr<platform::PortListing> {
                 return everyPort ? std::unique_ptr<platform::PortListing>(std::make_unique<platform::SystemPortListing>(f))
                              : std::make_unique<SimulatedPortsOnly>(f);
             },
             [this](platform::PortListing& l) {
                 return std::make_unique<fakes::PacedQtPort>(l, time.paced, [this](int n) { return byPort.count(n) ? byPort[n].get() : nullptr; });
             },
-            time, time, transfer, programs,
-            {{QStringLiteral("127.0.0.1"), QStringLiteral("tester"), QStringLiteral("pw")}, QStringLiteral("http://127.0.0.1:1")},
-            console, [this] { return interruptions(); }, facts};
+            time, time, transfer, programs, {{"127.0.0.1", "tester", "pw"}, "http://127.0.0.1:1"}, console, [this] { return interruptions(); }, facts};
         return shell::cli::runQmr51ctl(arguments, env);
     }
     QString out() const { return QString::fromUtf8(console.stdOut); }

@@ -5,24 +5,18 @@
 #include "Bytes.h"
 #include "EspImages.h"
 #include "SysfsTree.h"
+#include "TestFiles.h"
 #include "platform/DemoLinks.h"
-#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <csignal>
 
 using ctl::Ctl;
 using fakes::bytes;
+using fakes::writeFile;
 using sim::DeviceKind;
 
 namespace {
-
-void writeFile(const QString& path, const QByteArray& content)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(content) == content.size());
-    f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
-}
 
 TEST(Qmr51ctl, CommandLinesScanAndTheChoiceOfPort)
 {
@@ -129,14 +123,13 @@ TEST(Qmr51ctl, InfoReadSetCounterAndFlashOnATika)
         {{"flash"}, 4, "No module image"},
         // Refused before esptool: an image for the other chip, given or in DATA/.
         {{"flash", "--image", h.folder.filePath("v1.bin")}, 4, "built for an ESP32, this module is an ESP32-S3",
-         [&h] { writeFile(h.folder.filePath("v1.bin"), espimages::good(espimages::esp32)); }},
+         [&h] { EXPECT_TRUE(writeFile(h.folder.filePath("v1.bin"), espimages::good(espimages::esp32))); }},
         {{"flash", "--json"}, 4, "\"exitCode\":4}", [&h] {
-             QDir(h.folder.path()).mkpath("DATA");
-             writeFile(h.folder.filePath("DATA/TIKAv2.bin"), espimages::good(espimages::esp32));
-             writeFile(h.folder.filePath("esptools3"), {});
+             EXPECT_TRUE(QDir(h.folder.path()).mkpath("DATA") && writeFile(h.folder.filePath("DATA/TIKAv2.bin"), espimages::good(espimages::esp32))
+                         && writeFile(h.folder.filePath("esptools3"), {}, true));
          }},
         {{"flash"}, 1, "esptool ended with exit status 2", [&h] {
-             writeFile(h.folder.filePath("DATA/TIKAv2.bin"), espimages::good(espimages::esp32s3));
+             EXPECT_TRUE(writeFile(h.folder.filePath("DATA/TIKAv2.bin"), espimages::good(espimages::esp32s3)));
              h.programs.nextRun.code = 2;
          }},
         {{"flash"}, 0, "COM2\tTIKA V2\t25.0.1.2\n", [&h] { h.programs.nextRun = {}; }},
@@ -174,8 +167,6 @@ TEST(Qmr51ctl, InfoReadSetCounterAndFlashOnATika)
 TEST(Qmr51ctl, LogAndUpgradeOnAQmr51)
 {
     const QString hexFile = QStringLiteral(QMR_TEST_DATA "/upgrade/one_block.hex");
-    QFile hex(hexFile);
-    ASSERT_TRUE(hex.open(QIODevice::ReadOnly));
     Ctl h;
     sim::Simulator* qmr = h.add(1, DeviceKind::Qmr51);
     ASSERT_TRUE(qmr);
@@ -190,13 +181,9 @@ TEST(Qmr51ctl, LogAndUpgradeOnAQmr51)
     EXPECT_EQ(h.console.stdOut, QByteArray("ok\\x00\\xff*#").repeated(255) + "\\r\n") << "a terminal sees the bytes, not what they would do";
     h.console.outTerminal = false;
     ctl::play(h, {{{"log", "-o=" + h.folder.filePath("log.txt")}, 0, h.folder.filePath("log.txt")}});
-    QFile saved(h.folder.filePath("log.txt"));
-    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
-    EXPECT_EQ(saved.readAll(), log + "\r\n");
+    EXPECT_EQ(fakes::readFile(h.folder.filePath("log.txt")), log + "\r\n");
 
-    auto upgradeList = [&h](const char* versionHex) {
-        h.transfer.files["/DENA_UPGlist.bin"] = QByteArray(92, '\0').replace(40, 4, QByteArray::fromHex(versionHex));
-    };
+    auto upgradeList = [&h](const char* version) { h.transfer.files["/DENA_UPGlist.bin"] = QByteArray(92, '\0').replace(40, 4, QByteArray::fromHex(version)); };
     ctl::play(h, {
         {{"log"}, 1, "P1 busy. Please retry", [qmr] { qmr->changeProfile([](sim::DeviceProfile& d) { d.debugStatus = 1; }); }},
         {{"upgrade", "--hex", hexFile}, 2, "--hex needs --fw-version"},
@@ -208,7 +195,7 @@ TEST(Qmr51ctl, LogAndUpgradeOnAQmr51)
         {{"upgrade", "--yes"}, 0, "The QMR51 runs the latest firmware 2.1.0.5 already.\n", [&] { upgradeList("02010005"); }},
         {{"upgrade", "--yes"}, 0, "COM1\tQMR51\t2.1.0.7\n", [&] {
              upgradeList("02010007");
-             h.transfer.files["/QMR51v2.hex"] = hex.readAll();
+             h.transfer.files["/QMR51v2.hex"] = fakes::readFile(hexFile);
          }},
         {{"upgrade", "--hex", hexFile, "--fw-version", "2.1.0.9", "--yes"}, 0, "COM1\tQMR51\t2.1.0.9\n"},
         {{"upgrade", "--yes"}, 1, "Upload failed. Please retry", [qmr] { ctl::misbehave(*qmr, &sim::Misbehaviour::refuseAcknowledgement); }},
