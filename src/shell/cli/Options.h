@@ -31,6 +31,7 @@ struct Options {
     QString forget;           // ports --forget COM<n>
     bool forgetAll = false;   // ports --forget-all
     std::optional<device::DeviceKind> kind; // flash --kind "TIKA V1"|"TIKA V2" (with --force)
+    std::optional<double> bootWaitSeconds;  // flash --boot-wait S: how long the module may take to start
     // Set when the command line cannot be understood; a sentence for the user.
     QString error;
 };
