@@ -120,6 +120,27 @@ void Simulator::setRestartDuration(std::chrono::milliseconds duration)
     restartDuration_ = duration;
 }
 
+void Simulator::hardReset(std::optional<FirmwareVersion> newFirmware)
+{
+    std::lock_guard lock(mutex_);
+    silentUntil_ = std::chrono::steady_clock::now() + bootDuration_;
+    model_.discardPartialRequest();
+    if (newFirmware)
+        model_.profile().firmware = *newFirmware;
+}
+
+void Simulator::setBootDuration(std::chrono::milliseconds duration)
+{
+    std::lock_guard lock(mutex_);
+    bootDuration_ = duration;
+}
+
+std::chrono::milliseconds Simulator::bootDuration() const
+{
+    std::lock_guard lock(mutex_);
+    return bootDuration_;
+}
+
 QByteArray Simulator::installedImage() const
 {
     std::lock_guard lock(mutex_);

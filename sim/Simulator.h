@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace sim {
@@ -44,9 +45,16 @@ public:
     // How long a QMR51 stays silent while it restarts into an accepted image (3 s unless set);
     // whatever arrives meanwhile is lost.
     void setRestartDuration(std::chrono::milliseconds duration);
+    // esptool's hard reset at the end of a flash (any thread): the device boots, hearing nothing
+    // for bootDuration() (whatever arrives meanwhile is lost), then answers again, with
+    // newFirmware when given (the flash installed another version).
+    void hardReset(std::optional<FirmwareVersion> newFirmware = std::nullopt);
+    // How long the device boots after a hard reset (1 s unless set).
+    void setBootDuration(std::chrono::milliseconds duration);
+    std::chrono::milliseconds bootDuration() const;
     // The image installed by the last accepted upgrade (empty before one).
     QByteArray installedImage() const;
-    // True while the device restarts after an upgrade.
+    // True while the device restarts after an upgrade or boots after a hard reset.
     bool restarting() const;
 
     // Every frame received so far, in order (including those answered with silence).
@@ -99,6 +107,7 @@ private:
     InputProgress progress_;
     qint64 unmarkedBytes_ = 0;
     std::chrono::milliseconds restartDuration_{3000};
+    std::chrono::milliseconds bootDuration_{1000};
     std::chrono::steady_clock::time_point silentUntil_{};
     QString error_;
 };

@@ -5,7 +5,8 @@
 //             [--link DIR/ports/COM7 | --folder DIR --com 7] [--live]
 //
 // Prints the pseudo-terminal's path on the first line of its output and serves until SIGINT or
-// SIGTERM. With --link (or --folder and --com) the tool finds the device as that COM port.
+// SIGTERM. With --link (or --folder and --com) the tool finds the device as that COM port. SIGUSR1
+// is a hard reset, as esptool gives at the end of a flash: the device boots for a second, deaf.
 #include "sim/Simulator.h"
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -63,13 +64,14 @@ int main(int argc, char** argv)
         linkPath = QDir(parser.value(folder)).filePath(QStringLiteral("ports/COM%1").arg(number));
     }
 
-    // SIGINT and SIGTERM are taken by sigwait below; blocked before the serving thread starts,
-    // so that thread never gets them.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    // SIGINT, SIGTERM and SIGUSR1 are taken by sigwait below; blocked before the serving thread
+    // starts, so that thread never gets them.
+    sigset_t handled;
+    sigemptyset(&handled);
+    sigaddset(&handled, SIGINT);
+    sigaddset(&handled, SIGTERM);
+    sigaddset(&handled, SIGUSR1);
+    pthread_sigmask(SIG_BLOCK, &handled, nullptr);
 
     sim::Simulator simulator(profile);
     if (!simulator.start())
@@ -85,8 +87,11 @@ int main(int argc, char** argv)
                  profile.firmware[1], profile.firmware[2], profile.firmware[3],
                  linkPath.isEmpty() ? "" : ", reachable as ", qPrintable(linkPath));
 
-    int received = 0;
-    sigwait(&stopSignals, &received);
+    int received = SIGUSR1;
+    while (received == SIGUSR1) {
+        if (sigwait(&handled, &received) == 0 && received == SIGUSR1)
+            simulator.hardReset();
+    }
     simulator.stop();
     return 0;
 }

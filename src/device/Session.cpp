@@ -176,4 +176,12 @@ bool Session::reopen(QString& why)
     return false;
 }
 
+bool Session::answersIdentification(double replySeconds)
+{
+    const comlink::Reply reply = exchange_.send(comlink::kIdentify, {}, comlink::ReplyForm::DataOnly, replySeconds);
+    if (reply.outcome == comlink::Outcome::LineLost)
+        line_.close();
+    return identifyDevice(reply).deviceFound;
+}
+
 } // namespace device

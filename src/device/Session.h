@@ -108,6 +108,11 @@ public:
     // Opens the port of portNumber() again when it is closed (a forced upgrade after a port search
     // that found nothing). False when it cannot be, with the system's reason (if it gave one) in why.
     bool reopen(QString& why);
+    // Asks who is on the open line, giving the device replySeconds to answer: true when a whole
+    // identification answer came back. Nothing else changes (a flash asks a booting module this way
+    // until it answers, then the caller connects). A line that failed under the question is let go,
+    // so reopen() opens it afresh.
+    bool answersIdentification(double replySeconds);
     // The waits of a flow on this session: they handle the events of this thread meanwhile.
     platform::Waiting& waits() { return waits_; }
 

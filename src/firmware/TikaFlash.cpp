@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <algorithm>
+#include <cmath>
 
 namespace firmware {
 
@@ -25,6 +27,7 @@ constexpr double kPassSeconds = 0.2;
 constexpr int kShownLastLines = 3;
 
 QString busyText() { return QStringLiteral("TIKA is being upgraded..."); }
+QString waitingText() { return busyText() + QStringLiteral("\nWaiting for the module to start its new firmware..."); }
 
 const QString kStopQuestion = QStringLiteral("Stop flashing? The module will not start until it is flashed again.");
 
@@ -105,6 +108,8 @@ TikaFlash::Result TikaFlash::flashModule(std::uint8_t portNumber, const QString&
         report = runScript(*script);
     else
         report.message = QStringLiteral("The TIKA module was not flashed: ") + problem;
+    if (report.outcome == Outcome::Flashed)
+        report.reconnectMs = awaitModule();
     host_.unload();
     if (!report.message.isEmpty())
         host_.message(report.message);
@@ -186,22 +191,17 @@ TikaFlash::Outcome TikaFlash::watch(platform::RunningProgram& program, EsptoolOu
 {
     platform::Waiting& waits = session_.waits();
     const double start = waits.elapsedSeconds();
-    // The 20 s the progress window shows at least.
-    const double shownUntil = start + kMinimumSeconds;
     for (;;) {
         output.take(program.takeOutput());
         const double now = waits.elapsedSeconds();
         const double seconds = now - start;
         const QString last = output.lastLine();
         host_.setStatus(last.isEmpty() ? busyText() : busyText() + QLatin1Char('\n') + last);
-        host_.setValue(output.lastPercent() ? *output.lastPercent() : countdownPercent(shownUntil - now, kMinimumSeconds));
+        host_.setValue(output.lastPercent() ? *output.lastPercent() : countdownPercent(start + kBarSeconds - now, kBarSeconds));
 
-        if (program.finished()) {
-            if (program.failedToStart() || program.exitCode() != 0)
-                return Outcome::Failed;
-            if (now >= shownUntil || host_.closedByUser())
-                return Outcome::Flashed;
-        } else if (seconds >= kLimitSeconds) {
+        if (program.finished())
+            return program.failedToStart() || program.exitCode() != 0 ? Outcome::Failed : Outcome::Flashed;
+        if (seconds >= kLimitSeconds) {
             program.kill();
             output.take(program.takeOutput());
             return Outcome::TimedOut;
@@ -216,6 +216,34 @@ TikaFlash::Outcome TikaFlash::watch(platform::RunningProgram& program, EsptoolOu
         }
         waits.pause(kPassSeconds);
     }
+}
+
+int TikaFlash::awaitModule()
+{
+    platform::Waiting& waits = session_.waits();
+    const double end = waits.elapsedSeconds(); // esptool's end
+    const double until = end + bootWaitSeconds_;
+    host_.setStatus(waitingText());
+    int reconnectMs = -1;
+    QString why;
+    double nextAsk = end;
+    for (double now = end; now < until && !host_.closedByUser(); now = waits.elapsedSeconds()) {
+        host_.setValue(countdownPercent(until - now, bootWaitSeconds_));
+        if (nextAsk > now) {
+            waits.pause(nextAsk - now);
+            continue;
+        }
+        nextAsk = now + kAskSeconds;
+        // The port is opened once (again only when it failed, as a module on its own USB port does
+        // when it resets); a booting module loses what it gets, so each question is sent afresh.
+        if (session_.reopen(why) && session_.answersIdentification(std::min(kAskSeconds, until - now))) {
+            reconnectMs = static_cast<int>(std::lround((waits.elapsedSeconds() - end) * 1000.0));
+            break;
+        }
+    }
+    // The caller connects to the module as after any upgrade.
+    session_.releaseLine();
+    return reconnectMs;
 }
 
 } // namespace firmware

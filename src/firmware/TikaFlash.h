@@ -20,8 +20,10 @@ class EsptoolOutput;
 // the application image, verifies what it wrote ("Hash of data verified.") and resets the module
 // into the new firmware.
 //
-// esptool needs the serial port for itself, so the tool closes it first and connects again only
-// after esptool has ended: at 115200 baud a 1 MB image takes about a minute.
+// esptool needs the serial port for itself, so the tool closes it first and takes it back only
+// after esptool has ended: at 115200 baud a 1 MB image takes about a minute. Then the module boots
+// its new firmware, silent and deaf meanwhile; it is asked who it is every 0.25 s until it answers,
+// so the tool goes on the moment the module is up instead of after a fixed wait.
 class TikaFlash {
 public:
     // How a flash ended. Only Flashed means the module runs the new image: esptool exited 0 after
@@ -39,11 +41,17 @@ public:
     struct Result {
         Outcome outcome = Outcome::NotRun;
         QString message;
+        // Milliseconds from esptool's end to the module's first whole answer; -1 when it did not
+        // answer within the boot wait (or was not asked: the flash did not end well).
+        int reconnectMs = -1;
     };
 
-    // The progress window shows at least this long: the module boots its new firmware after
-    // esptool's hard reset before the tool connects again.
-    static constexpr double kMinimumSeconds = 20.0;
+    // Until esptool reports a percentage, the bar rises over this long.
+    static constexpr double kBarSeconds = 20.0;
+    // How long a module may take to answer after esptool's hard reset, unless set otherwise.
+    static constexpr double kBootWaitSeconds = 20.0;
+    // How often a booting module is asked who it is; also how long each answer is waited for.
+    static constexpr double kAskSeconds = 0.25;
     // A flash that takes longer than this has hung (a 4 MB image at 115200 baud takes about 4
     // minutes with compression; the TIKA images are far smaller).
     static constexpr double kLimitSeconds = 300.0;
@@ -51,6 +59,9 @@ public:
     // The flash of the module kind the session knows (a TIKA V1 when it knows none) on the
     // session's port, with esptool started through `programs` in programFolder.
     TikaFlash(device::Session& session, platform::Programs& programs, QString programFolder, UpgradeHost& host);
+
+    // For modules whose first start takes longer than kBootWaitSeconds (seconds above 0).
+    void setBootWaitSeconds(double seconds) { bootWaitSeconds_ = seconds; }
 
     // The module image DATA/TIKAv1.bin (TIKAv2.bin) in the program folder, and a sentence for the
     // technician when it is not there (nothing can be flashed then); empty when it is.
@@ -71,10 +82,12 @@ public:
 
     // Writes the script for COM<portNumber> and imagePath (relative to the program folder), runs
     // it with the main window disabled, shows esptool's progress and its last line, and waits
-    // until it has ended (at least kMinimumSeconds, at most kLimitSeconds). Every failure is
-    // told to the user with esptool's exit status and its "A fatal error occurred" line (or its
-    // last lines). The progress window is unloaded and the main window enabled again, whatever
-    // happens. The serial port must be closed.
+    // until it has ended (at most kLimitSeconds). After a good flash the module is asked who it is
+    // until it answers or the boot wait is over (the progress window says it waits for the module;
+    // closing it ends the wait); the port is closed again afterwards. Every failure is told to the
+    // user with esptool's exit status and its "A fatal error occurred" line (or its last lines).
+    // The progress window is unloaded and the main window enabled again, whatever happens. The
+    // serial port must be closed.
     Result flashModule(std::uint8_t portNumber, const QString& imagePath);
 
 private:
@@ -84,6 +97,9 @@ private:
     QString writeScript(const FlashScript& script);
     Result runScript(const FlashScript& script);
     Outcome watch(platform::RunningProgram& program, EsptoolOutput& output);
+    // Asks the module on the session's port who it is until it answers: milliseconds from now to
+    // its answer, or -1.
+    int awaitModule();
 
     device::DeviceKind kind() const;
 
@@ -91,6 +107,7 @@ private:
     platform::Programs& programs_;
     QString programFolder_;
     UpgradeHost& host_;
+    double bootWaitSeconds_ = kBootWaitSeconds;
 };
 
 } // namespace firmware

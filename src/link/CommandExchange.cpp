@@ -39,7 +39,7 @@ bool CommandExchange::receiveMore()
     return rx_.size() != before || clock_.elapsedSeconds() < deadline_;
 }
 
-Reply CommandExchange::send(std::uint8_t command, const QByteArray& payload, ReplyForm form)
+Reply CommandExchange::send(std::uint8_t command, const QByteArray& payload, ReplyForm form, double replySeconds)
 {
     portFailed_ = false;
     Reply result = single(kTimedOut);
@@ -51,7 +51,7 @@ Reply CommandExchange::send(std::uint8_t command, const QByteArray& payload, Rep
     const bool written = port_.write(requestFrame(command, payload));
     rx_.clear();
     received_.clear();
-    deadline_ = clock_.elapsedSeconds() + kReplySeconds;
+    deadline_ = clock_.elapsedSeconds() + replySeconds;
     pump_.processEvents();
     if (!written || !port_.isOpen() || port_.hasFailed()) {
         // A port that cannot take the request will never bring its answer.

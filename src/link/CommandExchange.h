@@ -21,8 +21,11 @@ public:
     // exchange owns its value while it runs.
     CommandExchange(platform::SerialPort& port, platform::Clock& clock, platform::EventPump& pump, double& replyDeadline);
 
-    // One request and its reply. `form` says whether the reply starts with a status byte of its own.
-    Reply send(std::uint8_t command, const QByteArray& payload, ReplyForm form = ReplyForm::DataOnly);
+    // One request and its reply. `form` says whether the reply starts with a status byte of its own;
+    // replySeconds is how long the device has to answer (a module still booting is asked often, each
+    // time with a short window).
+    Reply send(std::uint8_t command, const QByteArray& payload, ReplyForm form = ReplyForm::DataOnly,
+               double replySeconds = kReplySeconds);
 
     // What the last exchange collected from the line (cleared when a request goes out).
     const QByteArray& receiveBuffer() const { return rx_; }

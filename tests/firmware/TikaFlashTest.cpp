@@ -1,5 +1,6 @@
 // The TIKA flash on a session over the fake platform: esptool is a fake program whose end comes at
-// a set moment of fake time, so the 20 s and 5 min waits cost nothing.
+// a set moment of fake time, so the 20 s and 5 min waits cost nothing. A module answers at once
+// after esptool unless a case says otherwise.
 #include "EspImages.h"
 #include "UpgradeFakes.h"
 #include "firmware/TikaFlash.h"
@@ -29,9 +30,10 @@ struct Tika : Bench {
 };
 
 // user, 10 s after the start: 'x' closes the progress display and says Yes to stopping, 'n' closes
-// it once and says No, 'c' presses Cancel. seconds: from esptool's start to the end of the flash;
-// lastStatus: esptool's last line under "TIKA is being upgraded..."; lastValue: its last percentage,
-// else the 20 s countdown; said: parts of the one message.
+// it once and says No, 'c' presses Cancel. seconds: from esptool's start to the end of the flash
+// (after a good one, the port's 0.5 s drain and the module's answer); lastStatus: esptool's last
+// line under "TIKA is being upgraded..."; lastValue: its last percentage, else the 20 s rise;
+// said: parts of the one message.
 struct FlashCase {
     const char* name; EsptoolRun esptool; char user; Outcome outcome; double seconds; QString lastStatus; int lastValue;
     QStringList said = {}; DeviceKind kind = DeviceKind::TikaV1;
@@ -68,8 +70,9 @@ TEST_P(Flash, EndsWhenEsptoolHasShowsItAndTellsEveryFailure)
                                     : QStringList());
     EXPECT_NEAR(h.p.clock.exact() - h.esptool.startedAt, c.seconds, 0.25);
     EXPECT_EQ(h.esptool.killed, c.outcome == Outcome::TimedOut || c.outcome == Outcome::Stopped);
-    EXPECT_EQ(h.host.statuses.value(h.host.statuses.size() - 1), "TIKA is being upgraded..." + c.lastStatus);
-    EXPECT_NEAR(h.host.values.value(h.host.values.size() - 1), c.lastValue, 1);
+    const qsizetype waited = c.outcome == Outcome::Flashed ? 1 : 0; // the wait for the module comes last
+    EXPECT_EQ(h.host.statuses.value(h.host.statuses.size() - 1 - waited), "TIKA is being upgraded..." + c.lastStatus);
+    EXPECT_NEAR(h.host.values.value(h.host.values.size() - 1 - waited), c.lastValue, 1);
     ASSERT_EQ(h.host.messages.size(), c.said.isEmpty() ? 0 : 1);
     for (const QString& part : c.said)
         EXPECT_TRUE(h.host.messages[0].contains(part)) << h.host.messages[0].toStdString() << "\nlacks " << part.toStdString();
@@ -83,8 +86,8 @@ TEST_P(Flash, EndsWhenEsptoolHasShowsItAndTellsEveryFailure)
 INSTANTIATE_TEST_SUITE_P(
     Tika, Flash,
     ::testing::Values(
-        FlashCase{"quick_flash_shown_20_s", {"Writing at 0x00030000... (47 %)\r"}, 0, Outcome::Flashed, 20, "\nWriting at 0x00030000... (47 %)", 47},
-        FlashCase{"slow_flash_waited_for", {"(100 %)\nHash of data verified.\n", 75}, 0, Outcome::Flashed, 75, "\nHash of data verified.", 100,
+        FlashCase{"quick_flash_ends_when_the_module_answers", {"Writing at 0x00030000... (47 %)\r"}, 0, Outcome::Flashed, 1.5, "\nWriting at 0x00030000... (47 %)", 47},
+        FlashCase{"slow_flash_waited_for", {"(100 %)\nHash of data verified.\n", 75}, 0, Outcome::Flashed, 75.5, "\nHash of data verified.", 100,
                   {}, DeviceKind::TikaV2},
         FlashCase{"fatal_error",
                   {"Connecting....\nA fatal error occurred: Failed to connect to ESP32: No serial data received.\n"
@@ -98,9 +101,43 @@ INSTANTIATE_TEST_SUITE_P(
         FlashCase{"could_not_start", {"", 0, 0, true}, 0, Outcome::Failed, 0, "", 0, {"/bin/sh could not be started"}},
         FlashCase{"progress_display_closed_and_stop_confirmed", {"", 40}, 'x', Outcome::Stopped, 10, "", 50,
                   {"The TIKA upgrade was stopped", "must be flashed again"}},
-        FlashCase{"progress_display_closed_but_no_stop", {"", 40}, 'n', Outcome::Flashed, 40, "", 100},
-        FlashCase{"cancel_does_not_stop_esptool", {"", 40}, 'c', Outcome::Flashed, 40, "", 100}),
+        FlashCase{"progress_display_closed_but_no_stop", {"", 40}, 'n', Outcome::Flashed, 40.5, "", 100},
+        FlashCase{"cancel_does_not_stop_esptool", {"", 40}, 'c', Outcome::Flashed, 40.5, "", 100}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// After esptool the module boots, deaf: it is asked "*V#" every 0.25 s from the port's one opening
+// on (again only after the line failed) until it answers or the boot wait (20 s, or as set) is
+// over; the flash is Flashed either way, and the port is let go for the caller's connect.
+TEST(TikaFlash, TheBootingModuleIsAskedEveryQuarterSecondUntilItAnswersOrTheBootWaitIsOver)
+{
+    struct Case { double silentSeconds, bootWaitSeconds; bool answers, lineFails = false; };
+    for (const Case& c : {Case{2.9, 20, true}, Case{22, 20, false}, Case{22, 25, true}, Case{2.9, 20, true, true}}) {
+        SCOPED_TRACE(testing::Message() << c.silentSeconds << " s silent, wait " << c.bootWaitSeconds << ", line fails " << c.lineFails);
+        Tika h;
+        h.esptool.run = {"", 0.9}; // seen to end at the pass 1 s after its start
+        if (c.bootWaitSeconds != 20)
+            h.flash.setBootWaitSeconds(c.bootWaitSeconds);
+        QList<double> asked; // seconds after esptool's end
+        h.p.port.responder = [&](const QByteArray& w) -> QList<fakes::FakeSerialPort::Arrival> {
+            asked.append(h.p.clock.exact() - h.esptool.startedAt - 1);
+            if (c.lineFails && asked.size() == 1)
+                h.p.port.vanish();
+            if (w != "*V#" || asked.last() < c.silentSeconds)
+                return {};
+            return {{fakes::replyFrame(86, fakes::tikaIdentity({24, 2, 0, 0}, "21T00042")), 0.02}};
+        };
+        const firmware::TikaFlash::Result result = h.flash.run();
+        const double ended = h.p.clock.exact() - h.esptool.startedAt - 1;
+        EXPECT_TRUE(result.outcome == Outcome::Flashed && h.host.messages.isEmpty() && !h.p.port.isOpen());
+        EXPECT_EQ(h.host.statuses.last(), "TIKA is being upgraded...\nWaiting for the module to start its new firmware...");
+        EXPECT_EQ(h.p.port.opened.size(), c.lineFails ? 3 : 2) << "opened by the test, after esptool, after the failure";
+        EXPECT_LT(asked.value(0, 1), 0.65);
+        for (qsizetype i = c.lineFails ? 2 : 1; i < asked.size(); ++i)
+            EXPECT_NEAR(asked[i] - asked[i - 1], 0.25, 1e-3);
+        EXPECT_NEAR(ended, c.answers ? asked.last() + 0.02 : c.bootWaitSeconds, 2e-3);
+        EXPECT_NEAR(result.reconnectMs, c.answers ? ended * 1000 : -1, 1);
+    }
+}
 
 // Nothing runs, and the user is told why, for an image the module cannot boot (the port stays
 // open and the progress window unshown too), without esptool and without the port.

@@ -161,6 +161,8 @@ int flashCommand(Context& c)
         return c.fail(kRefused, QStringLiteral("%1 holds a QMR51: it is upgraded with qmr51ctl upgrade.").arg(line.portName()));
     TerminalHost host(c);
     firmware::TikaFlash flash(s, c.env.programs, c.programFolder, host);
+    if (c.options.bootWaitSeconds)
+        flash.setBootWaitSeconds(*c.options.bootWaitSeconds);
     QString image;
     if (!c.options.imageFile.isEmpty()) {
         if (!QFileInfo(c.options.imageFile).isFile())

@@ -151,7 +151,7 @@ QString subcommandHelp(const QString& subcommand)
                  "  qmr51ctl upgrade --port COM3 --hex QMR51v2.hex --fw-version 2.1.0.6 --yes\n"
                  "  qmr51ctl upgrade --force --port COM3 --yes")},
         {QStringLiteral("flash"),
-         section("qmr51ctl flash [--port PORT] [--image FILE] [--force --kind KIND] [--yes]",
+         section("qmr51ctl flash [--port PORT] [--image FILE] [--force --kind KIND] [--yes] [--boot-wait S]",
                  "Flashes a TIKA module through esptool as the window does: the module image DATA/TIKAv1.bin\n"
                  "or DATA/TIKAv2.bin of the program folder (fetched afresh from the module-image server\n"
                  "first), or the image given. esptool's progress is shown on a terminal; exit 1 when esptool\n"
@@ -164,7 +164,8 @@ QString subcommandHelp(const QString& subcommand)
                      "  --force           the module on --port COM<n> does not answer: flash it all the same\n"
                      "  --kind KIND       with --force: \"TIKA V1\" or \"TIKA V2\"\n"
                      "  --yes, -y         flash a module that does not answer without asking\n"
-                     "  --image-url URL   another module-image server (http:// or https://)\n"),
+                     "  --image-url URL   another module-image server (http:// or https://)\n"
+                     "  --boot-wait S     seconds the module may take to answer after esptool (default 20)\n"),
                  "  qmr51ctl flash --port /dev/ttyUSB0\n"
                  "  qmr51ctl flash --force --kind \"TIKA V2\" --port COM4 --yes")},
         {QStringLiteral("doctor"),

@@ -20,7 +20,7 @@ const QMap<QString, QStringList>& optionsOf()
         {QStringLiteral("log"), kDevice + QStringList{"-o", "--output"}},
         {QStringLiteral("counter"), kDevice + QStringList{"--yes"}},
         {QStringLiteral("upgrade"), kDevice + QStringList{"--yes", "--force", "--hex", "--fw-version", "--ftp-host", "--ftp-user"}},
-        {QStringLiteral("flash"), kDevice + QStringList{"--yes", "--force", "--kind", "--image", "--image-url"}},
+        {QStringLiteral("flash"), kDevice + QStringList{"--yes", "--force", "--kind", "--image", "--image-url", "--boot-wait"}},
         {QStringLiteral("doctor"), {}},
         {QStringLiteral("records"), {"--serial", "--since", "--format", "--record"}},
         {QStringLiteral("help"), {}},
@@ -36,7 +36,7 @@ const QStringList kValued{QStringLiteral("--port"),     QStringLiteral("--progra
                           QStringLiteral("-o"),         QStringLiteral("--output"),         QStringLiteral("--hex"),
                           QStringLiteral("--fw-version"), QStringLiteral("--image"),        QStringLiteral("--kind"),
                           QStringLiteral("--forget"),   QStringLiteral("--serial"),         QStringLiteral("--since"),
-                          QStringLiteral("--record")};
+                          QStringLiteral("--record"),   QStringLiteral("--boot-wait")};
 
 QString canonicalName(const QString& name)
 {
@@ -71,6 +71,10 @@ QString store(Options& o, const QString& name, const QString& value)
         o.intervalSeconds = value.toDouble(&ok);
         if (!ok || *o.intervalSeconds <= 0 || *o.intervalSeconds > 86400)
             return QStringLiteral("--interval takes seconds above 0 (at most 86400), not %1").arg(value);
+    } else if (name == QLatin1String("--boot-wait")) {
+        o.bootWaitSeconds = value.toDouble(&ok);
+        if (!ok || !(*o.bootWaitSeconds > 0 && *o.bootWaitSeconds <= 3600))
+            return QStringLiteral("--boot-wait takes seconds above 0 (at most 3600), not %1").arg(value);
     } else if (name == QLatin1String("--format")) {
         o.format = value;
         if (value != QLatin1String("text") && value != QLatin1String("csv") && value != QLatin1String("json"))

@@ -35,6 +35,7 @@ struct Options {
     QString serial;           // records --serial S: one unit's records
     std::optional<QDateTime> since; // records --since: a date is from its local midnight on
     QString recordFile;       // records --record FILE: this file instead of the program folder's records/
+    std::optional<double> bootWaitSeconds;  // flash --boot-wait S: how long the module may take to start
     // Set when the command line cannot be understood; a sentence for the user.
     QString error;
 };

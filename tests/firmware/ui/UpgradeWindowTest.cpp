@@ -57,7 +57,8 @@ TEST(UpgradeWindow, TheQmr51BranchRunsWithTheWindowOffThenConnectsAgainUnlessThe
 }
 
 // The forced upgrade of a TIKA V2 on COM12: the TIKA branch of the Upgrade button, with the kind
-// from the dialog and the port from the port list.
+// from the dialog and the port from the port list. It ends when the module answers after its boot
+// (3 s here), not after a fixed 20 s.
 TEST(UpgradeWindow, TheForcedUpgradeDialogIsNonModalAndRunsTheBranchOfItsKindOnTheListedPort)
 {
     Window h;
@@ -90,12 +91,19 @@ TEST(UpgradeWindow, TheForcedUpgradeDialogIsNonModalAndRunsTheBranchOfItsKindOnT
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         survived = h.upgrade.frmForceUpgrade() == dialog;
     };
+    double esptoolEnd = 1e12; // esptool ends as it starts
+    h.p.programs.onStart = [&] { esptoolEnd = h.p.clock.exact(); };
+    h.p.port.responder = [&, device = h.p.port.responder](const QByteArray& w) {
+        return h.p.clock.exact() < esptoolEnd + 3 ? QList<fakes::FakeSerialPort::Arrival>() : device(w);
+    };
     dialog->optModuleType[2]->setChecked(true); // TIKA V2
     dialog->cmdStartUpgrade->click();
+    EXPECT_TRUE(h.p.clock.exact() - esptoolEnd < 4 && !h.upgrade.progress().exists()
+                && h.tool.session.state() == device::Session::State::Connected);
     EXPECT_EQ(caption, "TIKA V2 V4.4 ----");
     EXPECT_TRUE(!startOn && survived) << "no second start, and the dialog lives until its click ends";
     EXPECT_TRUE(readFile(folder + "/PCOM12.sh").contains("'--chip' 'esp32s3' '--port' '/dev/ttyACM0'"));
-    EXPECT_EQ(h.p.port.opened, QList<int>({12})) << "the connect after the flash";
+    EXPECT_EQ(h.p.port.opened, QList<int>({12, 12})) << "asking the module after the flash, then the connect";
     EXPECT_EQ(h.upgrade.frmForceUpgrade(), nullptr) << "unloaded after the upgrade";
 }
 
