@@ -10,7 +10,9 @@ namespace shell::cli {
 struct Options {
     QString command;          // scan, ports, info, read, set, log, counter, upgrade, flash, doctor, help
     QStringList words;        // the subcommand's own words (set KEY=VALUE..., counter 1 258, help read)
-    QString port = QStringLiteral("auto"); // --port COM<n> | /dev/... | serial:S | location:L | by-id:NAME | auto
+    // --port COM<n> | /dev/... | serial:S | location:L | by-id:NAME | auto; for a production line
+    // several of them separated by commas, or all
+    QString port = QStringLiteral("auto");
     bool json = false;        // --json: machine output on standard output
     bool yes = false;         // --yes: answer every question with yes
     bool force = false;       // --force: upgrade or flash a device that does not answer (upgrade, flash)
@@ -31,6 +33,8 @@ struct Options {
     QString forget;           // ports --forget COM<n>
     bool forgetAll = false;   // ports --forget-all
     std::optional<device::DeviceKind> kind; // flash --kind "TIKA V1"|"TIKA V2" (with --force)
+    int retries = 1;          // --retries N: a failed unit of a line is tried again N times
+    bool sameVersionOk = false; // flash --same-version-ok: a line's module may keep its version
     // Set when the command line cannot be understood; a sentence for the user.
     QString error;
 };
