@@ -51,9 +51,10 @@ std::optional<QList<platform::NumberedPort>> linePorts(Context& c, const Wanted&
         }
         return chosen;
     }
-    for (const QString& entry : c.options.port.split(QLatin1Char(','))) {
+    // "COM3," is a line of one unit.
+    for (const QString& entry : c.options.port.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
         const QString name = entry.trimmed();
-        if (name.isEmpty() || isAll(name) || name.compare(QLatin1String("auto"), Qt::CaseInsensitive) == 0) {
+        if (isAll(name) || name.compare(QLatin1String("auto"), Qt::CaseInsensitive) == 0) {
             code = c.fail(kUsageError, QStringLiteral("--port takes ports separated by commas (COM3,COM5,/dev/ttyUSB4,"
                                                       "serial:A50285BI) or all, not %1").arg(c.options.port));
             return std::nullopt;

@@ -81,6 +81,8 @@ void LinePrinter::done(const device::UnitAttempt& a, bool last)
         u.kind = device::displayName(*a.kind);
     if (!a.serial.isEmpty())
         u.serial = shownSerial(a.serial);
+    if (!u.before)
+        u.before = a.firmwareBefore;
     u.result = resultText(a);
     u.phase = last ? u.result : QStringLiteral("retry after ") + device::unitClassName(a.result);
     const QString firmware = version(a.firmwareBefore) + QStringLiteral(" -> ") + version(a.firmwareAfter);
@@ -150,7 +152,7 @@ int LinePrinter::finish(const QList<device::UnitAttempt>& lasts)
         const Unit& u = units_[a.portNumber];
         table += QStringLiteral("%1%2%3%4%5%6\n")
                      .arg(com(a.portNumber).leftJustified(7), (u.serial.isEmpty() ? QStringLiteral("-") : u.serial).leftJustified(11),
-                          (version(a.firmwareBefore) + QStringLiteral(" -> ") + version(a.firmwareAfter)).leftJustified(24),
+                          (version(u.before) + QStringLiteral(" -> ") + version(a.firmwareAfter)).leftJustified(24),
                           resultText(a).leftJustified(26), seconds(u.totalMs).leftJustified(10))
                      .arg(u.attempts);
     }

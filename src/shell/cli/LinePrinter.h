@@ -39,6 +39,8 @@ private:
         int attempts = 0;
         std::int64_t totalMs = 0;
         QString result;
+        // The firmware the device had when it first answered (a retry may find nothing).
+        std::optional<device::FirmwareVersion> before;
     };
 
     void draw();
