@@ -90,6 +90,10 @@ UnitEnd flashUnit(device::UnitWork& work, const FlashPlan& plan)
     if (!plan.sameVersionOk && a.firmwareAfter == a.firmwareBefore)
         return {UnitClass::Version, QStringLiteral("After the flash %1 reports firmware %2, as before: the new image did not take.")
                                         .arg(portName(work), device::versionText(*a.firmwareAfter))};
+    // A stop during esptool lets it finish: a module cut off half way does not start.
+    if (work.stopRequested())
+        return {UnitClass::Passed, QStringLiteral("Stopped once esptool had finished; the module answers with %1.")
+                                       .arg(device::versionText(*a.firmwareAfter))};
     return {};
 }
 

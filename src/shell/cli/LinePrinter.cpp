@@ -85,6 +85,7 @@ void LinePrinter::done(const device::UnitAttempt& a, bool last)
         u.before = a.firmwareBefore;
     u.result = resultText(a);
     u.phase = last ? u.result : QStringLiteral("retry after ") + device::unitClassName(a.result);
+    u.percent = last && a.passed() ? 100 : u.percent;
     const QString firmware = version(a.firmwareBefore) + QStringLiteral(" -> ") + version(a.firmwareAfter);
     if (mode_ == Mode::Json) {
         QJsonObject o{{QStringLiteral("event"), QStringLiteral("done")},
@@ -107,7 +108,8 @@ void LinePrinter::done(const device::UnitAttempt& a, bool last)
     } else if (mode_ == Mode::Plain) {
         c_.print(QStringLiteral("%1\t%2\t%3 %4\t%5\t%6\t%7\n")
                      .arg(com(a.portNumber), last ? u.result : u.phase, u.kind.isEmpty() ? QStringLiteral("-") : u.kind,
-                          u.serial.isEmpty() ? QStringLiteral("-") : u.serial, firmware, seconds(a.durationMs), a.message));
+                          u.serial.isEmpty() ? QStringLiteral("-") : u.serial, firmware, seconds(a.durationMs),
+                          QString(a.message).replace(QLatin1Char('\n'), QStringLiteral(" | "))));
     } else {
         draw();
     }
