@@ -26,10 +26,10 @@ struct LineCtl : Ctl {
     // exit status. A port without an entry: esptool exits 0 and the module is as before.
     std::map<int, std::function<int()>> esptool;
 
-    // A TIKA V2 that esptool gives firmware 25.0.1.3.
-    sim::Simulator* addFlashable(int com)
+    // A module that esptool gives firmware 25.0.1.3.
+    sim::Simulator* addFlashable(int com, sim::DeviceKind kind = sim::DeviceKind::TikaV2)
     {
-        sim::Simulator* module = add(com, sim::DeviceKind::TikaV2);
+        sim::Simulator* module = add(com, kind);
         if (module)
             esptool[com] = [module] {
                 module->changeProfile([](sim::DeviceProfile& d) { d.firmware = {25, 0, 1, 3}; });
