@@ -102,8 +102,10 @@ TEST(UnitLine, AFailedUnitIsTriedAgainFromTheStartAloneAndARefusedInputIsNot)
 // Units busy until a stop ends them: a flash under way (COM2) only ends on the second request.
 TEST(UnitLine, TheFirstStopEndsEveryUnitAtItsSafePointTheSecondAtOnceAndNoneIsRetried)
 {
-    device::UnitLine line(fakeUnits(), [](device::UnitWork& work) {
+    std::atomic<int> busy = 0; // units inside the job
+    device::UnitLine line(fakeUnits(), [&busy](device::UnitWork& work) {
         const int port = work.attempt().portNumber;
+        ++busy;
         while (port == 2 ? !work.stopNow() : !work.stopRequested())
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         // COM3 fails at its safe point in a way that would otherwise be tried again.
@@ -112,7 +114,7 @@ TEST(UnitLine, TheFirstStopEndsEveryUnitAtItsSafePointTheSecondAtOnceAndNoneIsRe
     }, 3);
     Heard heard;
     const QList<device::UnitAttempt> lasts = line.run(ports({1, 2, 3}), heard, &heard, [&] {
-        if (heard.starts < 3)
+        if (busy < 3)
             return 0;
         return heard.lastFlags.count(1) && heard.lastFlags.count(3) ? 2 : 1;
     });
