@@ -4,6 +4,7 @@
 #include "platform/QtEventPump.h"
 #include "platform/QtPrograms.h"
 #include "platform/QtSerialPort.h"
+#include "platform/QtUnitPlatform.h"
 #include "platform/StopRequests.h"
 #include "platform/SystemPorts.h"
 #include "shell/cli/Environment.h"
@@ -34,6 +35,7 @@ int main(int argc, char** argv)
         console,
         [] { return platform::StopRequests::count(); },
         shell::cli::readSystemFacts,
+        platform::QtUnitPlatform::maker(),
     };
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();

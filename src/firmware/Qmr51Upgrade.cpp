@@ -18,8 +18,6 @@ constexpr double kListStartSeconds = 0.5;
 constexpr double kReconnectPauseSeconds = 0.2;
 constexpr std::chrono::milliseconds kRestartPass{200};
 
-const QString kListPath = QStringLiteral("/DENA_UPGlist.bin");
-const QString kHexPath = QStringLiteral("/QMR51v2.hex");
 const QString kNothingSent = QStringLiteral(" Nothing was sent; the QMR51 keeps its present firmware.");
 
 } // namespace
@@ -120,7 +118,7 @@ std::optional<std::array<std::uint8_t, 4>> Qmr51Upgrade::checkVersion()
 
     int percent = 0;
     const FirmwareDownload::Result list =
-        download.fetch(server_, kListPath, kUpgradeListMaxBytes, kListStartSeconds, kListSeconds, [&](double, const auto&) {
+        download.fetch(server_, QString::fromLatin1(kListPath), kUpgradeListMaxBytes, kListStartSeconds, kListSeconds, [&](double, const auto&) {
             percent = nextPollPercent(percent);
             host_.setValue(percent);
         });
@@ -153,7 +151,7 @@ std::optional<QByteArray> Qmr51Upgrade::downloadImage()
     FirmwareDownload download(transfer_, session_.waits(), programFolder_);
     host_.setStatus(QStringLiteral("Downloading firmware..."));
     const FirmwareDownload::Result hex =
-        download.fetch(server_, kHexPath, kHexFileMaxBytes, 0.0, kHexSeconds, [&](double left, const auto& job) {
+        download.fetch(server_, QString::fromLatin1(kHexPath), kHexFileMaxBytes, 0.0, kHexSeconds, [&](double left, const auto& job) {
             host_.setValue(downloadPercent(job.bytesReceived(), job.expectedBytes(), kHexSeconds - left));
         });
     if (!hex.finished) {

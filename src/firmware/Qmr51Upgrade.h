@@ -73,6 +73,9 @@ public:
     // The QMR51 checks the new image and restarts into it; it answers again after about 7 s.
     static constexpr double kRestartSeconds = 7.0;
     static constexpr int kAttempts = 3;
+    // Where the firmware server keeps the upgrade list and the HEX file.
+    static constexpr char kListPath[] = "/DENA_UPGlist.bin";
+    static constexpr char kHexPath[] = "/QMR51v2.hex";
 
     // The upgrade of the QMR51 on the session's port (opened here when it is closed), with the
     // firmware server `server`. Each download lands in a temporary file of its own in

@@ -32,6 +32,21 @@ void StdConsole::progress(const QString& line)
     std::fflush(stderr);
 }
 
+void StdConsole::progressBlock(const QStringList& lines)
+{
+    if (lines.isEmpty()) {
+        blockLines_ = 0;
+        return;
+    }
+    // Back to the first line of the block drawn before, then every line afresh.
+    if (blockLines_ > 0)
+        std::fprintf(stderr, "\r\033[%dA", blockLines_);
+    for (const QString& line : lines)
+        std::fprintf(stderr, "\r\033[K%s\n", line.toLocal8Bit().constData());
+    blockLines_ = static_cast<int>(lines.size());
+    std::fflush(stderr);
+}
+
 bool StdConsole::outIsTerminal() const { return ::isatty(STDOUT_FILENO) == 1; }
 
 bool StdConsole::errIsTerminal() const { return ::isatty(STDERR_FILENO) == 1; }

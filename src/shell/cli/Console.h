@@ -1,6 +1,7 @@
 #pragma once
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 namespace shell::cli {
@@ -17,6 +18,9 @@ public:
     // A progress line on standard error that the next one overwrites; an empty text ends it.
     // Only called when standard error is a terminal.
     virtual void progress(const QString& line) = 0;
+    // Several progress lines (one per unit of a production line) that the next block overwrites;
+    // an empty block leaves the last one standing. Only called when standard error is a terminal.
+    virtual void progressBlock(const QStringList& lines) { progress(lines.join(QStringLiteral(" | "))); }
     virtual bool outIsTerminal() const = 0;
     virtual bool errIsTerminal() const = 0;
     virtual bool inIsTerminal() const = 0;
@@ -30,6 +34,7 @@ public:
     void out(const QByteArray& bytes) override;
     void err(const QString& line) override;
     void progress(const QString& line) override;
+    void progressBlock(const QStringList& lines) override;
     bool outIsTerminal() const override;
     bool errIsTerminal() const override;
     bool inIsTerminal() const override;
@@ -37,6 +42,7 @@ public:
 
 private:
     bool progressShown_ = false;
+    int blockLines_ = 0;
 };
 
 } // namespace shell::cli

@@ -67,6 +67,8 @@ int scanCommand(Context& c)
 
 int infoCommand(Context& c)
 {
+    if (linePortsGiven(c.options))
+        return lineInfoCommand(c);
     if (const int wrong = noWords(c))
         return wrong;
     DeviceLine line(c);
@@ -131,6 +133,8 @@ int logCommand(Context& c)
 
 int counterCommand(Context& c)
 {
+    if (linePortsGiven(c.options))
+        return lineCounterCommand(c);
     const QStringList& w = c.options.words;
     if (w.size() != 2 || (w[0] != QLatin1String("1") && w[0] != QLatin1String("2")))
         return c.fail(kUsageError, QStringLiteral("counter takes the input (1 or 2) and the value, e.g. counter 2 258"));

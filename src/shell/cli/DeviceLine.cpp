@@ -36,9 +36,8 @@ QString DeviceLine::portName()
     return path.isEmpty() ? QStringLiteral("COM%1").arg(portNumber_) : QStringLiteral("COM%1 (%2)").arg(portNumber_).arg(path);
 }
 
-int DeviceLine::resolvePort()
+int DeviceLine::resolvePort(const QString& port)
 {
-    const QString& port = c_.options.port;
     if (port.compare(QLatin1String("auto"), Qt::CaseInsensitive) == 0) {
         if (c_.ports().ports().isEmpty())
             return c_.fail(kNoDevice, QStringLiteral("No COM interfaces found"));
@@ -91,7 +90,7 @@ int DeviceLine::resolvePort()
 
 int DeviceLine::connect()
 {
-    if (const int resolved = resolvePort(); resolved != kSuccess)
+    if (const int resolved = resolvePort(c_.options.port); resolved != kSuccess)
         return resolved;
     port_ = c_.makePort();
     session_ = std::make_unique<device::Session>(*port_, c_.ports(), c_.env.clock, c_.env.pump);
@@ -104,7 +103,7 @@ int DeviceLine::assume(device::DeviceKind kind)
     if (c_.options.port.compare(QLatin1String("auto"), Qt::CaseInsensitive) == 0)
         return c_.fail(kUsageError, QStringLiteral("--force needs --port COM<n> or a device path: the port of the device "
                                                    "that no longer answers."));
-    if (const int resolved = resolvePort(); resolved != kSuccess)
+    if (const int resolved = resolvePort(c_.options.port); resolved != kSuccess)
         return resolved;
     port_ = c_.makePort();
     session_ = std::make_unique<device::Session>(*port_, c_.ports(), c_.env.clock, c_.env.pump);

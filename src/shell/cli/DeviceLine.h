@@ -20,13 +20,17 @@ public:
     // Closes the line and connects to the same port again (after a firmware upgrade).
     int reconnect();
 
+    // Only finds the COM number of `port` (one --port value, not auto) without opening it: 0 and
+    // portNumber() set, or the failure told and its exit code.
+    int resolve(const QString& port) { return resolvePort(port); }
+
     device::Session& session() { return *session_; }
     int portNumber() const { return portNumber_; }
     // "COM3 (/dev/ttyUSB0)"
     QString portName();
 
 private:
-    int resolvePort();
+    int resolvePort(const QString& port);
     int connectToResolvedPort();
 
     Context& c_;

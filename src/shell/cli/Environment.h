@@ -6,6 +6,7 @@
 #include "platform/Programs.h"
 #include "platform/SerialPort.h"
 #include "platform/Services.h"
+#include "platform/UnitPlatform.h"
 #include "shell/cli/Console.h"
 #include "shell/cli/SystemFacts.h"
 #include <functional>
@@ -34,6 +35,9 @@ struct Environment {
     // What doctor looks at: the user, the serial devices and who holds them, the services that
     // take serial adapters, the program folder.
     std::function<SystemFacts(const QString& programFolder, const QList<platform::NumberedPort>& ports)> systemFacts;
+    // The platform of one unit of a production line (--port with several ports, or all), made on
+    // the unit's own thread.
+    platform::UnitPlatformMaker makeUnit = {};
 };
 
 // Runs one qmr51ctl command line (arguments without the program name) and returns its exit code.

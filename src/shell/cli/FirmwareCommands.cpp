@@ -20,22 +20,6 @@ namespace {
 using Version = std::array<std::uint8_t, 4>;
 constexpr std::chrono::minutes kImageDownloadLimit{3};
 
-std::optional<Version> parseVersion(const QString& text)
-{
-    static const QRegularExpression form(QStringLiteral("^(\\d{1,3})\\.(\\d{1,3})\\.(\\d{1,3})\\.(\\d{1,3})$"));
-    const QRegularExpressionMatch m = form.match(text.trimmed());
-    if (!m.hasMatch())
-        return std::nullopt;
-    Version v{};
-    for (int i = 0; i < 4; ++i) {
-        const int part = m.captured(i + 1).toInt();
-        if (part > 255)
-            return std::nullopt;
-        v[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(part);
-    }
-    return v;
-}
-
 // After a restart into new firmware: connect again and say what the device runs now. A QMR51
 // whose image did not take keeps its old version, so it must now report the version sent.
 int reportNewVersion(Context& c, DeviceLine& line, const std::optional<Version>& expected)
@@ -89,8 +73,26 @@ int notStarted(Context& c, const firmware::Qmr51Upgrade::Result& result, const V
 
 } // namespace
 
+std::optional<std::array<std::uint8_t, 4>> parseVersion(const QString& text)
+{
+    static const QRegularExpression form(QStringLiteral("^(\\d{1,3})\\.(\\d{1,3})\\.(\\d{1,3})\\.(\\d{1,3})$"));
+    const QRegularExpressionMatch m = form.match(text.trimmed());
+    if (!m.hasMatch())
+        return std::nullopt;
+    Version v{};
+    for (int i = 0; i < 4; ++i) {
+        const int part = m.captured(i + 1).toInt();
+        if (part > 255)
+            return std::nullopt;
+        v[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(part);
+    }
+    return v;
+}
+
 int upgradeCommand(Context& c)
 {
+    if (linePortsGiven(c.options))
+        return lineUpgradeCommand(c);
     if (!c.options.words.isEmpty())
         return c.fail(kUsageError, QStringLiteral("upgrade takes no word %1").arg(c.options.words.first()));
     std::optional<Version> hexVersion;
@@ -148,6 +150,8 @@ int upgradeCommand(Context& c)
 
 int flashCommand(Context& c)
 {
+    if (linePortsGiven(c.options))
+        return lineFlashCommand(c);
     if (!c.options.words.isEmpty())
         return c.fail(kUsageError, QStringLiteral("flash takes no word %1").arg(c.options.words.first()));
     if (c.options.force != c.options.kind.has_value())

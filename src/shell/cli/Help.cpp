@@ -11,6 +11,13 @@ const char* const kPortOption =
     "                    adapter's USB serial number (serial:A50285BI), its USB socket (location:1-3.4),\n"
     "                    its /dev/serial/by-id name (by-id:NAME), or auto (the default): the one port\n"
     "                    where a device answers\n";
+// flash, upgrade, info, set and counter also run on a production line.
+const char* const kLineOptions =
+    "  --port P1,P2,...  a production line: every port named (COM3,COM5,/dev/ttyUSB4,serial:A50285BI),\n"
+    "  --port all        or every port where a device of the kind the command needs answers; each\n"
+    "                    unit runs on its own, and the exit code is 0 only when every unit passed\n"
+    "  --retries N       on a line, try a failed unit again from the start N times (default 1; a\n"
+    "                    refused input is not tried again)\n";
 const char* const kCommonOptions =
     "  --json            machine output on standard output, one JSON object per line\n"
     "  --program-folder DIR  where ports/ (COM<n> links), DATA/ (module images) and downloads live\n";
@@ -22,6 +29,7 @@ QString section(const char* usage, const QString& what, const QString& options, 
 }
 
 QString port() { return QString::fromUtf8(kPortOption); }
+QString linePort() { return port() + QString::fromUtf8(kLineOptions); }
 
 } // namespace
 
@@ -99,7 +107,7 @@ QString subcommandHelp(const QString& subcommand)
          section("qmr51ctl info [--port PORT] [--json]",
                  "The device's kind, serial number and firmware, and its settings as the window shows them\n"
                  "after a connect, by the names set uses.",
-                 port(), "  qmr51ctl info --port COM3")},
+                 linePort(), "  qmr51ctl info --port COM3")},
         {QStringLiteral("read"),
          section("qmr51ctl read [--port PORT] [--count N] [--interval S] [--format text|csv|json] [--country nl|be|none]",
                  "Polls the readings as the window does and prints one line per reading: the grid's texts\n"
@@ -121,7 +129,7 @@ QString subcommandHelp(const QString& subcommand)
                      "the range, and nothing is sent (exit 4). Otherwise the whole settings record goes to the\n"
                      "device, the settings sent are printed, and the device is asked again to confirm them.\n"
                      "\nSettings:\n") + settingKeysHelp(),
-                 port(), "  qmr51ctl set --port COM3 protocol=BE out2.function=\"Export Power >\" out2.diff=2000")},
+                 linePort(), "  qmr51ctl set --port COM3 protocol=BE out2.function=\"Export Power >\" out2.diff=2000")},
         {QStringLiteral("log"),
          section("qmr51ctl log [--port PORT] [-o FILE]",
                  "Reads the device's debug log once and writes it byte for byte as the window saves it (the\n"
@@ -133,7 +141,7 @@ QString subcommandHelp(const QString& subcommand)
          section("qmr51ctl counter [--port PORT] [--yes] 1|2 VALUE",
                  "Presets pulse input counter 1 or 2 to VALUE (0 to 2147483647) after the window's question,\n"
                  "answered on the terminal or by --yes.",
-                 port() + QStringLiteral("  --yes, -y         set it without asking\n"), "  qmr51ctl counter --port COM3 --yes 2 258")},
+                 linePort() + QStringLiteral("  --yes, -y         set it without asking\n"), "  qmr51ctl counter --port COM3 --yes 2 258")},
         {QStringLiteral("upgrade"),
          section("qmr51ctl upgrade [--port PORT] [--yes] [--force] [--hex FILE --fw-version A.B.C.D]",
                  "Upgrades a QMR51 as the window does: the latest version from the firmware server, or the\n"
@@ -141,8 +149,10 @@ QString subcommandHelp(const QString& subcommand)
                  "refused before anything is sent. Blocks are sent with three attempts each; Ctrl+C stops the\n"
                  "transfer before the next block. Afterwards the QMR51 restarts and its new version is printed;\n"
                  "exit 1 when it does not report the version sent. --force upgrades a QMR51 on --port that no\n"
-                 "longer answers (a transfer that broke off), as the window's Force upgrade does.",
-                 port() + QStringLiteral(
+                 "longer answers (a transfer that broke off), as the window's Force upgrade does. On a line the\n"
+                 "image is fetched once, one question covers every unit, and a QMR51 passes only when it\n"
+                 "answers afterwards with the version sent.",
+                 linePort() + QStringLiteral(
                      "  --yes, -y         upgrade without asking\n"
                      "  --force           the QMR51 on --port COM<n> does not answer: upgrade it all the same\n"
                      "  --hex FILE        send this Intel HEX file instead of the server's\n"
@@ -158,15 +168,18 @@ QString subcommandHelp(const QString& subcommand)
                  "fails. An image the module cannot boot (built for the other chip, cut short, damaged) is\n"
                  "refused before esptool starts, with exit 4. Afterwards the module is asked for its version,\n"
                  "which is printed. --force flashes a module on --port that no longer answers, as the window's\n"
-                 "Force upgrade does; it asks first.",
-                 port() + QStringLiteral(
+                 "Force upgrade does; it asks first. On a line the images are fetched once, and a module passes\n"
+                 "only when it answers afterwards with a version other than before.",
+                 linePort() + QStringLiteral(
                      "  --image FILE      flash this application image instead\n"
                      "  --force           the module on --port COM<n> does not answer: flash it all the same\n"
                      "  --kind KIND       with --force: \"TIKA V1\" or \"TIKA V2\"\n"
                      "  --yes, -y         flash a module that does not answer without asking\n"
                      "  --image-url URL   another module-image server (http:// or https://)\n"
-                     "  --boot-wait S     seconds the module may take to answer after esptool (default 20)\n"),
+                     "  --boot-wait S     seconds the module may take to answer after esptool (default 20)\n"
+                     "  --same-version-ok on a line, a module may come back with the version it had\n"),
                  "  qmr51ctl flash --port /dev/ttyUSB0\n"
+                 "  qmr51ctl flash --port all --json > flash.jsonl\n"
                  "  qmr51ctl flash --force --kind \"TIKA V2\" --port COM4 --yes")},
         {QStringLiteral("doctor"),
          section("qmr51ctl doctor [--json]",

@@ -7,7 +7,7 @@ namespace {
 
 // Options every subcommand takes.
 const QStringList kCommon{QStringLiteral("--json"), QStringLiteral("--help"), QStringLiteral("--program-folder")};
-const QStringList kDevice{QStringLiteral("--port")};
+const QStringList kDevice{QStringLiteral("--port"), QStringLiteral("--retries")};
 
 const QMap<QString, QStringList>& optionsOf()
 {
@@ -15,12 +15,12 @@ const QMap<QString, QStringList>& optionsOf()
         {QStringLiteral("scan"), {}},
         {QStringLiteral("ports"), {"--forget", "--forget-all"}},
         {QStringLiteral("info"), kDevice},
-        {QStringLiteral("read"), kDevice + QStringList{"--count", "--interval", "--format", "--country"}},
+        {QStringLiteral("read"), QStringList{"--port", "--count", "--interval", "--format", "--country"}},
         {QStringLiteral("set"), kDevice},
-        {QStringLiteral("log"), kDevice + QStringList{"-o", "--output"}},
+        {QStringLiteral("log"), QStringList{"--port", "-o", "--output"}},
         {QStringLiteral("counter"), kDevice + QStringList{"--yes"}},
         {QStringLiteral("upgrade"), kDevice + QStringList{"--yes", "--force", "--hex", "--fw-version", "--ftp-host", "--ftp-user"}},
-        {QStringLiteral("flash"), kDevice + QStringList{"--yes", "--force", "--kind", "--image", "--image-url", "--boot-wait"}},
+        {QStringLiteral("flash"), kDevice + QStringList{"--yes", "--force", "--kind", "--image", "--image-url", "--boot-wait", "--same-version-ok"}},
         {QStringLiteral("doctor"), {}},
         {QStringLiteral("records"), {"--serial", "--since", "--format", "--record"}},
         {QStringLiteral("help"), {}},
@@ -29,14 +29,16 @@ const QMap<QString, QStringList>& optionsOf()
 }
 
 const QStringList kFlags{QStringLiteral("--json"), QStringLiteral("--yes"), QStringLiteral("--help"),
-                         QStringLiteral("--version"), QStringLiteral("--force"), QStringLiteral("--forget-all")};
+                         QStringLiteral("--version"), QStringLiteral("--force"), QStringLiteral("--forget-all"),
+                         QStringLiteral("--same-version-ok")};
 const QStringList kValued{QStringLiteral("--port"),     QStringLiteral("--program-folder"), QStringLiteral("--ftp-host"),
                           QStringLiteral("--ftp-user"), QStringLiteral("--image-url"),      QStringLiteral("--count"),
                           QStringLiteral("--interval"), QStringLiteral("--format"),         QStringLiteral("--country"),
                           QStringLiteral("-o"),         QStringLiteral("--output"),         QStringLiteral("--hex"),
                           QStringLiteral("--fw-version"), QStringLiteral("--image"),        QStringLiteral("--kind"),
                           QStringLiteral("--forget"),   QStringLiteral("--serial"),         QStringLiteral("--since"),
-                          QStringLiteral("--record"),   QStringLiteral("--boot-wait")};
+                          QStringLiteral("--record"),   QStringLiteral("--boot-wait"),
+                          QStringLiteral("--retries")};
 
 QString canonicalName(const QString& name)
 {
@@ -57,6 +59,7 @@ QString store(Options& o, const QString& name, const QString& value)
     else if (name == QLatin1String("--force")) o.force = true;
     else if (name == QLatin1String("--forget")) o.forget = value;
     else if (name == QLatin1String("--forget-all")) o.forgetAll = true;
+    else if (name == QLatin1String("--same-version-ok")) o.sameVersionOk = true;
     else if (name == QLatin1String("--help")) o.help = true;
     else if (name == QLatin1String("--version")) o.version = true;
     else if (name == QLatin1String("--program-folder")) o.programFolder = value;
@@ -67,6 +70,10 @@ QString store(Options& o, const QString& name, const QString& value)
         o.count = value.toInt(&ok);
         if (!ok || *o.count < 1)
             return QStringLiteral("--count takes a whole number of readings from 1 on, not %1").arg(value);
+    } else if (name == QLatin1String("--retries")) {
+        o.retries = value.toInt(&ok);
+        if (!ok || o.retries < 0 || o.retries > 9)
+            return QStringLiteral("--retries takes 0 ... 9, not %1").arg(value);
     } else if (name == QLatin1String("--interval")) {
         o.intervalSeconds = value.toDouble(&ok);
         if (!ok || *o.intervalSeconds <= 0 || *o.intervalSeconds > 86400)

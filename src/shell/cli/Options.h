@@ -11,7 +11,9 @@ namespace shell::cli {
 struct Options {
     QString command;          // scan, ports, info, read, set, log, counter, upgrade, flash, doctor, records, help
     QStringList words;        // the subcommand's own words (set KEY=VALUE..., counter 1 258, help read)
-    QString port = QStringLiteral("auto"); // --port COM<n> | /dev/... | serial:S | location:L | by-id:NAME | auto
+    // --port COM<n> | /dev/... | serial:S | location:L | by-id:NAME | auto; for a production line
+    // several of them separated by commas, or all
+    QString port = QStringLiteral("auto");
     bool json = false;        // --json: machine output on standard output
     bool yes = false;         // --yes: answer every question with yes
     bool force = false;       // --force: upgrade or flash a device that does not answer (upgrade, flash)
@@ -36,6 +38,8 @@ struct Options {
     std::optional<QDateTime> since; // records --since: a date is from its local midnight on
     QString recordFile;       // records --record FILE: this file instead of the program folder's records/
     std::optional<double> bootWaitSeconds;  // flash --boot-wait S: how long the module may take to start
+    int retries = 1;          // --retries N: a failed unit of a line is tried again N times
+    bool sameVersionOk = false; // flash --same-version-ok: a line's module may keep its version
     // Set when the command line cannot be understood; a sentence for the user.
     QString error;
 };

@@ -22,6 +22,8 @@ QJsonObject settingsJson(const QList<SettingKey>& keys, const device::SettingsRe
 
 int setCommand(Context& c)
 {
+    if (linePortsGiven(c.options))
+        return lineSetCommand(c);
     if (c.options.words.isEmpty())
         return c.fail(kUsageError, QStringLiteral("set needs at least one KEY=VALUE, e.g. set out1.level=1000"));
     DeviceLine line(c);

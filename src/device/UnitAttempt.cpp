@@ -1,0 +1,28 @@
+#include "device/UnitAttempt.h"
+
+namespace device {
+
+QString unitClassName(UnitClass unitClass)
+{
+    switch (unitClass) {
+    case UnitClass::Passed:
+        return QStringLiteral("passed");
+    case UnitClass::NoDevice:
+        return QStringLiteral("no-device");
+    case UnitClass::RefusedInput:
+        return QStringLiteral("refused-input");
+    case UnitClass::Download:
+        return QStringLiteral("download");
+    case UnitClass::Transfer:
+        return QStringLiteral("transfer");
+    case UnitClass::Esptool:
+        return QStringLiteral("esptool");
+    case UnitClass::Version:
+        return QStringLiteral("version");
+    case UnitClass::Interrupted:
+        break;
+    }
+    return QStringLiteral("interrupted");
+}
+
+} // namespace device
