@@ -25,4 +25,13 @@ QString unitClassName(UnitClass unitClass)
     return QStringLiteral("interrupted");
 }
 
+std::optional<UnitClass> unitClassNamed(const QString& name)
+{
+    for (UnitClass c : {UnitClass::Passed, UnitClass::NoDevice, UnitClass::RefusedInput, UnitClass::Download,
+                        UnitClass::Transfer, UnitClass::Esptool, UnitClass::Version, UnitClass::Interrupted})
+        if (unitClassName(c) == name)
+            return c;
+    return std::nullopt;
+}
+
 } // namespace device

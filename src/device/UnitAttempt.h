@@ -25,6 +25,8 @@ enum class UnitClass {
 
 // "passed", "no-device", "refused-input", "download", "transfer", "esptool", "version", "interrupted".
 QString unitClassName(UnitClass unitClass);
+// The class of one of those names; nothing for any other text.
+std::optional<UnitClass> unitClassNamed(const QString& name);
 
 using FirmwareVersion = std::array<std::uint8_t, 4>;
 

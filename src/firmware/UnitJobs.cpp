@@ -65,6 +65,7 @@ UnitEnd flashUnit(device::UnitWork& work, const FlashPlan& plan)
                 QStringLiteral("%1 holds a QMR51: a QMR51 is upgraded over its own line, not flashed.").arg(portName(work))};
     UnitHost host(work, QStringLiteral("esptool"));
     TikaFlash flash(session, work.platform().programs(), plan.programFolder, host);
+    flash.setBootWaitSeconds(plan.bootWaitSeconds);
     const QString imagePath = plan.imageFile.isEmpty() ? flash.imageFile() : plan.imageFile;
     if (QFile file(imagePath); file.open(QIODevice::ReadOnly))
         describeImage(work.attempt(), QFileInfo(imagePath).fileName(), file.readAll());
@@ -84,8 +85,14 @@ UnitEnd flashUnit(device::UnitWork& work, const FlashPlan& plan)
     case TikaFlash::Outcome::TimedOut:
         return {UnitClass::Esptool, flashed.message};
     }
+    // The flash asked the booting module until it answered: no answer within the boot wait is a
+    // module that does not start.
+    if (flashed.reconnectMs < 0)
+        return {UnitClass::NoDevice, QStringLiteral("%1 does not answer within %2 s after esptool.")
+                                         .arg(portName(work)).arg(plan.bootWaitSeconds)};
     if (const UnitEnd back = reconnectUnit(work, kReconnectSeconds); back.result != UnitClass::Passed)
         return back;
+    work.attempt().reconnectMs = flashed.reconnectMs;
     const device::UnitAttempt& a = work.attempt();
     if (!plan.sameVersionOk && a.firmwareAfter == a.firmwareBefore)
         return {UnitClass::Version, QStringLiteral("After the flash %1 reports firmware %2, as before: the new image did not take.")

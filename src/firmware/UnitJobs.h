@@ -1,5 +1,6 @@
 #pragma once
 #include "device/UnitWork.h"
+#include "firmware/TikaFlash.h"
 #include <QByteArray>
 #include <QString>
 #include <array>
@@ -15,6 +16,8 @@ struct FlashPlan {
     QString imageFile;
     // A module may report the version it had before (a re-flash of the same build).
     bool sameVersionOk = false;
+    // How long a module may take to answer after esptool (--boot-wait).
+    double bootWaitSeconds = TikaFlash::kBootWaitSeconds;
 };
 
 // A QMR51 upgrade on every unit of a line, with an image fetched once for all.

@@ -1,25 +1,16 @@
 #include "firmware/UnitRecord.h"
+#include "device/Captions.h"
 #include "device/CsvField.h"
+#include "device/DeviceKind.h"
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
 #include <utility>
 
 namespace firmware {
 
 namespace {
-
-struct ClassName {
-    ResultClass resultClass;
-    const char* name;
-};
-constexpr ClassName kClassNames[] = {
-    {ResultClass::None, "none"},         {ResultClass::Pass, "pass"},
-    {ResultClass::NoDevice, "no-device"}, {ResultClass::RefusedInput, "refused-input"},
-    {ResultClass::Download, "download"}, {ResultClass::Transfer, "transfer"},
-    {ResultClass::Esptool, "esptool"},   {ResultClass::Version, "version"},
-    {ResultClass::Interrupted, "interrupted"},
-};
 
 using Field = std::pair<QLatin1String, QJsonValue>;
 
@@ -89,8 +80,8 @@ std::optional<UnitRecord> recordOf(const QByteArray& line)
     r.imageSha256 = text("imageSha256");
     r.resultClass = resultClassNamed(text("class"));
     // The class is what counts; "result" alone still tells a pass whose class a later version renamed.
-    if (r.resultClass == ResultClass::None && text("result") == QLatin1String("pass"))
-        r.resultClass = ResultClass::Pass;
+    if (!r.resultClass && text("result") == QLatin1String("pass"))
+        r.resultClass = device::UnitClass::Passed;
     r.message = text("message");
     r.attempt = static_cast<int>(number("attempt", 1));
     r.reconnectMs = number("reconnectMs", -1);
@@ -101,22 +92,37 @@ QString orDash(const QString& text) { return text.isEmpty() ? QStringLiteral("-"
 
 } // namespace
 
-QString resultClassName(ResultClass resultClass)
+QString resultClassName(std::optional<device::UnitClass> resultClass)
 {
-    for (const ClassName& c : kClassNames) {
-        if (c.resultClass == resultClass)
-            return QLatin1String(c.name);
-    }
-    return QStringLiteral("none");
+    return resultClass ? device::unitClassName(*resultClass) : QStringLiteral("none");
 }
 
-ResultClass resultClassNamed(const QString& name)
+std::optional<device::UnitClass> resultClassNamed(const QString& name) { return device::unitClassNamed(name); }
+
+UnitRecord recordOfAttempt(const device::UnitAttempt& a, const QString& station, const QString& toolVersion,
+                           const QString& command, const QJsonValue& adapter)
 {
-    for (const ClassName& c : kClassNames) {
-        if (name == QLatin1String(c.name))
-            return c.resultClass;
-    }
-    return ResultClass::None;
+    UnitRecord r;
+    r.startedAtUtc = a.startUtc.toUTC();
+    r.durationMs = a.durationMs;
+    r.station = station;
+    r.toolVersion = toolVersion;
+    r.command = command;
+    r.portNumber = a.portNumber;
+    r.devicePath = a.devicePath;
+    r.adapter = adapter;
+    r.kind = a.kind ? device::displayName(*a.kind) : QString();
+    r.serial = QString::fromLatin1(a.serial);
+    r.firmwareBefore = a.firmwareBefore ? device::versionText(*a.firmwareBefore) : QString();
+    r.firmwareAfter = a.firmwareAfter ? device::versionText(*a.firmwareAfter) : QString();
+    r.imageName = a.imageName;
+    r.imageBytes = std::max<qint64>(0, a.imageBytes);
+    r.imageSha256 = a.imageSha256;
+    r.resultClass = a.result;
+    r.message = a.message;
+    r.attempt = a.attempt;
+    r.reconnectMs = a.reconnectMs.value_or(-1);
+    return r;
 }
 
 QByteArray recordLine(const UnitRecord& record)
@@ -158,7 +164,7 @@ QList<UnitRecord> filteredRecords(const QList<UnitRecord>& records, const Record
 QStringList recordTextFields(const UnitRecord& r)
 {
     const QString result = r.passed()                          ? QStringLiteral("pass")
-        : r.resultClass == ResultClass::None ? QStringLiteral("fail")
+        : !r.resultClass ? QStringLiteral("fail")
                                              : QStringLiteral("fail/") + resultClassName(r.resultClass);
     return {r.startedAtUtc.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
             orDash(r.serial),

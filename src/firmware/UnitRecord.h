@@ -1,4 +1,5 @@
 #pragma once
+#include "device/UnitAttempt.h"
 #include <QByteArray>
 #include <QDate>
 #include <QDateTime>
@@ -10,24 +11,10 @@
 
 namespace firmware {
 
-// How an attempt on a unit ended, for a line that sums up a run and for the record. A failure that
-// fits none of the others has None.
-enum class ResultClass {
-    None,
-    Pass,
-    NoDevice,     // "no-device": nothing answered on the port, or the port could not be opened
-    RefusedInput, // "refused-input": a damaged image, a missing file, a question answered No; nothing sent
-    Download,     // "download": the image or the version list did not arrive
-    Transfer,     // "transfer": the device stopped taking blocks, or refused them
-    Esptool,      // "esptool": esptool failed, or could not be started
-    Version,      // "version": the device restarted with another version than the one sent
-    Interrupted,  // "interrupted": the user stopped the run (Ctrl+C, a stop request)
-};
-
-// "pass", "no-device", "refused-input", ..., "none": the record's and the CSV's word for it.
-QString resultClassName(ResultClass resultClass);
-// The class of that word; None for any other text (a class a later version adds).
-ResultClass resultClassNamed(const QString& name);
+// The class of an attempt's end is the line's own (device::UnitClass): its names are what the
+// record says. A class word this version does not know (a later version's) reads as none.
+QString resultClassName(std::optional<device::UnitClass> resultClass);
+std::optional<device::UnitClass> resultClassNamed(const QString& name);
 
 // One attempt on one unit (an upgrade, a flash, a configuration), by qmr51ctl or by the window:
 // what the station did to which device through which adapter, and how it ended. A text the attempt
@@ -48,12 +35,12 @@ struct UnitRecord {
     QString imageName;        // the image's file name, "QMR51v2.hex", "TIKAv2.bin"
     qint64 imageBytes = 0;    // the image file's size; 0 without an image
     QString imageSha256;      // 64 lowercase hex digits of the image file; empty without an image
-    ResultClass resultClass = ResultClass::None;
+    std::optional<device::UnitClass> resultClass;
     QString message;          // the sentence the user was shown at the end
     int attempt = 1;          // 1 for the first try on this unit, 2 for a retry, ...
     qint64 reconnectMs = -1;  // time from the device's restart until it answered again; -1: none
 
-    bool passed() const { return resultClass == ResultClass::Pass; }
+    bool passed() const { return resultClass == device::UnitClass::Passed; }
     bool operator==(const UnitRecord&) const = default;
 };
 
@@ -64,6 +51,11 @@ struct UnitRecord {
 // "message", "attempt", "reconnectMs". A reader that knows them by name also reads later versions
 // that add keys.
 QByteArray recordLine(const UnitRecord& record);
+
+// The record of an attempt of a line (or of the window): station, tool version and command come from
+// the face that ran it; the adapter is the port's USB identity (platform::usbJson), null for none.
+UnitRecord recordOfAttempt(const device::UnitAttempt& attempt, const QString& station, const QString& toolVersion,
+                           const QString& command, const QJsonValue& adapter);
 
 // What a record file holds: every whole record in file order, and the 1-based numbers of the lines
 // that are not one. A line cut by a crash or a power cut in the middle of its write, or any other

@@ -3,7 +3,7 @@
 #include <QJsonObject>
 #include <gtest/gtest.h>
 
-using firmware::ResultClass;
+using device::UnitClass;
 using firmware::UnitRecord;
 
 namespace {
@@ -13,7 +13,7 @@ UnitRecord flashed(const QString& serial, const QString& startUtc)
     UnitRecord r;
     r.startedAtUtc = QDateTime::fromString(startUtc, Qt::ISODateWithMs);
     r.serial = serial;
-    r.resultClass = ResultClass::Pass;
+    r.resultClass = UnitClass::Passed;
     return r;
 }
 
@@ -33,7 +33,7 @@ UnitRecord everyField()
     r.imageName = QStringLiteral("TIKAv2.bin");
     r.imageBytes = 1048576;
     r.imageSha256 = QString(64, QLatin1Char('a'));
-    r.resultClass = ResultClass::Transfer;
+    r.resultClass = UnitClass::Transfer;
     r.message = QStringLiteral("Block 12, \"busy\"\nretried – gave up");
     r.attempt = 2;
     r.reconnectMs = 7040;
@@ -58,9 +58,9 @@ TEST(UnitRecord, EveryFieldGoesIntoOneLineInItsFixedOrderAndComesBackAsItWas)
     EXPECT_EQ(read.records[0], r);
     EXPECT_TRUE(read.damagedLines.isEmpty());
 
-    for (const char* name : {"none", "pass", "no-device", "refused-input", "download", "transfer", "esptool", "version", "interrupted"})
+    for (const char* name : {"none", "passed", "no-device", "refused-input", "download", "transfer", "esptool", "version", "interrupted"})
         EXPECT_EQ(firmware::resultClassName(firmware::resultClassNamed(QLatin1String(name))), QLatin1String(name));
-    EXPECT_EQ(firmware::resultClassNamed(QStringLiteral("a-later-class")), ResultClass::None);
+    EXPECT_EQ(firmware::resultClassNamed(QStringLiteral("a-later-class")), std::nullopt);
 
     // A month's file holds the attempts that started in that month by the UTC clock.
     const QDateTime newYearsEveInTheAzores = QDateTime::fromString(QStringLiteral("2026-12-31T23:30:00-01:00"), Qt::ISODate);

@@ -7,7 +7,9 @@ namespace {
 
 // Options every subcommand takes.
 const QStringList kCommon{QStringLiteral("--json"), QStringLiteral("--help"), QStringLiteral("--program-folder")};
-const QStringList kDevice{QStringLiteral("--port"), QStringLiteral("--retries")};
+// A device command on a line records every attempt (--record FILE elsewhere, --no-record not at all).
+const QStringList kDevice{QStringLiteral("--port"), QStringLiteral("--retries"), QStringLiteral("--record"),
+                          QStringLiteral("--no-record")};
 
 const QMap<QString, QStringList>& optionsOf()
 {
@@ -30,7 +32,7 @@ const QMap<QString, QStringList>& optionsOf()
 
 const QStringList kFlags{QStringLiteral("--json"), QStringLiteral("--yes"), QStringLiteral("--help"),
                          QStringLiteral("--version"), QStringLiteral("--force"), QStringLiteral("--forget-all"),
-                         QStringLiteral("--same-version-ok")};
+                         QStringLiteral("--same-version-ok"), QStringLiteral("--no-record")};
 const QStringList kValued{QStringLiteral("--port"),     QStringLiteral("--program-folder"), QStringLiteral("--ftp-host"),
                           QStringLiteral("--ftp-user"), QStringLiteral("--image-url"),      QStringLiteral("--count"),
                           QStringLiteral("--interval"), QStringLiteral("--format"),         QStringLiteral("--country"),
@@ -60,6 +62,7 @@ QString store(Options& o, const QString& name, const QString& value)
     else if (name == QLatin1String("--forget")) o.forget = value;
     else if (name == QLatin1String("--forget-all")) o.forgetAll = true;
     else if (name == QLatin1String("--same-version-ok")) o.sameVersionOk = true;
+    else if (name == QLatin1String("--no-record")) o.noRecord = true;
     else if (name == QLatin1String("--help")) o.help = true;
     else if (name == QLatin1String("--version")) o.version = true;
     else if (name == QLatin1String("--program-folder")) o.programFolder = value;

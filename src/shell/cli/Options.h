@@ -36,7 +36,8 @@ struct Options {
     std::optional<device::DeviceKind> kind; // flash --kind "TIKA V1"|"TIKA V2" (with --force)
     QString serial;           // records --serial S: one unit's records
     std::optional<QDateTime> since; // records --since: a date is from its local midnight on
-    QString recordFile;       // records --record FILE: this file instead of the program folder's records/
+    QString recordFile;       // --record FILE: this file instead of the program folder's records/<yyyy-mm>.jsonl
+    bool noRecord = false;    // --no-record: a line keeps no record of its attempts
     std::optional<double> bootWaitSeconds;  // flash --boot-wait S: how long the module may take to start
     int retries = 1;          // --retries N: a failed unit of a line is tried again N times
     bool sameVersionOk = false; // flash --same-version-ok: a line's module may keep its version

@@ -51,6 +51,19 @@ TEST(LineCommand, AFlashOnEveryModuleFailsAnUnpluggedOneAloneAndAModuleBackWithI
     EXPECT_TRUE(out.contains("as before: the new image did not take")) << out.toStdString();
     EXPECT_FALSE(out.contains("COM4")) << "the QMR51 is no unit of a flash";
     EXPECT_TRUE(out.endsWith("1 passed, 2 failed\n")) << out.toStdString();
+    // Every attempt is one record; the serial number finds those of a module that answered (the
+    // retry on the empty port met none).
+    for (const QString serial : {"", "22M01234"}) {
+        ASSERT_EQ(h.run({"records", "--serial", serial, "--format", "json"}), 0) << h.err().toStdString();
+        QStringList recorded;
+        for (const QJsonObject& r : jsonLines(h.console.stdOut))
+            recorded << QStringLiteral("%1 %2 %3").arg(r["port"].toString(), r["class"].toString()).arg(r["attempt"].toInt());
+        recorded.sort();
+        QStringList expected{"COM1 passed 1", "COM2 esptool 1", "COM3 version 1", "COM3 version 2"};
+        if (serial.isEmpty())
+            expected.insert(2, "COM2 no-device 2");
+        EXPECT_EQ(recorded, expected);
+    }
 
     // Told to expect the same version, COM3 passes; an image for an ESP32 is refused by the TIKA V2
     // alone, not tried again, and flashed onto the TIKA V1 (named by its path).

@@ -6,7 +6,7 @@
 
 namespace {
 
-firmware::UnitRecord attempt(const QString& serial, const QString& startUtc, firmware::ResultClass result)
+firmware::UnitRecord attempt(const QString& serial, const QString& startUtc, device::UnitClass result)
 {
     firmware::UnitRecord r;
     r.startedAtUtc = QDateTime::fromString(startUtc, Qt::ISODate);
@@ -23,9 +23,9 @@ firmware::UnitRecord attempt(const QString& serial, const QString& startUtc, fir
 TEST(RecordsCommand, OneUnitsRecordsAsCsvOldestMonthFirstPastADamagedLine)
 {
     ctl::Ctl h;
-    const auto first = attempt("22M01234", "2026-11-30T23:00:00Z", firmware::ResultClass::Transfer);
-    const auto second = attempt("22M01234", "2026-12-01T08:00:00Z", firmware::ResultClass::Pass);
-    const auto other = attempt("22M09999", "2026-12-01T09:00:00Z", firmware::ResultClass::Pass);
+    const auto first = attempt("22M01234", "2026-11-30T23:00:00Z", device::UnitClass::Transfer);
+    const auto second = attempt("22M01234", "2026-12-01T08:00:00Z", device::UnitClass::Passed);
+    const auto other = attempt("22M09999", "2026-12-01T09:00:00Z", device::UnitClass::Passed);
     for (const auto& r : {second, other})
         ASSERT_EQ(firmware::appendUnitRecord(firmware::defaultRecordFile(h.folder.path(), r.startedAtUtc), r), QString());
     const QString november = firmware::defaultRecordFile(h.folder.path(), first.startedAtUtc);
