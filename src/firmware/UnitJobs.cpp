@@ -50,13 +50,6 @@ QString portName(device::UnitWork& work)
                                   : QStringLiteral("COM%1 (%2)").arg(a.portNumber).arg(a.devicePath);
 }
 
-void describeImage(device::UnitAttempt& attempt, const QString& name, const QByteArray& bytes)
-{
-    attempt.imageName = name;
-    attempt.imageBytes = bytes.size();
-    attempt.imageSha256 = QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
-}
-
 UnitEnd flashUnit(device::UnitWork& work, const FlashPlan& plan)
 {
     device::Session& session = work.session();
@@ -67,8 +60,7 @@ UnitEnd flashUnit(device::UnitWork& work, const FlashPlan& plan)
     TikaFlash flash(session, work.platform().programs(), plan.programFolder, host);
     flash.setBootWaitSeconds(plan.bootWaitSeconds);
     const QString imagePath = plan.imageFile.isEmpty() ? flash.imageFile() : plan.imageFile;
-    if (QFile file(imagePath); file.open(QIODevice::ReadOnly))
-        describeImage(work.attempt(), QFileInfo(imagePath).fileName(), file.readAll());
+    describeImageFile(work.attempt(), imagePath);
     if (work.stopRequested())
         return {UnitClass::Interrupted, QStringLiteral("Stopped before esptool started: the module keeps its firmware.")};
     work.progress(QStringLiteral("esptool"), 0);
@@ -146,6 +138,21 @@ UnitEnd upgradeUnit(device::UnitWork& work, const UpgradePlan& plan)
 }
 
 } // namespace
+
+void describeImage(device::UnitAttempt& attempt, const QString& name, const QByteArray& bytes)
+{
+    attempt.imageName = name;
+    attempt.imageBytes = bytes.size();
+    attempt.imageSha256 = QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+}
+
+void describeImageFile(device::UnitAttempt& attempt, const QString& path)
+{
+    QFile file(path);
+    attempt.imageName = QFileInfo(path).fileName();
+    if (file.open(QIODevice::ReadOnly))
+        describeImage(attempt, attempt.imageName, file.readAll());
+}
 
 UnitEnd reconnectUnit(device::UnitWork& work, double seconds)
 {

@@ -36,6 +36,10 @@ struct UpgradePlan {
 device::UnitJob flashJob(FlashPlan plan);
 device::UnitJob upgradeJob(UpgradePlan plan);
 
+// The image an attempt sends, for its record: name, size and SHA-256 (of the file as it is on disk).
+void describeImage(device::UnitAttempt& attempt, const QString& name, const QByteArray& bytes);
+void describeImageFile(device::UnitAttempt& attempt, const QString& path);
+
 // After a restart: the device on the unit's port asked again who it is, a few times for up to
 // `seconds`. Fills in firmwareAfter and reconnectMs (from the call). NoDevice when nothing answers.
 device::UnitEnd reconnectUnit(device::UnitWork& work, double seconds);

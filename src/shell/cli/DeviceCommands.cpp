@@ -6,6 +6,7 @@
 #include "platform/WholeFile.h"
 #include "shell/TerminalText.h"
 #include "shell/cli/AdapterJson.h"
+#include "shell/cli/AttemptRecords.h"
 #include "shell/cli/Commands.h"
 #include "shell/cli/DeviceLine.h"
 #include "shell/cli/ExitCode.h"
@@ -145,13 +146,17 @@ int counterCommand(Context& c)
     DeviceLine line(c);
     if (const int failed = line.connect())
         return failed;
+    SingleAttempt record(c, line);
     const QString question = diagnostics::inputConfirmationText(input, *value.value);
     if (const Context::Answer answer = c.confirm(question); answer != Context::Answer::Yes)
-        return c.fail(kRefused, Context::notConfirmed(answer, question));
+        return record.end(c.fail(kRefused, Context::notConfirmed(answer, question)), device::UnitClass::RefusedInput);
     const comlink::Reply reply = diagnostics::presetCounter(line.session(), input, *value.value);
-    if (!reply.ok())
-        return c.fail(kDeviceFailure, QStringLiteral("Input %1 was not set: the device gave no good answer (status %2).")
-                                          .arg(input + 1).arg(reply.status));
+    if (!reply.ok()) {
+        const QString why = QStringLiteral("Input %1 was not set: the device gave no good answer (status %2).")
+                                .arg(input + 1).arg(reply.status);
+        return record.end(c.fail(kDeviceFailure, why), device::UnitClass::Transfer, why);
+    }
+    record.end(kSuccess, device::UnitClass::Passed);
     if (c.options.json)
         c.printJson({{QStringLiteral("input"), input + 1}, {QStringLiteral("value"), static_cast<qint64>(*value.value)}});
     else

@@ -4,7 +4,9 @@
 #include "firmware/ModuleImages.h"
 #include "firmware/Qmr51Upgrade.h"
 #include "firmware/TikaFlash.h"
+#include "firmware/UnitJobs.h"
 #include "firmware/UpgradeFrames.h"
+#include "shell/cli/AttemptRecords.h"
 #include "shell/cli/Commands.h"
 #include "shell/cli/DeviceLine.h"
 #include "shell/cli/ExitCode.h"
@@ -18,19 +20,25 @@ namespace shell::cli {
 namespace {
 
 using Version = std::array<std::uint8_t, 4>;
+using device::UnitClass;
 constexpr std::chrono::minutes kImageDownloadLimit{3};
 
 // After a restart into new firmware: connect again and say what the device runs now. A QMR51
 // whose image did not take keeps its old version, so it must now report the version sent.
-int reportNewVersion(Context& c, DeviceLine& line, const std::optional<Version>& expected)
+int reportNewVersion(Context& c, DeviceLine& line, SingleAttempt& record, const std::optional<Version>& expected)
 {
     if (const int failed = line.reconnect())
-        return failed == kNoDevice ? kDeviceFailure : failed;
+        return record.end(failed == kNoDevice ? kDeviceFailure : failed, UnitClass::NoDevice,
+                          QStringLiteral("%1 does not answer after the restart.").arg(line.portName()));
     device::Session& s = line.session();
+    record.attempt().firmwareAfter = s.firmware();
     const QString now = device::versionText(s.firmware());
-    if (expected && s.firmware() != *expected)
-        return c.fail(kDeviceFailure, QStringLiteral("After the restart %1 reports firmware %2, not %3: the new firmware "
-                                                     "did not take.").arg(line.portName(), now, device::versionText(*expected)));
+    if (expected && s.firmware() != *expected) {
+        const QString why = QStringLiteral("After the restart %1 reports firmware %2, not %3: the new firmware did not take.")
+                                .arg(line.portName(), now, device::versionText(*expected));
+        return record.end(c.fail(kDeviceFailure, why), UnitClass::Version, why);
+    }
+    record.end(kSuccess, UnitClass::Passed);
     if (c.options.json)
         c.printJson({{QStringLiteral("port"), QStringLiteral("COM%1").arg(line.portNumber())},
                      {QStringLiteral("kind"), device::displayName(*s.kind())},
@@ -71,6 +79,25 @@ int notStarted(Context& c, const firmware::Qmr51Upgrade::Result& result, const V
     return kRefused;
 }
 
+UnitClass classOf(firmware::Qmr51Upgrade::NotStartedBecause because)
+{
+    using Because = firmware::Qmr51Upgrade::NotStartedBecause;
+    switch (because) {
+    case Because::UpToDate:
+        return UnitClass::Passed;
+    case Because::NoPort:
+        return UnitClass::NoDevice;
+    case Because::ListMissing:
+    case Because::DownloadFailed:
+        return UnitClass::Download;
+    case Because::Nothing:
+    case Because::Declined:
+    case Because::ImageRefused:
+        break;
+    }
+    return UnitClass::RefusedInput;
+}
+
 } // namespace
 
 std::optional<std::array<std::uint8_t, 4>> parseVersion(const QString& text)
@@ -109,26 +136,32 @@ int upgradeCommand(Context& c)
     if (const int failed = c.options.force ? line.assume(device::DeviceKind::Qmr51) : line.connect())
         return failed;
     device::Session& s = line.session();
+    SingleAttempt record(c, line);
     if (device::isTika(s.kind()))
-        return c.fail(kRefused, QStringLiteral("%1 holds a %2: a TIKA module is flashed with qmr51ctl flash.")
-                                    .arg(line.portName(), device::displayName(*s.kind())));
+        return record.end(c.fail(kRefused, QStringLiteral("%1 holds a %2: a TIKA module is flashed with qmr51ctl flash.")
+                                               .arg(line.portName(), device::displayName(*s.kind()))),
+                          UnitClass::RefusedInput);
     const Version before = s.firmware();
     TerminalHost host(c);
     firmware::Qmr51Upgrade upgrade(s, c.env.transfer, c.servers().firmwareServer, c.programFolder, host);
     firmware::Qmr51Upgrade::Result result;
     if (hexVersion) {
+        record.attempt().imageName = QFileInfo(c.options.hexFile).fileName();
         if (!QFileInfo(c.options.hexFile).isFile())
-            return c.fail(kRefused, QStringLiteral("There is no file %1. Nothing was sent.").arg(c.options.hexFile));
+            return record.end(c.fail(kRefused, QStringLiteral("There is no file %1. Nothing was sent.").arg(c.options.hexFile)),
+                              UnitClass::RefusedInput);
         // The refusals of a downloaded file: the host is told why.
         const std::optional<QByteArray> image = upgrade.imageFromHexFile(c.options.hexFile);
         if (!image)
-            return stopped(c, host.lastMessage(), kRefused);
+            return record.end(stopped(c, host.lastMessage(), kRefused), UnitClass::RefusedInput, host.lastMessage());
         const QString question = QStringLiteral("Send %1 (%2 blocks) to the QMR51 on %3 as firmware V%4?")
                                      .arg(c.options.hexFile).arg(firmware::blockCount(*image))
                                      .arg(line.portName(), device::versionText(*hexVersion));
         if (!host.askYesNo(question))
-            return c.fail(kRefused, Context::notConfirmed(host.questionNotAskable() ? Context::Answer::CannotAsk
-                                                                                     : Context::Answer::No, question));
+            return record.end(c.fail(kRefused, Context::notConfirmed(host.questionNotAskable() ? Context::Answer::CannotAsk
+                                                                                                : Context::Answer::No,
+                                                                     question)),
+                              UnitClass::RefusedInput);
         result = upgrade.sendAndRestart(*image, *hexVersion);
     } else {
         result = upgrade.run();
@@ -136,16 +169,20 @@ int upgradeCommand(Context& c)
     switch (result.outcome) {
     case firmware::Qmr51Upgrade::Outcome::NotStarted: {
         const int code = notStarted(c, result, before);
-        return code == kSuccess ? code : stopped(c, result.message, code);
+        return record.end(code == kSuccess ? code : stopped(c, result.message, code), classOf(result.because), result.message);
     }
     case firmware::Qmr51Upgrade::Outcome::TransferFailed:
-        return stopped(c, result.message, kDeviceFailure);
+        return record.end(stopped(c, result.message, kDeviceFailure),
+                          host.interrupted() ? UnitClass::Interrupted : UnitClass::Transfer, result.message);
     case firmware::Qmr51Upgrade::Outcome::Restarted:
         break;
     }
-    if (host.interrupted())
+    if (host.interrupted()) {
         c.message(QStringLiteral("The transfer was cancelled; the QMR51 keeps its present firmware."));
-    return reportNewVersion(c, line, upgrade.versionSent());
+        const int code = reportNewVersion(c, line, record, std::nullopt);
+        return record.end(code, UnitClass::Interrupted, QStringLiteral("The transfer was cancelled."));
+    }
+    return reportNewVersion(c, line, record, upgrade.versionSent());
 }
 
 int flashCommand(Context& c)
@@ -161,8 +198,10 @@ int flashCommand(Context& c)
     if (const int failed = c.options.force ? line.assume(*c.options.kind) : line.connect())
         return failed;
     device::Session& s = line.session();
+    SingleAttempt record(c, line);
     if (!device::isTika(s.kind()))
-        return c.fail(kRefused, QStringLiteral("%1 holds a QMR51: it is upgraded with qmr51ctl upgrade.").arg(line.portName()));
+        return record.end(c.fail(kRefused, QStringLiteral("%1 holds a QMR51: it is upgraded with qmr51ctl upgrade.").arg(line.portName())),
+                          UnitClass::RefusedInput);
     TerminalHost host(c);
     firmware::TikaFlash flash(s, c.env.programs, c.programFolder, host);
     if (c.options.bootWaitSeconds)
@@ -170,7 +209,8 @@ int flashCommand(Context& c)
     QString image;
     if (!c.options.imageFile.isEmpty()) {
         if (!QFileInfo(c.options.imageFile).isFile())
-            return c.fail(kRefused, QStringLiteral("There is no image file %1: nothing was flashed.").arg(c.options.imageFile));
+            return record.end(c.fail(kRefused, QStringLiteral("There is no image file %1: nothing was flashed.").arg(c.options.imageFile)),
+                              UnitClass::RefusedInput);
         image = QFileInfo(c.options.imageFile).absoluteFilePath();
     } else {
         // A fresh module image, as the window fetches at every start; a failed download leaves
@@ -179,7 +219,7 @@ int flashCommand(Context& c)
         images.start();
         images.waitForFinished(kImageDownloadLimit);
         if (const QString missing = flash.missingImage(); !missing.isEmpty())
-            return c.fail(kRefused, missing);
+            return record.end(c.fail(kRefused, missing), UnitClass::Download, missing);
     }
     if (c.options.force) {
         // Nothing has answered on this port, so nothing says a module of that kind is there.
@@ -187,20 +227,27 @@ int flashCommand(Context& c)
                                      .arg(image.isEmpty() ? flash.imageFile() : image,
                                           device::displayName(*c.options.kind), line.portName());
         if (!host.askYesNo(question))
-            return c.fail(kRefused, Context::notConfirmed(host.questionNotAskable() ? Context::Answer::CannotAsk
-                                                                                     : Context::Answer::No, question));
+            return record.end(c.fail(kRefused, Context::notConfirmed(host.questionNotAskable() ? Context::Answer::CannotAsk
+                                                                                                : Context::Answer::No,
+                                                                     question)),
+                              UnitClass::RefusedInput);
     }
+    firmware::describeImageFile(record.attempt(), image.isEmpty() ? flash.imageFile() : image);
     // esptool verified what it wrote; the module's answer afterwards is the proof it starts.
     const firmware::TikaFlash::Result flashed = flash.run(image);
+    if (flashed.reconnectMs >= 0)
+        record.attempt().reconnectMs = flashed.reconnectMs;
     switch (flashed.outcome) {
     case firmware::TikaFlash::Outcome::Flashed:
         break;
     case firmware::TikaFlash::Outcome::Refused:
-        return stopped(c, flashed.message, kRefused);
+        return record.end(stopped(c, flashed.message, kRefused), UnitClass::RefusedInput, flashed.message);
+    case firmware::TikaFlash::Outcome::Stopped:
+        return record.end(stopped(c, flashed.message, kDeviceFailure), UnitClass::Interrupted, flashed.message);
     default:
-        return stopped(c, flashed.message, kDeviceFailure);
+        return record.end(stopped(c, flashed.message, kDeviceFailure), UnitClass::Esptool, flashed.message);
     }
-    return reportNewVersion(c, line, std::nullopt);
+    return reportNewVersion(c, line, record, std::nullopt);
 }
 
 } // namespace shell::cli

@@ -11,17 +11,14 @@
 #include "firmware/Qmr51LineImage.h"
 #include "firmware/TikaFlash.h"
 #include "firmware/UnitJobs.h"
-#include "firmware/UnitRecord.h"
-#include "firmware/UnitRecordFile.h"
 #include "firmware/UpgradeFrames.h"
+#include "shell/cli/AttemptRecords.h"
 #include "shell/cli/Commands.h"
 #include "shell/cli/DeviceLine.h"
 #include "shell/cli/ExitCode.h"
 #include "shell/cli/LinePrinter.h"
 #include "shell/cli/SettingKeys.h"
 #include <QFileInfo>
-#include <QHash>
-#include <QSysInfo>
 #include <chrono>
 
 namespace shell::cli {
@@ -79,40 +76,12 @@ std::optional<QList<platform::NumberedPort>> linePorts(Context& c, const Wanted&
     return chosen;
 }
 
-// Every attempt of the line as one line of the record file: the month's file in the program folder,
-// or --record FILE. A record that cannot be written is told (the unit's result stands).
-class RecordFileSink : public device::UnitRecordSink {
-public:
-    RecordFileSink(Context& c, const QList<platform::NumberedPort>& ports)
-        : c_(c), station_(QSysInfo::machineHostName()), command_(QStringList{c.options.command} + c.options.words)
-    {
-        for (const platform::NumberedPort& p : ports)
-            adapters_[p.portNumber] = platform::usbJson(p.identity);
-    }
-    void record(const device::UnitAttempt& attempt) override
-    {
-        const QString file = c_.options.recordFile.isEmpty() ? firmware::defaultRecordFile(c_.programFolder, attempt.startUtc)
-                                                             : c_.options.recordFile;
-        const QString failed = firmware::appendUnitRecord(
-            file, firmware::recordOfAttempt(attempt, station_, QStringLiteral(QMR_VERSION), command_.join(QLatin1Char(' ')),
-                                            adapters_.value(attempt.portNumber)));
-        if (!failed.isEmpty())
-            c_.message(failed);
-    }
-
-private:
-    Context& c_;
-    QString station_;
-    QStringList command_;
-    QHash<int, QJsonValue> adapters_;
-};
-
 int runLine(Context& c, const QList<platform::NumberedPort>& ports, device::UnitJob job)
 {
     LinePrinter printer(c, ports);
-    RecordFileSink records(c, ports);
+    RecordFile records(c, ports);
     device::UnitLine line(c.env.makeUnit, std::move(job), c.options.retries);
-    return printer.finish(line.run(ports, printer, c.options.noRecord ? nullptr : &records, c.env.interruptions));
+    return printer.finish(line.run(ports, printer, records.sink(), c.env.interruptions));
 }
 
 int noWords(Context& c)

@@ -8,6 +8,7 @@
 #include "TestFiles.h"
 #include "platform/DemoLinks.h"
 #include <QFileInfo>
+#include <QJsonDocument>
 #include <QProcess>
 #include <csignal>
 
@@ -147,6 +148,15 @@ TEST(Qmr51ctl, InfoReadSetCounterAndFlashOnATika)
     h.programs.onStart = [tika] { ctl::misbehave(*tika, nullptr); }; // esptool brings it back
     ctl::play(h, {{{"flash", "--force", "--kind", "tika v2", "--port", "COM2", "--yes"}, 0, "COM2\tTIKA V2\t25.0.1.2\n"}});
     EXPECT_TRUE(h.programs.started.size() == 3 && h.programs.started.last().arguments.join(' ').contains("PCOM2.sh"));
+    // Each attempt on the module is one record, how it ended in the words a script reads; a command
+    // line that was wrong, or a port where nothing answered, is none.
+    ASSERT_EQ(h.run({"records", "--format", "json"}), 0) << h.err().toStdString();
+    QStringList classes;
+    for (const QByteArray& line : h.console.stdOut.split('\n'))
+        if (!line.isEmpty())
+            classes << QJsonDocument::fromJson(line)["class"].toString();
+    EXPECT_EQ(classes, QStringList({"refused-input", "passed", "refused-input", "passed", "refused-input", "download",
+                                    "refused-input", "refused-input", "esptool", "passed", "refused-input", "passed"}));
 
     // A serial number that would clear the screen shows its bytes instead.
     tika->changeProfile([](sim::DeviceProfile& d) { d.serial = "22M\x1b[2J4"; });
