@@ -258,4 +258,23 @@ void Qmr51Upgrade::restart(int blocks)
     session_.waits().pause(kReconnectPauseSeconds);
 }
 
+device::UnitClass unitClassOf(Qmr51Upgrade::NotStartedBecause because)
+{
+    using Because = Qmr51Upgrade::NotStartedBecause;
+    switch (because) {
+    case Because::UpToDate:
+        return device::UnitClass::Passed;
+    case Because::NoPort:
+        return device::UnitClass::NoDevice;
+    case Because::ListMissing:
+    case Because::DownloadFailed:
+        return device::UnitClass::Download;
+    case Because::Nothing:
+    case Because::Declined:
+    case Because::ImageRefused:
+        break;
+    }
+    return device::UnitClass::RefusedInput;
+}
+
 } // namespace firmware

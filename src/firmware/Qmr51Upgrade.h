@@ -1,4 +1,5 @@
 #pragma once
+#include "device/UnitAttempt.h"
 #include "firmware/UpgradeHost.h"
 #include "platform/FileTransfer.h"
 #include <QByteArray>
@@ -126,5 +127,10 @@ private:
     QString told_;
     std::array<std::uint8_t, 4> versionSent_{};
 };
+
+// How an upgrade that sent nothing counts for a unit: up to date is a pass, no port no device, a
+// list or HEX file that did not arrive a download failure, anything else (No, a refused file) the
+// input's.
+device::UnitClass unitClassOf(Qmr51Upgrade::NotStartedBecause because);
 
 } // namespace firmware

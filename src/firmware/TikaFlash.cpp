@@ -246,4 +246,21 @@ int TikaFlash::awaitModule()
     return reconnectMs;
 }
 
+device::UnitClass unitClassOf(TikaFlash::Outcome outcome)
+{
+    switch (outcome) {
+    case TikaFlash::Outcome::Flashed:
+        return device::UnitClass::Passed;
+    case TikaFlash::Outcome::Refused:
+        return device::UnitClass::RefusedInput;
+    case TikaFlash::Outcome::Stopped:
+        return device::UnitClass::Interrupted;
+    case TikaFlash::Outcome::NotRun:
+    case TikaFlash::Outcome::Failed:
+    case TikaFlash::Outcome::TimedOut:
+        break;
+    }
+    return device::UnitClass::Esptool;
+}
+
 } // namespace firmware

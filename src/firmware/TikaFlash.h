@@ -1,4 +1,5 @@
 #pragma once
+#include "device/UnitAttempt.h"
 #include "firmware/FlashScript.h"
 #include "firmware/UpgradeHost.h"
 #include "platform/Programs.h"
@@ -109,5 +110,9 @@ private:
     UpgradeHost& host_;
     double bootWaitSeconds_ = kBootWaitSeconds;
 };
+
+// How a flash that did not end in Flashed counts for a unit: a refused image is the input's fault,
+// a stop the user's, anything else esptool's.
+device::UnitClass unitClassOf(TikaFlash::Outcome outcome);
 
 } // namespace firmware

@@ -65,18 +65,10 @@ UnitEnd flashUnit(device::UnitWork& work, const FlashPlan& plan)
         return {UnitClass::Interrupted, QStringLiteral("Stopped before esptool started: the module keeps its firmware.")};
     work.progress(QStringLiteral("esptool"), 0);
     const TikaFlash::Result flashed = flash.run(plan.imageFile);
-    switch (flashed.outcome) {
-    case TikaFlash::Outcome::Flashed:
-        break;
-    case TikaFlash::Outcome::Refused:
-        return {UnitClass::RefusedInput, flashed.message};
-    case TikaFlash::Outcome::Stopped:
+    if (flashed.outcome == TikaFlash::Outcome::Stopped)
         return {UnitClass::Interrupted, QStringLiteral("Stopped while esptool was writing: ") + flashed.message};
-    case TikaFlash::Outcome::NotRun:
-    case TikaFlash::Outcome::Failed:
-    case TikaFlash::Outcome::TimedOut:
-        return {UnitClass::Esptool, flashed.message};
-    }
+    if (flashed.outcome != TikaFlash::Outcome::Flashed)
+        return {unitClassOf(flashed.outcome), flashed.message};
     // The flash asked the booting module until it answered: no answer within the boot wait is a
     // module that does not start.
     if (flashed.reconnectMs < 0)
@@ -122,7 +114,7 @@ UnitEnd upgradeUnit(device::UnitWork& work, const UpgradePlan& plan)
                                             .arg(std::max(0, upgrade.framesAcknowledged() - 1)).arg(blockCount(plan.image))};
     switch (result.outcome) {
     case Qmr51Upgrade::Outcome::NotStarted:
-        return {UnitClass::NoDevice, result.message};
+        return {unitClassOf(result.because), result.message};
     case Qmr51Upgrade::Outcome::TransferFailed:
         return {UnitClass::Transfer, result.message};
     case Qmr51Upgrade::Outcome::Restarted:

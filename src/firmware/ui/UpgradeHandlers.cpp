@@ -2,6 +2,9 @@
 #include "device/ui/ConnectHandler.h"
 #include "firmware/Qmr51Upgrade.h"
 #include "firmware/TikaFlash.h"
+#include "firmware/UnitJobs.h"
+#include "firmware/UnitRecord.h"
+#include "firmware/UnitRecordFile.h"
 #include "firmware/ui/FrmForceUpgrade.h"
 #include "firmware/ui/WidgetDisabler.h"
 #include "link/ui/PortList.h"
@@ -9,6 +12,9 @@
 #include "device/ui/SettingsSender.h"
 #include "shell/ui/Tool.h"
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QSysInfo>
+#include <cmath>
 #include <QLabel>
 #include <QPushButton>
 
@@ -66,41 +72,92 @@ void UpgradeHandlers::upgradeInTurn()
         // The refresh stops while the upgrade has the device, and runs again once it is connected
         // (or given back untouched). After a transfer that failed it stays off: the QMR51 waits in
         // its boot loader for a retry, and a poll would only disturb it.
-        if (device::isTika(tool_.session.kind()))
-            flashTika();
-        else
-            upgradeQmr51();
+        const device::Session& session = tool_.session;
+        device::UnitAttempt attempt;
+        attempt.startUtc = tool_.svc.clock.now().toUTC();
+        attempt.portNumber = session.portNumber().value_or(0);
+        attempt.devicePath = tool_.session.devicePath(attempt.portNumber);
+        attempt.kind = session.kind();
+        attempt.serial = session.serial();
+        if (!session.serial().isEmpty()) // a forced upgrade's device did not say what it runs
+            attempt.firmwareBefore = session.firmware();
+        const double started = tool_.svc.clock.elapsedSeconds();
+        attempt.result = device::isTika(session.kind()) ? flashTika(attempt) : upgradeQmr51(attempt);
+        attempt.durationMs = std::llround((tool_.svc.clock.elapsedSeconds() - started) * 1000.0);
+        keepRecord(attempt);
     }
     running_ = false;
     setStartControlsEnabled(true);
 }
 
-void UpgradeHandlers::upgradeQmr51()
+// Every upgrade and flash from the window is one record, as qmr51ctl keeps one of every unit.
+void UpgradeHandlers::keepRecord(const device::UnitAttempt& attempt)
 {
-    if (qmr51_->run().outcome == Qmr51Upgrade::Outcome::Restarted)
-        tool_.connection().connectSelectedPort();
+    QJsonValue adapter;
+    for (const platform::NumberedPort& port : tool_.session.portListing().ports())
+        if (port.portNumber == attempt.portNumber)
+            adapter = platform::usbJson(port.identity);
+    const QString failed = appendUnitRecord(
+        defaultRecordFile(tool_.svc.programFolder, attempt.startUtc),
+        recordOfAttempt(attempt, QSysInfo::machineHostName(), QCoreApplication::applicationVersion(),
+                        device::isTika(attempt.kind) ? QStringLiteral("flash") : QStringLiteral("upgrade"), adapter));
+    if (!failed.isEmpty())
+        tool_.frm.statusLine->setText(failed);
 }
 
-void UpgradeHandlers::flashTika()
+// The device as it answers after the restart: what it runs now.
+device::UnitClass UpgradeHandlers::connectedAgain(device::UnitAttempt& attempt)
+{
+    tool_.connection().connectSelectedPort();
+    if (tool_.session.state() != device::Session::State::Connected)
+        return device::UnitClass::NoDevice;
+    attempt.firmwareAfter = tool_.session.firmware();
+    return device::UnitClass::Passed;
+}
+
+device::UnitClass UpgradeHandlers::upgradeQmr51(device::UnitAttempt& attempt)
+{
+    const Qmr51Upgrade::Result result = qmr51_->run();
+    attempt.message = result.message;
+    attempt.imageName = QStringLiteral("QMR51v2.hex");
+    switch (result.outcome) {
+    case Qmr51Upgrade::Outcome::NotStarted:
+        return unitClassOf(result.because);
+    case Qmr51Upgrade::Outcome::TransferFailed:
+        return device::UnitClass::Transfer;
+    case Qmr51Upgrade::Outcome::Restarted:
+        break;
+    }
+    const device::UnitClass back = connectedAgain(attempt);
+    return back == device::UnitClass::Passed && attempt.firmwareAfter != qmr51_->versionSent() ? device::UnitClass::Version : back;
+}
+
+device::UnitClass UpgradeHandlers::flashTika(device::UnitAttempt& attempt)
 {
     auto& f = tool_.frm;
     const QString missing = tika_->missingImage();
     if (!missing.isEmpty()) {
         f.statusLine->setText(missing);
-        return;
+        attempt.message = missing;
+        return device::UnitClass::Download;
     }
+    describeImageFile(attempt, tika_->imageFile());
     const device::DeviceKind kind = tool_.session.kind().value_or(device::DeviceKind::TikaV1);
     const QString caption = f.windowTitle();
     f.setWindowTitle(QStringLiteral("%1 V%2.%3 ----").arg(device::displayName(kind)).arg(device::kVersionMajor).arg(device::kVersionRevision));
-    const TikaFlash::Outcome outcome = tika_->run().outcome;
-    if (outcome == TikaFlash::Outcome::Refused) {
+    const TikaFlash::Result flashed = tika_->run();
+    attempt.message = flashed.message;
+    if (flashed.reconnectMs >= 0)
+        attempt.reconnectMs = flashed.reconnectMs;
+    if (flashed.outcome == TikaFlash::Outcome::Refused) {
         // Nothing ran and the connection is as it was; the message box said why.
         f.setWindowTitle(caption);
-        return;
+        return device::UnitClass::RefusedInput;
     }
-    if (outcome == TikaFlash::Outcome::Flashed)
+    if (flashed.outcome == TikaFlash::Outcome::Flashed)
         f.statusLine->setText(QStringLiteral("The TIKA module was flashed and verified; connecting again."));
-    tool_.connection().connectSelectedPort();
+    const device::UnitClass back = connectedAgain(attempt);
+    return flashed.outcome == TikaFlash::Outcome::Flashed ? back : unitClassOf(flashed.outcome);
 }
 
 void UpgradeHandlers::cmdForceUpgrade_Click()

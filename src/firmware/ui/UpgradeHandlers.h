@@ -1,4 +1,5 @@
 #pragma once
+#include "device/UnitAttempt.h"
 #include "firmware/ui/FrmForceUpgrade.h"
 #include "firmware/ui/ProgressHost.h"
 #include <QObject>
@@ -51,8 +52,11 @@ public:
 private:
     void setStartControlsEnabled(bool enabled);
     void upgradeInTurn();
-    void upgradeQmr51();
-    void flashTika();
+    // Each runs its branch and says how the attempt ended, filling in what it learnt.
+    device::UnitClass upgradeQmr51(device::UnitAttempt& attempt);
+    device::UnitClass flashTika(device::UnitAttempt& attempt);
+    device::UnitClass connectedAgain(device::UnitAttempt& attempt);
+    void keepRecord(const device::UnitAttempt& attempt);
 
     shell::Tool& tool_;
     ProgressHost progress_;

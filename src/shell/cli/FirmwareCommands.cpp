@@ -79,25 +79,6 @@ int notStarted(Context& c, const firmware::Qmr51Upgrade::Result& result, const V
     return kRefused;
 }
 
-UnitClass classOf(firmware::Qmr51Upgrade::NotStartedBecause because)
-{
-    using Because = firmware::Qmr51Upgrade::NotStartedBecause;
-    switch (because) {
-    case Because::UpToDate:
-        return UnitClass::Passed;
-    case Because::NoPort:
-        return UnitClass::NoDevice;
-    case Because::ListMissing:
-    case Because::DownloadFailed:
-        return UnitClass::Download;
-    case Because::Nothing:
-    case Because::Declined:
-    case Because::ImageRefused:
-        break;
-    }
-    return UnitClass::RefusedInput;
-}
-
 } // namespace
 
 std::optional<std::array<std::uint8_t, 4>> parseVersion(const QString& text)
@@ -169,7 +150,7 @@ int upgradeCommand(Context& c)
     switch (result.outcome) {
     case firmware::Qmr51Upgrade::Outcome::NotStarted: {
         const int code = notStarted(c, result, before);
-        return record.end(code == kSuccess ? code : stopped(c, result.message, code), classOf(result.because), result.message);
+        return record.end(code == kSuccess ? code : stopped(c, result.message, code), firmware::unitClassOf(result.because), result.message);
     }
     case firmware::Qmr51Upgrade::Outcome::TransferFailed:
         return record.end(stopped(c, result.message, kDeviceFailure),
@@ -242,10 +223,8 @@ int flashCommand(Context& c)
         break;
     case firmware::TikaFlash::Outcome::Refused:
         return record.end(stopped(c, flashed.message, kRefused), UnitClass::RefusedInput, flashed.message);
-    case firmware::TikaFlash::Outcome::Stopped:
-        return record.end(stopped(c, flashed.message, kDeviceFailure), UnitClass::Interrupted, flashed.message);
     default:
-        return record.end(stopped(c, flashed.message, kDeviceFailure), UnitClass::Esptool, flashed.message);
+        return record.end(stopped(c, flashed.message, kDeviceFailure), firmware::unitClassOf(flashed.outcome), flashed.message);
     }
     return reportNewVersion(c, line, record, std::nullopt);
 }

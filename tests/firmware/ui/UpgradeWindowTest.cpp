@@ -8,6 +8,8 @@
 #include "firmware/ui/FrmForceUpgrade.h"
 #include "firmware/ui/UpgradeHandlers.h"
 #include <QCoreApplication>
+#include <QFile>
+#include "firmware/UnitRecord.h"
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
@@ -53,6 +55,14 @@ TEST(UpgradeWindow, TheQmr51BranchRunsWithTheWindowOffThenConnectsAgainUnlessThe
         EXPECT_EQ(h.p.port.opened, fails ? QList<int>({7}) : QList<int>({7, 7})) << "after a failure the device waits for a retry";
         EXPECT_EQ(h.tool.frm.timScan.isActive(), !fails);
         EXPECT_TRUE(h.tool.frm.cmdUpgrade->isEnabled() && h.tool.frm.centralWidget()->isEnabled());
+        // The window keeps a record of the attempt as qmr51ctl does.
+        QFile records(firmware::defaultRecordFile(h.p.folder.path(), h.p.clock.now()));
+        ASSERT_TRUE(records.open(QIODevice::ReadOnly));
+        const QList<firmware::UnitRecord> kept = firmware::readRecordLines(records.readAll()).records;
+        ASSERT_EQ(kept.size(), 1);
+        EXPECT_TRUE(kept[0].command == "upgrade" && kept[0].serial == "Q5100042" && kept[0].firmwareBefore == "2.1.0.5");
+        EXPECT_EQ(kept[0].firmwareAfter, fails ? "" : "2.2.0.0");
+        EXPECT_EQ(kept[0].resultClass, fails ? device::UnitClass::Transfer : device::UnitClass::Passed);
     }
 }
 
