@@ -1,5 +1,7 @@
 #pragma once
 #include "device/DeviceKind.h"
+#include "device/ReadingRow.h"
+#include <QList>
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
@@ -58,6 +60,8 @@ struct UnitAttempt {
     QString message;
     // From the end of a flash or a restart to the device's first good answer; unset when not measured.
     std::optional<std::int64_t> reconnectMs;
+    // What a readings job read, in order (not part of the record).
+    QList<ReadingRow> readings;
 
     bool passed() const { return result == UnitClass::Passed; }
     // A failure that a new attempt from the start may mend: not a refusal of the input, not a stop.

@@ -25,6 +25,7 @@ bool linePortsGiven(const Options& options);
 int lineFlashCommand(Context& c);
 int lineUpgradeCommand(Context& c);
 int lineInfoCommand(Context& c);
+int lineReadCommand(Context& c);
 int lineSetCommand(Context& c);
 int lineCounterCommand(Context& c);
 

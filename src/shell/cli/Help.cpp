@@ -113,8 +113,9 @@ QString subcommandHelp(const QString& subcommand)
                  "Polls the readings as the window does and prints one line per reading: the grid's texts\n"
                  "separated by tabs (text), the columns of the window's CSV export (csv), or one JSON object\n"
                  "with the export's numbers (json, also with --json). Without --count it reads until Ctrl+C\n"
-                 "and then ends cleanly. Exit 1 when any request got no answer.",
-                 port() + QStringLiteral(
+                 "and then ends cleanly. Exit 1 when any request got no answer. On a line every unit reads\n"
+                 "--count readings (1 unless given) and each row starts with its port.",
+                 linePort() + QStringLiteral(
                      "  --count N         read N times, then stop\n"
                      "  --interval S      seconds between readings (default: the device's refresh interval;\n"
                      "                    5 s for a TIKA module)\n"

@@ -17,6 +17,7 @@
 #include "shell/cli/DeviceLine.h"
 #include "shell/cli/ExitCode.h"
 #include "shell/cli/LinePrinter.h"
+#include "shell/cli/ReadingsPrinter.h"
 #include "shell/cli/SettingKeys.h"
 #include <QFileInfo>
 #include <chrono>
@@ -76,12 +77,17 @@ std::optional<QList<platform::NumberedPort>> linePorts(Context& c, const Wanted&
     return chosen;
 }
 
-int runLine(Context& c, const QList<platform::NumberedPort>& ports, device::UnitJob job)
+// Runs the job on every unit; `afterwards` may print what the units found before the summary.
+int runLine(Context& c, const QList<platform::NumberedPort>& ports, device::UnitJob job,
+            const std::function<void(const QList<device::UnitAttempt>&)>& afterwards = {})
 {
     LinePrinter printer(c, ports);
     RecordFile records(c, ports);
     device::UnitLine line(c.env.makeUnit, std::move(job), c.options.retries);
-    return printer.finish(line.run(ports, printer, records.sink(), c.env.interruptions));
+    const QList<device::UnitAttempt> ends = line.run(ports, printer, records.sink(), c.env.interruptions);
+    if (afterwards)
+        afterwards(ends);
+    return printer.finish(ends);
 }
 
 int noWords(Context& c)
@@ -178,6 +184,49 @@ int lineInfoCommand(Context& c)
     const auto ports = linePorts(c, anyKind, QStringLiteral("QMR51 or TIKA"), code);
     // The connect is the whole job: the line tells the kind, serial number and firmware of each.
     return ports ? runLine(c, *ports, [](device::UnitWork&) { return UnitEnd{}; }) : code;
+}
+
+int lineReadCommand(Context& c)
+{
+    if (const int wrong = noWords(c))
+        return wrong;
+    int code = kSuccess;
+    const auto ports = linePorts(c, anyKind, QStringLiteral("QMR51 or TIKA"), code);
+    if (!ports)
+        return code;
+    // Every unit reads --count readings (one unless said), at the device's interval or --interval.
+    const int count = c.options.count.value_or(1);
+    const std::optional<double> interval = c.options.intervalSeconds;
+    const QString chosenCountry = c.options.country;
+    return runLine(
+        c, *ports,
+        [count, interval, chosenCountry](device::UnitWork& work) -> UnitEnd {
+            device::Session& s = work.session();
+            const device::SettingsRecord settings = device::readBackRecord(s.settingsAnswer(), *s.kind());
+            const auto [nederland, belgie] = tariffCountry(chosenCountry, settings.protocolPosition);
+            for (int n = 0; n < count; ++n) {
+                if (n > 0)
+                    s.waits().pause(interval.value_or(settings.intervalSeconds));
+                if (work.stopRequested())
+                    return {UnitClass::Interrupted, QStringLiteral("Stopped after %1 readings.").arg(n)};
+                work.progress(QStringLiteral("readings"), 100 * n / count);
+                const device::ReadingRow row = s.poll(nederland, belgie);
+                work.attempt().readings.append(row);
+                // Statuses 1 ... 3 are the module's own answers; anything else means no answer came.
+                if (row.status > 3)
+                    return {UnitClass::Transfer, QStringLiteral("No readings came back (status %1).").arg(row.status)};
+            }
+            return {};
+        },
+        [&c](const QList<device::UnitAttempt>& ends) {
+            for (const device::UnitAttempt& unit : ends) {
+                if (!unit.kind)
+                    continue;
+                ReadingsPrinter printer(c, *unit.kind, QStringLiteral("COM%1").arg(unit.portNumber));
+                for (const device::ReadingRow& row : unit.readings)
+                    printer.print(row);
+            }
+        });
 }
 
 int lineSetCommand(Context& c)

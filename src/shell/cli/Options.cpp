@@ -17,7 +17,7 @@ const QMap<QString, QStringList>& optionsOf()
         {QStringLiteral("scan"), {}},
         {QStringLiteral("ports"), {"--forget", "--forget-all"}},
         {QStringLiteral("info"), kDevice},
-        {QStringLiteral("read"), QStringList{"--port", "--count", "--interval", "--format", "--country"}},
+        {QStringLiteral("read"), kDevice + QStringList{"--count", "--interval", "--format", "--country"}},
         {QStringLiteral("set"), kDevice},
         {QStringLiteral("log"), QStringList{"--port", "-o", "--output"}},
         {QStringLiteral("counter"), kDevice + QStringList{"--yes"}},

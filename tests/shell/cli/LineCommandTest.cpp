@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMap>
 
 using ctl::LineCtl;
 using sim::DeviceKind;
@@ -112,6 +113,14 @@ TEST(LineCommand, UpgradeAndSetOnSeveralPortsAndTheExitCodes)
     EXPECT_TRUE(h.out().contains("COM1\tfailed (refused-input)\tQMR51 51000042\t2.1.0.7 -> -\t")) << h.out().toStdString();
     EXPECT_TRUE(h.out().contains("COM3\tpassed\t")) << h.out().toStdString();
     EXPECT_EQ(h.byPort[3]->profile().settings.mid(10, 2), QByteArray::fromHex("0190")) << "400 W, read back";
+
+    // Readings of every unit, each row carrying its port.
+    ASSERT_EQ(h.runLine({"read", "--port", "COM1,COM3", "--count", "2", "--interval", "0.2", "--json"}), 0) << h.err().toStdString();
+    QMap<QString, int> rows;
+    for (const QJsonObject& e : jsonLines(h.console.stdOut))
+        if (e.contains("time"))
+            ++rows[e["port"].toString()];
+    EXPECT_EQ(rows, (QMap<QString, int>{{"COM1", 2}, {"COM3", 2}}));
 
     ctl::misbehave(*h.byPort[3], &sim::Misbehaviour::silent);
     const std::pair<QStringList, int> exits[] = {
