@@ -3,6 +3,7 @@
 // esptool whose end comes at a set moment of fake time, and a host that records what the user saw.
 #include "DeviceFrames.h"
 #include "FakePlatform.h"
+#include "TestFiles.h"
 #include "device/Session.h"
 #include "firmware/UpgradeHost.h"
 #include <QFile>
@@ -13,13 +14,9 @@ namespace upgradefakes {
 
 inline const QString kList = QStringLiteral("/DENA_UPGlist.bin"), kHex = QStringLiteral("/QMR51v2.hex");
 
-inline QByteArray readFile(const QString& path) { QFile f(path); return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray(); }
+using fakes::readFile;
+using fakes::writeFile;
 inline QByteArray testData(const QString& name) { return readFile(QStringLiteral(QMR_TEST_DATA "/upgrade/") + name); }
-inline bool writeFile(const QString& path, const QByteArray& content, bool executable = false)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(content) == content.size() && (!executable || f.setPermissions(f.permissions() | QFileDevice::ExeOwner));
-}
 // An upgrade list as the server sends it: 92 bytes, the latest version in bytes 41..44.
 inline QByteArray upgradeList(std::array<int, 4> v) { return QByteArray(40, 'Z') + fakes::bytes({v[0], v[1], v[2], v[3]}) + QByteArray(48, 'Z'); }
 

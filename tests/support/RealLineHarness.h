@@ -1,4 +1,5 @@
 #pragma once
+#include "LinkedPortsOnly.h"
 // The whole tool on its real line (QtSerialPort, the system's port listing, the real event pump and
 // a steady clock paced by the simulated devices, see PacedLine.h) with fakes for the dialogs,
 // transfers and programs, so a test sees every message. The program folder is a temporary one;
@@ -18,23 +19,6 @@
 #include <memory>
 
 namespace fakes {
-
-// Lists only the devices behind ports/ links: the machine's own serial ports (a VM's ttyS0..3)
-// would make a search slow and its result depend on the machine.
-class LinkedPortsOnly : public platform::PortListing {
-public:
-    explicit LinkedPortsOnly(const QString& folder) : system_(folder) {}
-    QList<platform::NumberedPort> ports() override
-    {
-        QList<platform::NumberedPort> found = system_.ports();
-        found.removeIf([](const platform::NumberedPort& p) { return !p.devicePath.startsWith(QLatin1String("/dev/pts/")); });
-        return found;
-    }
-    QString devicePath(int portNumber) override { return system_.devicePath(portNumber); }
-
-private:
-    platform::SystemPortListing system_;
-};
 
 struct RealLineHarness {
     QTemporaryDir folder;

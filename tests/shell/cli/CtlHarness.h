@@ -4,9 +4,11 @@
 // pause the program makes (the 20 s after a flash, the 7 s restart, the drain), so nothing depends
 // on the test machine's speed and no test sleeps through a fixed wait.
 #include "FakePlatform.h"
+#include "LinkedPortsOnly.h"
 #include "PacedQtPort.h"
 #include "platform/QtSerialPort.h"
 #include "platform/SystemPortListing.h"
+#include "platform/UnitPlatform.h"
 #include "shell/cli/Environment.h"
 #include <QCoreApplication>
 #include <gtest/gtest.h>
@@ -22,19 +24,6 @@ struct SkippingTime : platform::Clock, platform::EventPump {
     void processEvents() override { QCoreApplication::processEvents(); }
     void sleep100ms() override { skipped += 0.1; }
     void pause(std::chrono::milliseconds d) override { skipped += d.count() / 1000.0; processEvents(); }
-};
-
-// The machine's own serial ports (a VM's ttyS0...) would make results depend on the machine.
-struct SimulatedPortsOnly : platform::PortListing {
-    explicit SimulatedPortsOnly(const QString& folder) : system(folder) {}
-    QList<platform::NumberedPort> ports() override
-    {
-        QList<platform::NumberedPort> found = system.ports();
-        found.removeIf([](const auto& p) { return !p.devicePath.startsWith(QLatin1String("/dev/pts/")); });
-        return found;
-    }
-    QString devicePath(int n) override { return system.devicePath(n); }
-    platform::SystemPortListing system;
 };
 
 struct CapturedConsole : shell::cli::Console {
@@ -62,6 +51,8 @@ struct Ctl {
     std::function<shell::cli::SystemFacts(const QString&, const QList<platform::NumberedPort>&)> facts = shell::cli::readSystemFacts;
     // Every port the listing finds, not only the simulated devices (for a made-up sysfs tree).
     bool everyPort = false;
+    // The platform of each unit of a line (LineHarness.h); none for a single port.
+    std::function<std::unique_ptr<platform::UnitPlatform>(platform::PortListing&)> makeUnit;
 
     Ctl() { QDir(folder.path()).mkpath(QStringLiteral("ports")); }
 
@@ -82,12 +73,13 @@ struct Ctl {
         shell::cli::Environment env{
             folder.path(), [this](const QString& f) -> std::unique_ptr<platform::PortListing> {
                 return everyPort ? std::unique_ptr<platform::PortListing>(std::make_unique<platform::SystemPortListing>(f))
-                             : std::make_unique<SimulatedPortsOnly>(f);
+                             : std::make_unique<fakes::LinkedPortsOnly>(f);
             },
             [this](platform::PortListing& l) {
                 return std::make_unique<fakes::PacedQtPort>(l, time.paced, [this](int n) { return byPort.count(n) ? byPort[n].get() : nullptr; });
             },
-            time, time, transfer, programs, {{"127.0.0.1", "tester", "pw"}, "http://127.0.0.1:1"}, console, [this] { return interruptions(); }, facts};
+            time, time, transfer, programs, {{"127.0.0.1", "tester", "pw"}, "http://127.0.0.1:1"}, console, [this] { return interruptions(); }, facts,
+            makeUnit};
         return shell::cli::runQmr51ctl(arguments, env);
     }
     QString out() const { return QString::fromUtf8(console.stdOut); }

@@ -3,6 +3,7 @@
 // stays its own.
 #include "LineHarness.h"
 #include "EspImages.h"
+#include "TestFiles.h"
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -13,12 +14,7 @@ using sim::DeviceKind;
 
 namespace {
 
-void writeFile(const QString& path, const QByteArray& content)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(content) == content.size());
-    f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
-}
+void writeFile(const QString& path, const QByteArray& content) { ASSERT_TRUE(fakes::writeFile(path, content, true)); }
 
 QList<QJsonObject> jsonLines(const QByteArray& out)
 {
@@ -42,7 +38,7 @@ TEST(LineCommand, AFlashOnEveryModuleFailsAnUnpluggedOneAloneAndAModuleBackWithI
         pulled->stop();
         return 2;
     };
-    EXPECT_EQ(h.runLine({"flash", "--port", "all"}), 1) << h.err().toStdString();
+    EXPECT_EQ(h.run({"flash", "--port", "all"}), 1) << h.err().toStdString();
     const QString out = h.out();
     EXPECT_TRUE(out.contains("COM1\tpassed\tTIKA V2 22M01234\t25.0.1.2 -> 25.0.1.3\t")) << out.toStdString();
     EXPECT_TRUE(out.contains("COM2\tretry after esptool\t")) << out.toStdString();
@@ -68,12 +64,12 @@ TEST(LineCommand, AFlashOnEveryModuleFailsAnUnpluggedOneAloneAndAModuleBackWithI
 
     // Told to expect the same version, COM3 passes; an image for an ESP32 is refused by the TIKA V2
     // alone, not tried again, and flashed onto the TIKA V1 (named by its path).
-    EXPECT_EQ(h.runLine({"flash", "--port", "COM1,COM3", "--same-version-ok"}), 0) << h.out().toStdString();
+    EXPECT_EQ(h.run({"flash", "--port", "COM1,COM3", "--same-version-ok"}), 0) << h.out().toStdString();
     writeFile(h.folder.filePath("v1.bin"), espimages::good(espimages::esp32));
     writeFile(h.folder.filePath("esptool32"), {});
     sim::Simulator* v1 = h.addFlashable(5, DeviceKind::TikaV1);
     ASSERT_TRUE(v1);
-    EXPECT_EQ(h.runLine({"flash", "--port", "COM3," + v1->devicePath(), "--image", h.folder.filePath("v1.bin")}), 1);
+    EXPECT_EQ(h.run({"flash", "--port", "COM3," + v1->devicePath(), "--image", h.folder.filePath("v1.bin")}), 1);
     EXPECT_EQ(h.out().count("COM3\tfailed (refused-input)\t"), 1) << "not tried again:\n" << h.out().toStdString();
     EXPECT_TRUE(h.out().contains("built for an ESP32, this module is an ESP32-S3")) << h.out().toStdString();
     EXPECT_TRUE(h.out().contains("COM5\tpassed\tTIKA V1")) << h.out().toStdString();
@@ -92,10 +88,10 @@ TEST(LineCommand, UpgradeAndSetOnSeveralPortsAndTheExitCodes)
         qmr->setRestartDuration(std::chrono::milliseconds(0));
     }
     ASSERT_TRUE(h.add(3, DeviceKind::TikaV2));
-    EXPECT_EQ(h.runLine({"upgrade", "--port", "all"}), 4);
+    EXPECT_EQ(h.run({"upgrade", "--port", "all"}), 4);
     EXPECT_TRUE(h.err().contains("\"Send firmware V2.1.0.7 (1 blocks) to the QMR51 on COM1, COM2?\" needs an answer")) << h.err().toStdString();
 
-    ASSERT_EQ(h.runLine({"upgrade", "--port", "all", "--yes", "--json"}), 0) << h.out().toStdString();
+    ASSERT_EQ(h.run({"upgrade", "--port", "all", "--yes", "--json"}), 0) << h.out().toStdString();
     const QList<QJsonObject> events = jsonLines(h.console.stdOut);
     int passed = 0;
     for (const QJsonObject& e : events) {
@@ -109,13 +105,13 @@ TEST(LineCommand, UpgradeAndSetOnSeveralPortsAndTheExitCodes)
     EXPECT_EQ(events.last(), QJsonObject({{"event", "summary"}, {"passed", 2}, {"failed", 0}}));
 
     // The TIKA takes a setting the QMR51 has not: each device is checked against its own kind.
-    EXPECT_EQ(h.runLine({"set", "--port", "COM1,COM3", "out2.level=400"}), 1);
+    EXPECT_EQ(h.run({"set", "--port", "COM1,COM3", "out2.level=400"}), 1);
     EXPECT_TRUE(h.out().contains("COM1\tfailed (refused-input)\tQMR51 51000042\t2.1.0.7 -> -\t")) << h.out().toStdString();
     EXPECT_TRUE(h.out().contains("COM3\tpassed\t")) << h.out().toStdString();
     EXPECT_EQ(h.byPort[3]->profile().settings.mid(10, 2), QByteArray::fromHex("0190")) << "400 W, read back";
 
     // Readings of every unit, each row carrying its port.
-    ASSERT_EQ(h.runLine({"read", "--port", "COM1,COM3", "--count", "2", "--interval", "0.2", "--json"}), 0) << h.err().toStdString();
+    ASSERT_EQ(h.run({"read", "--port", "COM1,COM3", "--count", "2", "--interval", "0.2", "--json"}), 0) << h.err().toStdString();
     QMap<QString, int> rows;
     for (const QJsonObject& e : jsonLines(h.console.stdOut))
         if (e.contains("time"))
@@ -132,7 +128,7 @@ TEST(LineCommand, UpgradeAndSetOnSeveralPortsAndTheExitCodes)
         {{"info", "--port", "COM3,COM9"}, 3},
     };
     for (const auto& [args, code] : exits)
-        EXPECT_EQ(h.runLine(args), code) << args.join(' ').toStdString() << '\n' << h.err().toStdString();
+        EXPECT_EQ(h.run(args), code) << args.join(' ').toStdString() << '\n' << h.err().toStdString();
 }
 
 } // namespace

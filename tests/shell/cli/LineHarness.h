@@ -38,30 +38,17 @@ struct LineCtl : Ctl {
         return module;
     }
 
-    int runLine(QStringList arguments)
+    LineCtl()
     {
-        console.stdOut.clear();
-        console.stdErr.clear();
-        arguments << QStringLiteral("--program-folder") << folder.path();
-        shell::cli::Environment env{
-            folder.path(),
-            [](const QString& f) -> std::unique_ptr<platform::PortListing> { return std::make_unique<SimulatedPortsOnly>(f); },
-            [this](platform::PortListing& l) {
-                return std::make_unique<fakes::PacedQtPort>(l, time.paced, [this](int n) { return deviceOn(n); });
-            },
-            time, time, transfer, programs,
-            {{QStringLiteral("127.0.0.1"), QStringLiteral("tester"), QStringLiteral("pw")}, QStringLiteral("http://127.0.0.1:1")},
-            console, [this] { return interruptions(); }, facts,
-            [this](platform::PortListing& ports) {
-                auto unit = std::make_unique<SimulatedUnit>(ports, [this](int n) { return deviceOn(n); });
-                const int com = ports.ports().first().portNumber;
-                if (esptool.count(com)) {
-                    const std::function<int()> run = esptool.at(com);
-                    unit->esptool.onStart = [run, programs = &unit->esptool] { programs->nextRun.code = run(); };
-                }
-                return unit;
-            }};
-        return shell::cli::runQmr51ctl(arguments, env);
+        makeUnit = [this](platform::PortListing& ports) -> std::unique_ptr<platform::UnitPlatform> {
+            auto unit = std::make_unique<SimulatedUnit>(ports, [this](int n) { return deviceOn(n); });
+            const int com = ports.ports().first().portNumber;
+            if (esptool.count(com)) {
+                const std::function<int()> run = esptool.at(com);
+                unit->esptool.onStart = [run, programs = &unit->esptool] { programs->nextRun.code = run(); };
+            }
+            return unit;
+        };
     }
 
 private:
