@@ -118,8 +118,15 @@ void runUnit(const Unit& unit, const platform::UnitPlatformMaker& maker, const U
 {
     platform::OnePortListing ports(unit.port);
     const std::unique_ptr<platform::UnitPlatform> platform = maker(ports);
+    // A retry that finds nothing on the port is still an attempt at the same unit: its record keeps
+    // the serial an earlier attempt read, so the unit's history is found by its serial.
+    QByteArray knownSerial;
     for (int number = 1;; ++number) {
         UnitAttempt attempt = runAttempt(unit, number, *platform, ports, job, queue, stops);
+        if (attempt.serial.isEmpty())
+            attempt.serial = knownSerial;
+        else
+            knownSerial = attempt.serial;
         const bool last = !attempt.worthRetrying() || number > retries || stops.load() >= 1;
         queue.push({Event::Type::Done, unit.index, unit.port.portNumber, number, {}, 0, std::move(attempt), last});
         if (last)

@@ -66,6 +66,7 @@ TEST(UnitLine, AFailedUnitIsTriedAgainFromTheStartAloneAndARefusedInputIsNot)
         {2, {UnitClass::Transfer, UnitClass::Passed}},
         {3, {UnitClass::RefusedInput}},
         {4, {UnitClass::Version, UnitClass::Version}},
+        {5, {UnitClass::Transfer}}, // unplugged in the middle: the retry finds nothing
         {kSilentPort, {}},
     };
     std::map<int, std::atomic<int>> runs;
@@ -74,16 +75,18 @@ TEST(UnitLine, AFailedUnitIsTriedAgainFromTheStartAloneAndARefusedInputIsNot)
     device::UnitLine line(fakeUnits(), [&](device::UnitWork& work) {
         const int port = work.attempt().portNumber;
         EXPECT_EQ(work.attempt().serial, "Q5100042") << "the job runs on a connected device";
+        if (port == 5)
+            static_cast<FakeUnit&>(work.platform()).serial.responder = nullptr;
         return device::UnitEnd{script.at(port).at(runs[port]++), QStringLiteral("told")};
     }, 1);
     Heard heard;
-    const QList<device::UnitAttempt> lasts = line.run(ports({1, 2, 3, 4, kSilentPort}), heard, &heard, {});
+    const QList<device::UnitAttempt> lasts = line.run(ports({1, 2, 3, 4, 5, kSilentPort}), heard, &heard, {});
 
     const std::map<int, std::pair<UnitClass, int>> expected{
-        {1, {UnitClass::Passed, 1}},      {2, {UnitClass::Passed, 2}},   {3, {UnitClass::RefusedInput, 1}},
-        {4, {UnitClass::Version, 2}},     {kSilentPort, {UnitClass::NoDevice, 2}},
+        {1, {UnitClass::Passed, 1}},  {2, {UnitClass::Passed, 2}},   {3, {UnitClass::RefusedInput, 1}},
+        {4, {UnitClass::Version, 2}}, {5, {UnitClass::NoDevice, 2}}, {kSilentPort, {UnitClass::NoDevice, 2}},
     };
-    ASSERT_EQ(lasts.size(), 5);
+    ASSERT_EQ(lasts.size(), 6);
     for (const device::UnitAttempt& a : lasts) {
         const auto [result, attempts] = expected.at(a.portNumber);
         EXPECT_EQ(a.result, result) << a.portNumber;
@@ -96,7 +99,9 @@ TEST(UnitLine, AFailedUnitIsTriedAgainFromTheStartAloneAndARefusedInputIsNot)
         EXPECT_TRUE(heard.lastFlags[a.portNumber].last()) << a.portNumber;
     }
     EXPECT_EQ(lasts.last().message, "No QMR51 or TIKA answers on COM9 (/dev/ttyUSB9).");
-    EXPECT_EQ(heard.starts, 8);
+    EXPECT_EQ(lasts.at(4).serial, "Q5100042") << "the retry that found nothing is still recorded under the unit's serial";
+    EXPECT_TRUE(lasts.last().serial.isEmpty()) << "a port where nothing ever answered has no serial to record";
+    EXPECT_EQ(heard.starts, 10);
 }
 
 // Units busy until a stop ends them: a flash under way (COM2) only ends on the second request.
