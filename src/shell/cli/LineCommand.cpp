@@ -234,8 +234,17 @@ int lineSetCommand(Context& c)
     const QStringList words = c.options.words;
     if (words.isEmpty() || !std::all_of(words.begin(), words.end(), [](const QString& w) { return w.contains(QLatin1Char('=')); }))
         return c.fail(kUsageError, QStringLiteral("set needs KEY=VALUE words, e.g. set out1.level=1000"));
+    // `all` means every device the change is for: interval=10 finds the QMR51s, modbus=7 the
+    // modules. A named port is taken as named, and a device there that lacks a setting refuses it.
+    const auto takesThem = [&words](device::DeviceKind k) { return kindHasSettings(k, words); };
+    const bool qmr51 = takesThem(device::DeviceKind::Qmr51);
+    const bool tika = takesThem(device::DeviceKind::TikaV1);
+    const QString wantedWords = qmr51 && tika ? QStringLiteral("QMR51 or TIKA")
+        : qmr51                               ? QStringLiteral("QMR51")
+        : tika                                ? QStringLiteral("TIKA module")
+                                              : QStringLiteral("device that has all of %1").arg(words.join(QLatin1Char(' ')));
     int code = kSuccess;
-    const auto ports = linePorts(c, anyKind, QStringLiteral("QMR51 or TIKA"), code);
+    const auto ports = linePorts(c, takesThem, wantedWords, code);
     if (!ports)
         return code;
     // Each device is checked against its own kind and firmware: one may refuse what another takes.

@@ -3,6 +3,7 @@
 #include "device/SettingsLimits.h"
 #include "shell/OutputFunctions.h"
 #include <QMap>
+#include <algorithm>
 
 namespace shell::cli {
 
@@ -40,6 +41,19 @@ int& valueOf(SettingsRecord& r, const SettingKey& key)
 
 int valueOf(const SettingsRecord& r, const SettingKey& key) { return valueOf(const_cast<SettingsRecord&>(r), key); }
 
+// A firmware that keeps every setting its kind has.
+const Firmware kNewestFirmware{25, 0, 0, 0};
+
+bool isKeyOf(DeviceKind kind, const QString& name)
+{
+    const QList<SettingKey> keys = settingKeys(kind, kNewestFirmware);
+    return std::any_of(keys.begin(), keys.end(), [&](const SettingKey& k) { return k.name == name; });
+}
+
+bool isAnyKindsKey(const QString& name) { return isKeyOf(DeviceKind::Qmr51, name) || isKeyOf(DeviceKind::TikaV2, name); }
+
+QString keyName(const QString& assignment) { return assignment.section(QLatin1Char('='), 0, 0).trimmed().toLower(); }
+
 // Why a key that is not among the kind's keys does not apply; empty when it is no key at all.
 QString whyNotHere(const QString& name, DeviceKind kind, const Firmware& firmware)
 {
@@ -47,12 +61,8 @@ QString whyNotHere(const QString& name, DeviceKind kind, const Firmware& firmwar
         if (device::isTika(kind))
             return QStringLiteral("TIKA firmware %1 keeps no delays").arg(device::versionText(firmware));
     }
-    for (DeviceKind other : {DeviceKind::Qmr51, DeviceKind::TikaV2}) {
-        for (const SettingKey& key : settingKeys(other, {25, 0, 0, 0})) {
-            if (key.name == name)
-                return QStringLiteral("a %1 has no such setting").arg(device::displayName(kind));
-        }
-    }
+    if (isAnyKindsKey(name))
+        return QStringLiteral("a %1 has no such setting").arg(device::displayName(kind));
     return {};
 }
 
@@ -209,7 +219,7 @@ SettingsChange changeSettings(const SettingsRecord& current, const QStringList& 
     const QList<SettingKey> keys = settingKeys(kind, firmware);
     QMap<QString, QString> given;
     for (const QString& word : assignments) {
-        const QString name = word.section(QLatin1Char('='), 0, 0).trimmed().toLower();
+        const QString name = keyName(word);
         if (!word.contains(QLatin1Char('=')) || name.isEmpty()) {
             change.usageError = QStringLiteral("set takes KEY=VALUE words, not %1").arg(word);
             return change;
@@ -261,6 +271,14 @@ SettingsChange changeSettings(const SettingsRecord& current, const QStringList& 
         }
     }
     return change;
+}
+
+bool kindHasSettings(DeviceKind kind, const QStringList& assignments)
+{
+    return std::all_of(assignments.begin(), assignments.end(), [kind](const QString& word) {
+        const QString name = keyName(word);
+        return isKeyOf(kind, name) || !isAnyKindsKey(name);
+    });
 }
 
 QString settingKeysHelp()

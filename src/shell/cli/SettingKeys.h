@@ -48,6 +48,11 @@ struct SettingsChange {
 SettingsChange changeSettings(const device::SettingsRecord& current, const QStringList& assignments,
                               device::DeviceKind kind, const Firmware& firmware);
 
+// Whether a device of this kind has every setting the KEY=VALUE words name, at the newest
+// firmware (a name no kind has does not count against it: the device itself refuses it). This is
+// how `--port all` keeps only the devices a change is meant for.
+bool kindHasSettings(device::DeviceKind kind, const QStringList& assignments);
+
 // The keys with their ranges, for help.
 QString settingKeysHelp();
 
