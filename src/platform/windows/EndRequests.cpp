@@ -10,6 +10,11 @@ namespace {
 std::mutex mutex;
 std::function<void()> listener;
 HANDLE handled = nullptr; // manual-reset event, set by endRequestsHandled()
+HANDLE windowMade = nullptr; // manual-reset event, set once the watcher's window is made (or failed)
+
+// How long the end of the program waits for the watcher's window: Wine, starting cold, takes a
+// second or two to make a program's first window.
+constexpr DWORD kWindowWaitMs = 10000;
 
 void tell()
 {
@@ -56,7 +61,10 @@ void watchSession()
     type.hInstance = GetModuleHandleW(nullptr);
     type.lpszClassName = L"qmr51-session-end";
     RegisterClassW(&type);
-    if (!CreateWindowExW(0, type.lpszClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, type.hInstance, nullptr))
+    const HWND window =
+        CreateWindowExW(0, type.lpszClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, type.hInstance, nullptr);
+    SetEvent(windowMade);
+    if (!window)
         return;
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0)
@@ -70,9 +78,18 @@ void listenForEndRequests(std::function<void()> onRequest)
     static std::once_flag started;
     std::call_once(started, [] {
         handled = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        windowMade = CreateEventW(nullptr, TRUE, FALSE, nullptr);
         SetConsoleCtrlHandler(onConsoleEvent, TRUE);
         std::thread(watchSession).detach();
     });
+    if (!onRequest) {
+        // The program is about to end, and ending kills the watcher thread wherever it is. Killed
+        // while it makes its window, it can leave the window system's lock taken, and the end then
+        // hangs for ever when Qt gives back its own window class (seen under Wine in about one run
+        // in fifteen of a program that ends at once, such as --version). Once the window is made
+        // the watcher only waits for messages, where ending it is harmless.
+        WaitForSingleObject(windowMade, kWindowWaitMs);
+    }
     const std::lock_guard<std::mutex> lock(mutex);
     listener = std::move(onRequest);
 }
